@@ -1,0 +1,40 @@
+# Shared helpers for the project's CMake files.
+
+# vantrel_library(NAME <target> SOURCES <files...> LIBS <targets...>)
+# One static library per subsystem folder; its folder's parent (src/) is the
+# include root, so code includes "data/TReadBin.h", "content/ContentArchive.h".
+function(vantrel_library)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_library(${ARG_NAME} STATIC ${ARG_SOURCES})
+    target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${ARG_NAME} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# vantrel_test(NAME <test> SOURCES <files...> LIBS <targets...> [X11] [TIMEOUT s])
+# A Qt Test executable registered with CTest. Every test runs headless with its
+# own HOME, XDG folders and TMPDIR below the build tree, so it never touches the
+# user's real settings or temporary folder. X11 tests run under xvfb-run.
+function(vantrel_test)
+    cmake_parse_arguments(ARG "X11" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBS})
+    target_compile_definitions(${ARG_NAME} PRIVATE
+        VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    set(home ${PROJECT_BINARY_DIR}/test-home/${ARG_NAME})
+    file(MAKE_DIRECTORY ${home} ${home}/tmp ${home}/config ${home}/data ${home}/cache ${home}/runtime)
+    if(ARG_X11)
+        add_test(NAME ${ARG_NAME}
+                 COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${ARG_NAME}>)
+        set(platform xcb)
+    else()
+        add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+        set(platform offscreen)
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=${platform};HOME=${home};TMPDIR=${home}/tmp;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;XDG_RUNTIME_DIR=${home}/runtime;QT_MEDIA_BACKEND=gstreamer")
+endfunction()

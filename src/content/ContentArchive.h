@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// The content archive interface.dat and the two operations every book file
+// goes through: exists() and read() (the bytes TComprStream is filled with).
+// Both look in the archive first for reads, and on disk first for exists();
+// a book may keep any file either in the archive or as a loose file.
+// Paths are path texts (see BookPaths); "/" and "\" are both accepted.
+class ContentArchive {
+public:
+    ContentArchive();
+    ~ContentArchive();
+    ContentArchive(const ContentArchive&) = delete;
+    ContentArchive& operator=(const ContentArchive&) = delete;
+
+    // OpenArchive. A missing file leaves no archive (disk only) and returns
+    // false quietly; a damaged one returns false with a one-line reason in
+    // `error` (the caller prints it on stderr). Any previous archive is
+    // released first.
+    bool open(const QString& nativePath, QString* error = nullptr);
+    bool isOpen() const;
+    void close();
+
+    // SetRootPrefix (normalised and stored).
+    void setRootPrefix(const QString& pathText);
+
+    // Exists: a regular file on disk (case-insensitive resolution), else a
+    // file entry in the archive.
+    bool exists(const QString& pathText) const;
+    // True when the path names a file entry of the archive.
+    bool inArchive(const QString& pathText) const;
+    // The whole file: from the archive when found there, else from disk.
+    // Empty optional when it is in neither place or cannot be read (a corrupt
+    // entry fails like a missing file).
+    std::optional<QByteArray> read(const QString& pathText, QString* error = nullptr) const;
+
+    // ListArchiveFiles: every file, relative to the root folder, upper case as
+    // stored, folders joined by "\", names beginning with "." skipped.
+    QStringList listFiles() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One directory record of the resource pack.
+struct RBin {
+    QString name; // code page 1251 decoded, cut at the first NUL
+    quint32 offset = 0;
+    quint32 size = 0;
+};
+using TDynamicBinArray = QList<RBin>;
+
+// The resource pack reader (Dod.dhl): reads the directory once, hands out
+// entries by name (case-insensitive, first match wins).
+class TReadBin {
+public:
+    // Reads the directory. Returns false (and fills `error`) for a missing,
+    // short or malformed file: a name length of 0 or above 256, or a directory
+    // that runs past the end of the file. The previous directory is replaced
+    // only on success.
+    bool load(const QString& nativePath, QString* error = nullptr);
+    bool has(const QString& name) const;
+    // Entry bytes into `buffer`; returns the size, or -1.
+    qint64 readToBuffer(const QString& name, QByteArray& buffer) const;
+    // Entry bytes into `stream` (opened read-write, position 0); false when
+    // absent or unreadable.
+    bool readToStream(const QString& name, QBuffer& stream) const;
+    // Convenience: the entry's bytes, or an empty optional.
+    std::optional<QByteArray> read(const QString& name) const;
+
+    const TDynamicBinArray& entries() const { return m_entries; }
+    const QString& path() const { return m_path; }
+
+private:
+    const RBin* find(const QString& name) const;
+    QString m_path;
+    TDynamicBinArray m_entries;
+};
