@@ -38,3 +38,26 @@ function(vantrel_test)
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=${platform};HOME=${home};TMPDIR=${home}/tmp;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;XDG_RUNTIME_DIR=${home}/runtime;QT_MEDIA_BACKEND=gstreamer")
 endfunction()
+
+# vantrel_subsystem(NAME <target> LIBS <targets...>)
+# A subsystem library from every .cpp of the calling folder (none yet: no
+# target). New files are picked up at the next build.
+function(vantrel_subsystem)
+    cmake_parse_arguments(ARG "" "NAME" "LIBS" ${ARGN})
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    if(srcs)
+        vantrel_library(NAME ${ARG_NAME} SOURCES ${srcs} LIBS ${ARG_LIBS})
+    endif()
+endfunction()
+
+# vantrel_test_folder(LIBS <targets...>)
+# Every tst_*.cpp of the calling folder becomes one test of that name.
+function(vantrel_test_folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    foreach(src ${tests})
+        get_filename_component(name ${src} NAME_WE)
+        vantrel_test(NAME ${name} SOURCES ${src} LIBS ${ARG_LIBS})
+    endforeach()
+endfunction()
