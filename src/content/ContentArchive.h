@@ -20,6 +20,25 @@ public:
     ContentArchive(const ContentArchive&) = delete;
     ContentArchive& operator=(const ContentArchive&) = delete;
 
+    // Layout of interface.dat: two masked header words (A, B), the directory
+    // block (B bytes as stored, A + B bytes unpacked; plain when A is 0), then
+    // the entry data. The directory: folder count, entry count, a reserved
+    // word, the root folder index, 8-byte folder records, 80-byte entries.
+    static constexpr quint32 kMaskA = 0x5A3C91E4u;
+    static constexpr quint32 kMaskB = 0xC7D20B6Fu;
+    static constexpr int kDirectoryHeaderSize = 16;
+    static constexpr int kFolderRecordSize = 8;
+    static constexpr int kEntryRecordSize = 80;
+    static constexpr int kNameSize = 64;
+    static constexpr quint32 kKindFile = 1;
+    static constexpr quint32 kKindFolder = 2;
+    // Limits of the lookup: longer paths and parts are never found.
+    static constexpr int kMaxPathLength = 1024;
+    static constexpr int kMaxPartLength = 100;
+    // Ceilings on what an archive may make us allocate.
+    static constexpr quint64 kMaxDirectorySize = 64ull << 20;
+    static constexpr quint64 kMaxFileSize = 1ull << 30;
+
     // OpenArchive. A missing file leaves no archive (disk only) and returns
     // false quietly; a damaged one returns false with a one-line reason in
     // `error` (the caller prints it on stderr). Any previous archive is
@@ -44,6 +63,10 @@ public:
     // ListArchiveFiles: every file, relative to the root folder, upper case as
     // stored, folders joined by "\", names beginning with "." skipped.
     QStringList listFiles() const;
+
+    // Name normalisation of the lookup, on code page 1251 bytes: "/" -> "\",
+    // ASCII letters and а..я to capitals (ё and everything else unchanged).
+    static QByteArray normalise(const QByteArray& cp1251Path);
 
 private:
     struct State;
