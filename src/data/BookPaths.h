@@ -27,8 +27,19 @@ public:
     // its '=' prefix), absolute paths and plain words unchanged.
     QString resolvePath(const QString& text) const;
 
-    // JoinPath(base, relative) with the anchor rule and "\..\" folding.
+    // JoinPath(base, relative) with the anchor rule and "\..\" folding. A
+    // base with a drive ("c:\book\run\") anchors at the first folder below
+    // the drive. A POSIX path text below the current book root (setCurrent)
+    // anchors at that book root, which plays the part of "c:\book\"; other
+    // bases anchor at their first backslash.
     static QString joinPath(const QString& base, const QString& relative);
+    // The same with this object's book root as the POSIX anchor.
+    QString join(const QString& base, const QString& relative) const;
+
+    // The book paths of the running program, used by the static joinPath().
+    // Set once at start-up (tests may set their own).
+    static void setCurrent(const BookPaths& paths);
+    static BookPaths current();
 
     // Native path -> path text ("/a/b" -> "\a\b"); path text -> native path.
     static QString fromNative(const QString& nativePath);
@@ -41,8 +52,9 @@ public:
     static bool fileExists(const QString& pathText);
 
     // Consumes "--book DIR" (and "--book=DIR") from the argument list; returns
-    // the folder, or an empty string when the option is absent.
-    static QString takeBookOption(QStringList& args);
+    // the folder, or an empty string when the option is absent. An option
+    // without its folder is consumed and reported through `error`.
+    static QString takeBookOption(QStringList& args, QString* error = nullptr);
 
 private:
     QString m_baseDir;

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -40,4 +41,6 @@ private:
     const RBin* find(const QString& name) const;
     QString m_path;
     TDynamicBinArray m_entries;
+    // Folded name -> index of its first record (the first match wins).
+    QHash<QString, qsizetype> m_index;
 };

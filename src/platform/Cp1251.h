@@ -25,5 +25,9 @@ QByteArray upperArchive(const QByteArray& bytes);
 // Case-insensitive comparison that folds ASCII and all Cyrillic letters,
 // ё/Ё included (the resource pack's name matching).
 bool equalsNoCase(const QString& a, const QString& b);
+// The folding equalsNoCase uses: ASCII A..Z and Cyrillic capitals (U+0400..
+// U+04FF, so Ё too) to their small letters; usable as a hash key.
+QChar foldCase(QChar c);
+QString foldCase(const QString& text);
 
 } // namespace cp1251
