@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/SettingsNames.h"
+
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -20,7 +23,8 @@ public:
 
     const QString& title() const { return m_title; }
 
-    // Raw typed access. `ok` is false for a missing or unreadable value.
+    // Raw typed access: empty for a missing or unreadable value. Booleans are
+    // integers, any value but 0 meaning true.
     std::optional<int> readInt(const QString& name) const;
     std::optional<bool> readBool(const QString& name) const;
     std::optional<QString> readText(const QString& name) const;
@@ -35,10 +39,35 @@ public:
     bool boolOrWriteDefault(const QString& name, bool def);
     int intOrWriteDefault(const QString& name, int def);
 
+    // Texts: a missing, unreadable or empty value is written back with the
+    // default, and the default is used (song-list names; FontName).
+    QString textOrWriteDefault(const QString& name, const QString& def);
+
+    // The same rules for the named values of SettingsNames.h.
+    bool boolOrWriteDefault(const settings::BoolValue& v) {
+        return boolOrWriteDefault(QLatin1String(v.name), v.def);
+    }
+    int intOrWriteDefault(const settings::IntValue& v) {
+        return intOrWriteDefault(QLatin1String(v.name), v.def);
+    }
+    QString textOrWriteDefault(const settings::TextValue& v) {
+        return textOrWriteDefault(QLatin1String(v.name), QString::fromUtf8(v.def));
+    }
+
+    // Favourites: the stored slots in order (missing slots skipped); writing
+    // fills slots from 0 and deletes the rest. Only the first
+    // settings::FavoriteSlots entries can be stored.
+    QStringList readFavorites() const;
+    void writeFavorites(const QStringList& favorites);
+
+    // The file or registry path behind this store (for messages and tests).
+    QString location() const;
+
     // Tests and tools point the store elsewhere (a folder for the native
     // format). Affects every store created afterwards.
     static void setLocation(const QString& folder);
 
 private:
+    std::unique_ptr<QSettings> open() const;
     QString m_title;
 };
