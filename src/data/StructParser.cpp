@@ -3,7 +3,8 @@
 #include "data/BookPaths.h"
 #include "data/StringUtils.h"
 
-#include <initializer_list>
+#include <map>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -132,17 +133,17 @@ public:
     qsizetype readKeys(qsizetype index, const Fields& keys, const Fields& captions = {}) const {
         const qsizetype count = m_lines.size();
         for (const Field& field : keys) {
-            qsizetype pos = -1;
-            while (index < count) {
-                pos = m_lines.at(index).indexOf(QLatin1String(field.key));
-                if (pos >= 0)
-                    break;
-                readCaptions(index, captions);
-                ++index;
+            if (captions.empty()) {
+                index = nextLineWith(field.key, index);
+            } else {
+                while (index < count && !m_lines.at(index).contains(QLatin1String(field.key))) {
+                    readCaptions(index, captions);
+                    ++index;
+                }
             }
             if (index >= count)
                 return count;
-            apply(field, index, pos);
+            apply(field, index, m_lines.at(index).indexOf(QLatin1String(field.key)));
         }
         return index;
     }
@@ -176,8 +177,29 @@ private:
         return cfs::readInt(line, keyPos);
     }
 
+    // The first line at or after `from` that holds `key`, or the number of
+    // lines. The last answer per key is kept: header blocks search forward
+    // again from every line holding their word, and a description full of
+    // such words must not make that quadratic.
+    qsizetype nextLineWith(const char* key, qsizetype from) const {
+        Probe& probe = m_probes[std::string_view(key)];
+        if (probe.from >= 0 && from >= probe.from && from <= probe.found)
+            return probe.found;
+        qsizetype i = from;
+        while (i < m_lines.size() && !m_lines.at(i).contains(QLatin1String(key)))
+            ++i;
+        probe = {from, i};
+        return i;
+    }
+
+    struct Probe {
+        qsizetype from = -1;
+        qsizetype found = -1;
+    };
+
     const QStringList& m_lines;
     const BookPaths* m_paths;
+    mutable std::map<std::string_view, Probe> m_probes;
 };
 
 Fields templateKeys(RBtnTemplate& t) {
@@ -392,6 +414,8 @@ private:
     void readHeader() {
         StructModel& m = m_model;
         const qsizetype count = m_lines.size();
+        qsizetype lastSoundList = -1;
+        qsizetype lastOutline = -1;
         for (qsizetype i = 0; i < count; ++i) {
             const QString& line = m_lines.at(i);
             qsizetype pos;
@@ -413,22 +437,29 @@ private:
             }
             if ((pos = line.indexOf(QLatin1String("icon"))) >= 0)
                 m.icon = cfs::readText(line, pos + 5);
+            // A later list replaces an earlier one whole, so only the last
+            // line holding the word is read (a list without its bracket
+            // would otherwise be read to the end once per such line).
             if (main()) {
-                if (line.contains(QLatin1String("bgsounddef"))) {
-                    qsizetype at = i;
-                    m.bgsounddef = cfs::readList(m_lines, at, m_paths);
-                }
-                if (line.contains(QLatin1String("vertexmain"))) {
-                    qsizetype at = i;
-                    m.vertexmain = cfs::readList(m_lines, at, nullptr);
-                    at = i;
-                    m.outline = cfs::readOutline(m_lines, at);
-                }
+                if (line.contains(QLatin1String("bgsounddef")))
+                    lastSoundList = i;
+                if (line.contains(QLatin1String("vertexmain")))
+                    lastOutline = i;
             }
             if (line.contains(QLatin1String("minimize")))
                 m_reader.readKeys(i, templateKeys(m.minimize));
             if (line.contains(QLatin1String("close")))
                 m_reader.readKeys(i, templateKeys(m.close));
+        }
+        if (lastSoundList >= 0) {
+            qsizetype at = lastSoundList;
+            m.bgsounddef = cfs::readList(m_lines, at, m_paths);
+        }
+        if (lastOutline >= 0) {
+            qsizetype at = lastOutline;
+            m.vertexmain = cfs::readList(m_lines, at, nullptr);
+            at = lastOutline;
+            m.outline = cfs::readOutline(m_lines, at);
         }
     }
 

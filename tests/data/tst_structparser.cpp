@@ -46,6 +46,7 @@ private slots:
     void thesaurusElements();
     void truncatedDescriptions();
     void garbageNeverHangs();
+    void largeDamagedDescriptions();
     void demoBook();
 };
 
@@ -903,6 +904,19 @@ void TestStructParser::truncatedDescriptions() {
     QCOMPARE(m.close.vy, -1);
     m = parse({"minimize"});
     QCOMPARE(m.minimize.vx, 0);
+
+    // Keys and words with nothing after them.
+    m = parse({"title", "icon", "_screen", "button=1", "vx", "vy", "fn1", "fn2", "fn3", "go",
+               "hint", "wav"});
+    QCOMPARE(m.title, QString());
+    QCOMPARE(m.icon, QString());
+    QCOMPARE(m.screens.size(), 1);
+    QCOMPARE(m.screens[0].buttons.size(), 1);
+    QCOMPARE(m.screens[0].buttons[0].vx, -1);
+    QCOMPARE(m.screens[0].buttons[0].go, QString());
+    m = parse({"_screen=1"});
+    QCOMPARE(m.screens.size(), 1);
+    QCOMPARE(m.screens[0].picture, QStringLiteral("1"));
 }
 
 // Random lines built from the grammar's own words and value syntax (and
@@ -997,6 +1011,35 @@ void TestStructParser::garbageNeverHangs() {
         const StructModel n = parseStruct(lines, nullptr, StructGrammar::Main);
         QVERIFY(n.screens.size() <= 1000);
     }
+}
+
+// Damaged descriptions of many lines full of header and kind words, open
+// brackets and missing keys still read in one pass over the text (a reading
+// that started over at every such line would not finish within the test's
+// time limit).
+void TestStructParser::largeDamagedDescriptions() {
+    QStringList lines;
+    for (int i = 0; i < 40000; ++i) {
+        lines << QStringLiteral("close minimize helpwin bgsounddef=[a.wav")
+              << QStringLiteral("vertexmain=[1,2;3,4") << QStringLiteral("textcaption=x");
+    }
+    lines << QStringLiteral("vx=5") << QStringLiteral("]");
+    StructModel m = parse(lines);
+    QCOMPARE(m.close.vx, 5);
+    QCOMPARE(m.minimize.vx, 5);
+    QCOMPARE(m.helpwin.vw, 0);
+    QCOMPARE(m.bgsounddef.first(), resolved("a.wav"));
+    QCOMPARE(m.outline.first(), QPoint(1, 2));
+
+    lines.clear();
+    for (int i = 0; i < 40000; ++i)
+        lines << QStringLiteral("button=1 switchgrp=2 _popup=3") << QStringLiteral("fnbtnup=[a;b")
+              << QStringLiteral("textcaption=y;vx=1");
+    m = parse(lines);
+    QCOMPARE(m.screens.size(), 1);
+    QCOMPARE(m.screens[0].buttons.size(), 1);
+    QCOMPARE(m.screens[0].buttons[0].vx, 1);
+    QCOMPARE(m.screens[0].buttons[0].vy, 0);
 }
 
 // The demo book's description reads completely: every button, switch and
