@@ -31,6 +31,12 @@ public:
     quint32 count() const;   // ticks delivered since enabling
     quint32 elapsed() const; // sum of the intervals of those ticks, ms
 
+    // Drift correction of the sleep length: the previous sleep less the
+    // lateness of the schedule (real time since enabling minus Elapsed),
+    // never below 0 (a long stall means no sleep, never a very long one) and
+    // never above the largest interval.
+    static qint64 correctedSleep(qint64 previousSleepMs, qint64 latenessMs);
+
     // Called on the UI thread for each tick (the signal tick() as well).
     std::function<void(TSuperTimer*)> onTimer;
 
