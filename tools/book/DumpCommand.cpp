@@ -1,0 +1,49 @@
+#include "DumpCommand.h"
+
+#include "CommandArgs.h"
+#include "FileIo.h"
+#include "StructJson.h"
+#include "ToolError.h"
+
+#include "data/BookPaths.h"
+#include "data/StringUtils.h"
+#include "data/StructParser.h"
+#include "data/TReadBin.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+
+int DumpCommand::run(const QStringList& args) {
+    const CommandArgs cmd(args, QStringLiteral("dump Dod.dhl [--base DIR] [--entry NAME]"),
+                          {QStringLiteral("--base"), QStringLiteral("--entry")});
+    cmd.expectPositional(1, 1);
+    const QString packPath = cmd.positional().first();
+    const QString entry =
+        cmd.value(QStringLiteral("--entry")).value_or(QStringLiteral("Struct.cfs"));
+    if (entry.isEmpty())
+        cmd.usageError(QStringLiteral("option --entry needs a non-empty value"));
+    const QFileInfo packInfo(packPath);
+    if (!packInfo.exists())
+        throw ToolError(QStringLiteral("%1: no such file").arg(packPath));
+    const QString base = cmd.value(QStringLiteral("--base")).value_or(packInfo.absolutePath());
+
+    TReadBin pack;
+    QString error;
+    if (!pack.load(packPath, &error))
+        throw ToolError(error);
+    if (!pack.has(entry))
+        throw ToolError(QStringLiteral("%1: no entry %2").arg(packPath, entry));
+    QByteArray bytes;
+    if (pack.readToBuffer(entry, bytes) < 0)
+        throw ToolError(
+            QStringLiteral("%1: entry %2 cannot be read (damaged pack)").arg(packPath, entry));
+
+    const BookPaths paths(base);
+    const StructGrammar grammar =
+        entry.compare(QLatin1String("Tesaurus.cfs"), Qt::CaseInsensitive) == 0
+            ? StructGrammar::Thesaurus
+            : StructGrammar::Main;
+    const StructModel model = parseStruct(cfs::decode(bytes, true), &paths, grammar);
+    FileIo::writeStdout(QJsonDocument(StructJson::toJson(model)).toJson(QJsonDocument::Indented));
+    return 0;
+}

@@ -1,0 +1,10 @@
+#include "BookTool.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    return BookTool::run(args);
+}
