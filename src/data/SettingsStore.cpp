@@ -32,8 +32,12 @@ std::unique_ptr<QSettings> TSettingsStore::open() const {
                              QLatin1Char('/') + storeName(m_title) + QLatin1String(".conf");
         return std::make_unique<QSettings>(file, QSettings::IniFormat);
     }
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QLatin1String(kOrganisation), storeName(m_title));
+    auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                         QLatin1String(kOrganisation), storeName(m_title));
+    // Only the user's own values count, as with the user's registry hive: no
+    // system-wide or organisation-wide files behind them.
+    s->setFallbacksEnabled(false);
+    return s;
 }
 
 std::optional<int> TSettingsStore::readInt(const QString& name) const {

@@ -63,8 +63,9 @@ public:
     // The file or registry path behind this store (for messages and tests).
     QString location() const;
 
-    // Tests and tools point the store elsewhere (a folder for the native
-    // format). Affects every store created afterwards.
+    // Tests and tools point the store elsewhere: the values of a title then
+    // live in <folder>/Quorvel/<title>.conf. Affects every store used
+    // afterwards; an empty folder restores the platform's own place.
     static void setLocation(const QString& folder);
 
 private:

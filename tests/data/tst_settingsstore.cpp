@@ -53,6 +53,7 @@ private slots:
     void favouriteSlots();
     void indexedNames();
     void documentedDefaults();
+    void platformLocation();
 };
 
 void TestSettingsStore::initTestCase() {
@@ -247,6 +248,24 @@ void TestSettingsStore::documentedDefaults() {
     QCOMPARE(settings::RunSlideShow.def, false);
     QCOMPARE(settings::HotSpotColor.def, 0x003366);
     QCOMPARE(settings::Background.def, 0xFFFFFF);
+}
+
+// Without a redirection the values go to the user's configuration folder
+// (this test's own, set up by the test harness).
+void TestSettingsStore::platformLocation() {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !config.contains(QLatin1String("test-home")))
+        QSKIP("needs the harness's private configuration folder");
+    TSettingsStore::setLocation(QString());
+    TSettingsStore store(QStringLiteral("Vantrel"));
+    QCOMPARE(store.location(), config + QLatin1String("/Quorvel/Vantrel.conf"));
+    store.writeBool(QStringLiteral("Clip"), false);
+    QCOMPARE(store.boolOrWriteDefault(settings::Clip), false);
+    QVERIFY(QFile::exists(store.location()));
+    TSettingsStore::setLocation(m_dir.path());
+    // The redirected store of the same title is a different one.
+    QCOMPARE(TSettingsStore(QStringLiteral("Vantrel")).readBool(QStringLiteral("Clip")),
+             std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
