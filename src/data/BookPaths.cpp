@@ -179,6 +179,10 @@ QString BookPaths::resolveOnDisk(const QString& pathText) {
     const QString native = toNative(pathText);
     if (native.isEmpty())
         return {};
+#ifndef Q_OS_WIN
+    if (hasDrive(pathText))
+        return {}; // a drive path has no place on this system
+#endif
     if (QFileInfo::exists(native))
         return native;
 #ifdef Q_OS_WIN

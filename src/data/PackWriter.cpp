@@ -32,11 +32,23 @@ bool PackWriter::add(const QString& name, const QByteArray& data, QString* error
             QStringLiteral("entry name \"%1\": not representable in code page 1251").arg(name));
         return false;
     }
+    if (name.contains(QChar(0))) {
+        setError(error, QStringLiteral("entry name \"%1\": holds a NUL character").arg(name));
+        return false;
+    }
+    const QString folded = cp1251::foldCase(name);
+    if (const auto it = m_folded.constFind(folded); it != m_folded.constEnd()) {
+        setError(error, QStringLiteral("entry name \"%1\": the pack already holds \"%2\" (names "
+                                       "ignore letter case)")
+                            .arg(name, it.value()));
+        return false;
+    }
     if (m_entries.size() >= 65535) {
         setError(error, QStringLiteral("a pack holds at most 65535 entries"));
         return false;
     }
     m_entries.append({name, data});
+    m_folded.insert(folded, name);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -15,10 +16,15 @@ public:
     };
 
     // False (and `error` filled) for an empty or over-long name, a name not
-    // representable in code page 1251, or more than 65535 entries.
+    // representable in code page 1251 or holding a NUL, a name that equals an
+    // earlier one without regard to letter case (the reader could never reach
+    // it), or more than 65535 entries.
     bool add(const QString& name, const QByteArray& data, QString* error = nullptr);
     const QList<Entry>& entries() const { return m_entries; }
-    void clear() { m_entries.clear(); }
+    void clear() {
+        m_entries.clear();
+        m_folded.clear();
+    }
 
     // The whole pack; empty with `error` filled when it would not fit the
     // format's 32-bit offsets.
@@ -29,4 +35,5 @@ public:
 
 private:
     QList<Entry> m_entries;
+    QHash<QString, QString> m_folded; // folded name -> name as added
 };

@@ -15,8 +15,10 @@ namespace cfs {
 // Decodes a scrambled .cfs entry into its lines (no lines for 0 bytes).
 // lowerCase: ASCII A..Z are lower-cased, every other byte kept.
 QStringList decode(const QByteArray& bytes, bool lowerCase);
-// The inverse of decode(): bytes that decode() turns back into exactly
-// `lines` (joined with CR LF). Used by the book tool and the tests.
+// The inverse of decode(): bytes that decode(bytes, false) turns back into
+// exactly `lines`, provided no line holds a CR LF pair (that would split it)
+// and every character is in code page 1251 (others become '?'). Used by the
+// book tool and the tests.
 QByteArray encode(const QStringList& lines);
 
 // ReadInt: from `from` skip to the first '-' or digit, take the longest run of

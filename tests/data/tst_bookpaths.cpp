@@ -233,6 +233,13 @@ void TestBookPaths::resolveOnDiskMisses() {
     touch(root.filePath(QStringLiteral("file.txt")));
     const QString top = BookPaths::fromNative(tmp.path());
     QCOMPARE(BookPaths::resolveOnDisk(QString()), QString());
+    // A drive path never turns into a path relative to the working folder.
+    QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("c:/x")));
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(tmp.path()));
+    QCOMPARE(BookPaths::resolveOnDisk(QStringLiteral("c:\\x")), QString());
+    QCOMPARE(BookPaths::resolveOnDisk(QStringLiteral("C:\\X")), QString());
+    QVERIFY(QDir::setCurrent(oldCurrent));
     QCOMPARE(BookPaths::resolveOnDisk(top + "\\nothing.txt"), QString());
     // A file used as a folder.
     QCOMPARE(BookPaths::resolveOnDisk(top + "\\FILE.TXT\\x"), QString());
