@@ -2,8 +2,11 @@
 
 #include "platform/Cp1251.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QReadWriteLock>
 
 namespace {
@@ -78,6 +81,54 @@ QString joinWithAnchorRoot(QString base, const QString& relativeIn, const QStrin
     }
     return result;
 }
+
+#ifndef Q_OS_WIN
+// Folder listings for the case-insensitive lookup, folded name -> name on
+// disk, kept while the folder's modification time stays the same: a page
+// full of pictures written in another letter case lists its folder once.
+struct Listing {
+    qint64 modified = 0;
+    QHash<QString, QString> names;
+};
+QMutex g_listingLock;
+QHash<QString, Listing> g_listings;
+constexpr qsizetype kMaxListings = 512;
+constexpr qint64 kSettleMs = 2000;
+
+QString findNoCase(const QString& dirPath, const QString& name) {
+    const QFileInfo dirInfo(dirPath);
+    if (!dirInfo.isDir())
+        return {};
+    const qint64 modified = dirInfo.lastModified().toMSecsSinceEpoch();
+    const QString key = dirInfo.absoluteFilePath();
+    const QString want = cp1251::foldCase(name);
+    QMutexLocker lock(&g_listingLock);
+    auto it = g_listings.find(key);
+    if (it == g_listings.end() || it->modified != modified) {
+        if (it == g_listings.end() && g_listings.size() >= kMaxListings)
+            g_listings.clear();
+        Listing listing;
+        listing.modified = modified;
+        const QStringList names = QDir(dirPath).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& n : names) {
+            const QString folded = cp1251::foldCase(n);
+            if (!listing.names.contains(folded))
+                listing.names.insert(folded, n);
+        }
+        // A folder changed within the last moments may change again within
+        // the same clock tick without its time moving: such a listing is
+        // used once and not kept.
+        if (QDateTime::currentMSecsSinceEpoch() - modified < kSettleMs) {
+            if (it != g_listings.end())
+                g_listings.erase(it);
+            return listing.names.value(want);
+        }
+        it = g_listings.insert(key, std::move(listing));
+    }
+    return it->names.value(want);
+}
+#endif
 
 } // namespace
 
@@ -214,19 +265,7 @@ QString BookPaths::resolveOnDisk(const QString& pathText) {
             cur = exact;
             continue;
         }
-        QFileInfo dirInfo(dirPath);
-        if (!dirInfo.isDir())
-            return {};
-        const QStringList names = QDir(dirPath).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-        const QString want = cp1251::foldCase(part);
-        QString found;
-        for (const QString& n : names) {
-            if (n.size() == part.size() && cp1251::foldCase(n) == want) {
-                found = n;
-                break;
-            }
-        }
+        const QString found = findNoCase(dirPath, part);
         if (found.isEmpty())
             return {};
         append(found);

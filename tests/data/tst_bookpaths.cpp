@@ -1,10 +1,13 @@
 #include "data/BookPaths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/time.h>
 
 namespace {
 
@@ -35,6 +38,7 @@ private slots:
     void joinPathPosixAnchor();
     void nativeConversion();
     void resolveOnDiskIgnoresCase();
+    void resolveOnDiskSeesChanges();
     void resolveOnDiskMisses();
     void bookOption();
 };
@@ -224,6 +228,40 @@ void TestBookPaths::resolveOnDiskIgnoresCase() {
              root.filePath(u("Run/Страницы")) + u'/');
     QVERIFY(BookPaths::fileExists(top + u("\\RUN\\ЁЛКА.txt")));
     QVERIFY(!BookPaths::fileExists(top + u("\\RUN\\")));
+}
+
+void TestBookPaths::resolveOnDiskSeesChanges() {
+    // Lookups in another letter case must notice files added, renamed and
+    // removed since the last lookup in the same folder, both for a folder
+    // that changed just now and for one whose time lies in the past (whose
+    // listing may be kept between lookups).
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QDir root(tmp.path());
+    const QString top = BookPaths::fromNative(tmp.path());
+    qint64 past = QDateTime::currentSecsSinceEpoch() - 1000;
+    for (const bool aged : {false, true}) {
+        auto settle = [&] {
+            if (!aged)
+                return;
+            const timeval times[2] = {{time_t(past), 0}, {time_t(past), 0}};
+            ++past;
+            QCOMPARE(::utimes(QFile::encodeName(tmp.path()).constData(), times), 0);
+        };
+        settle();
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\NEW.HTM"), QString());
+        touch(root.filePath(QStringLiteral("new.htm")));
+        settle();
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\NEW.HTM"), root.filePath("new.htm"));
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\New.htm"), root.filePath("new.htm"));
+        QVERIFY(root.rename(QStringLiteral("new.htm"), QStringLiteral("New2.htm")));
+        settle();
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\NEW.HTM"), QString());
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\new2.HTM"), root.filePath("New2.htm"));
+        QVERIFY(root.remove(QStringLiteral("New2.htm")));
+        settle();
+        QCOMPARE(BookPaths::resolveOnDisk(top + "\\new2.HTM"), QString());
+    }
 }
 
 void TestBookPaths::resolveOnDiskMisses() {
