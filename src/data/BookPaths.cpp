@@ -12,7 +12,6 @@
 namespace {
 
 QReadWriteLock g_currentLock;
-BookPaths* g_current = nullptr;
 
 // Spaces and control characters at both ends go (the book's own trimming).
 QString trimControls(const QString& s) {
@@ -185,25 +184,28 @@ QString BookPaths::join(const QString& base, const QString& relative) const {
     return joinWithAnchorRoot(base, relative, hasDrive(base) ? QString() : m_bookRoot);
 }
 
+BookPaths& BookPaths::currentStorage() {
+    static BookPaths current;
+    return current;
+}
+
 QString BookPaths::joinPath(const QString& base, const QString& relative) {
     QString anchorRoot;
-    {
+    if (!hasDrive(base)) {
         QReadLocker lock(&g_currentLock);
-        if (g_current && !hasDrive(base))
-            anchorRoot = g_current->m_bookRoot;
+        anchorRoot = currentStorage().m_bookRoot;
     }
     return joinWithAnchorRoot(base, relative, anchorRoot);
 }
 
 void BookPaths::setCurrent(const BookPaths& paths) {
     QWriteLocker lock(&g_currentLock);
-    delete g_current;
-    g_current = new BookPaths(paths);
+    currentStorage() = paths;
 }
 
 BookPaths BookPaths::current() {
     QReadLocker lock(&g_currentLock);
-    return g_current ? *g_current : BookPaths();
+    return currentStorage();
 }
 
 QString BookPaths::fromNative(const QString& nativePath) {

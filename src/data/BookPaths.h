@@ -57,6 +57,7 @@ public:
     static QString takeBookOption(QStringList& args, QString* error = nullptr);
 
 private:
+    static BookPaths& currentStorage();
     QString m_baseDir;
     QString m_discRoot;
     QString m_bookRoot;

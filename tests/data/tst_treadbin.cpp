@@ -226,6 +226,9 @@ void TestTReadBin::damagedPacksFailCleanly() {
 
     QVERIFY(!bin.load(m_tmp.filePath(QStringLiteral("no such pack.dhl")), &error));
     QVERIFY(error.contains(QStringLiteral("no such pack")));
+    error.clear();
+    QVERIFY(!bin.load(m_tmp.path(), &error));
+    QVERIFY(!error.isEmpty());
 }
 
 void TestTReadBin::failedLoadKeepsDirectory() {
