@@ -397,7 +397,7 @@ void TMainForm::elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global) {
         m_dragging = false;
     }
     if (m_elements)
-        m_elements->mouseMove(p);
+        m_elements->mouseMove(p, buttons & Qt::LeftButton);
 }
 
 void TMainForm::elementDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods,

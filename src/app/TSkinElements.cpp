@@ -108,6 +108,7 @@ bool TSkinElements::buildScreen(int index) {
         pics.fade->setStep(step);
         pics.hovered = false;
         pics.pressed_ = false;
+        pics.armed = false;
     }
 
     // 3. Switches: four pictures, captions "up" on the off pair, "dn" on the on pair.
@@ -264,7 +265,7 @@ bool TSkinElements::tree2Locked(const RSwthOne& s) const {
            s.godown.compare(QLatin1String("tree2"), Qt::CaseInsensitive) == 0;
 }
 
-void TSkinElements::mouseMove(QPoint p) {
+void TSkinElements::mouseMove(QPoint p, bool leftHeld) {
     if (m_screen < 0 || fadeRunning())
         return;
     auto& btns = buttons();
@@ -272,10 +273,20 @@ void TSkinElements::mouseMove(QPoint p) {
         const RBtn& b = btns[i];
         BtnPics& pics = m_btnPics[i];
         const bool in = inside(p, b.vx, b.vy, b.right, b.bottom);
+        if (!leftHeld)
+            pics.armed = false;
         if (in && !pics.hovered) {
             pics.hovered = true;
-            fade(pics.fade, pics.normal, pics.hover, {b.vx, b.vy});
+            if (pics.armed) {
+                // Back on the button before the release: pressed again.
+                pics.armed = false;
+                pics.pressed_ = true;
+                fade(pics.fade, pics.normal, pics.pressed, {b.vx, b.vy});
+            } else {
+                fade(pics.fade, pics.normal, pics.hover, {b.vx, b.vy});
+            }
         } else if (!in && pics.hovered) {
+            pics.armed = pics.pressed_ && leftHeld;
             pics.hovered = false;
             pics.pressed_ = false;
             fade(pics.fade, pics.hover, pics.normal, {b.vx, b.vy});
@@ -395,6 +406,8 @@ void TSkinElements::mouseUp(QPoint p) {
     if (m_screen < 0 || fadeRunning())
         return;
     const int screenBefore = m_screen;
+    for (BtnPics& pics : m_btnPics)
+        pics.armed = false;
     for (qsizetype i = 0; i < buttons().size(); ++i) {
         const RBtn b = buttons()[i];
         if (!inside(p, b.vx, b.vy, b.right, b.bottom))

@@ -29,6 +29,7 @@ public:
         QImage normal, hover, pressed;
         bool hovered = false;
         bool pressed_ = false;
+        bool armed = false; // pressed, and the mouse button is still held off the button
         TEffBtnCar* fade = nullptr;
     };
     struct SwPics {
@@ -66,7 +67,9 @@ public:
     void paint(QPainter& painter) const;
 
     Hit hitTest(QPoint p) const;
-    void mouseMove(QPoint p);
+    // `leftHeld`: the left mouse button is down (a press that left the button
+    // comes back when the pointer returns before the release).
+    void mouseMove(QPoint p, bool leftHeld = false);
     // Returns true when no element was hit (the press may move the window).
     bool mouseDown(QPoint p, Qt::KeyboardModifiers modifiers);
     void mouseUp(QPoint p);

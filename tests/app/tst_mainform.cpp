@@ -1,0 +1,229 @@
+#include "TestBook.h"
+
+#include "app/TMainForm.h"
+#include "data/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList commandTexts(const QList<RCommand>& commands) {
+    QStringList texts;
+    for (const RCommand& c : commands)
+        texts << c.text;
+    return texts;
+}
+
+QRgb probe(TMainForm& form, QPoint p) {
+    return form.grab().toImage().pixel(p);
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void missingFilesEndTheProgram();
+    void otherModesAreRefused();
+    void startsAndReplays();
+    void secondCopyEndsQuietly();
+    void screenSwitchingAndReplay();
+    void mouseDrivesTheWindow();
+    void exitAnimatesAndStoresSwitches();
+    void fontsLiveWhileTheProgramRuns();
+
+private:
+    QString book(const QString& title);
+    QTemporaryDir m_tmp;
+    int m_books = 0;
+};
+
+void TestMainForm::initTestCase() {
+    QVERIFY(m_tmp.isValid());
+    TSettingsStore::setLocation(m_tmp.filePath("settings"));
+}
+
+QString TestMainForm::book(const QString& title) {
+    const QString dir = m_tmp.filePath(QString("book%1/run").arg(++m_books));
+    QString error;
+    if (!testbook::write(dir, testbook::description(title), testbook::pictures(), &error))
+        qWarning() << error;
+    return dir;
+}
+
+void TestMainForm::missingFilesEndTheProgram() {
+    {
+        TMainForm form;
+        const QString empty = m_tmp.filePath("empty");
+        QDir().mkpath(empty);
+        QCOMPARE(form.FormCreate(empty, {}), std::optional<int>(1));
+        QVERIFY(!form.isVisible());
+    }
+    {
+        const QString dir = m_tmp.filePath("nostruct");
+        QVERIFY(testbook::write(dir, {}, testbook::pictures()));
+        TMainForm form;
+        QCOMPARE(form.FormCreate(dir, {}), std::optional<int>(1));
+    }
+    {
+        // A damaged pack is a missing one.
+        const QString dir = m_tmp.filePath("damaged");
+        QDir().mkpath(dir);
+        QFile f(dir + "/Dod.dhl");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\x05\x00garbage", 9);
+        f.close();
+        TMainForm form;
+        QCOMPARE(form.FormCreate(dir, {}), std::optional<int>(1));
+    }
+}
+
+void TestMainForm::otherModesAreRefused() {
+    const QString dir = book("Modes");
+    TMainForm a;
+    QCOMPARE(a.FormCreate(dir, {"page.htm", "/h"}), std::optional<int>(2));
+    TMainForm b;
+    QCOMPARE(b.FormCreate(dir, {"x/tpage.htm"}), std::optional<int>(2));
+    // Neither took the book's lock: the skinned window still starts.
+    TMainForm c;
+    QCOMPARE(c.FormCreate(dir, {}), std::nullopt);
+}
+
+void TestMainForm::startsAndReplays() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Starts"), {}), std::nullopt);
+    QCOMPARE(form.windowTitle(), QString("Starts"));
+    QCOMPARE(form.size(), QSize(300, 200));
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.currentScreen(), 0);
+    // minimize and close templates follow the listed buttons.
+    QCOMPARE(form.model().screens[0].buttons.size(), 3);
+    QCOMPARE(form.model().screens[0].buttons[2].go, QString("exit"));
+    // The switches of screen 1 replayed once, silently.
+    QCOMPARE(commandTexts(form.executed()), (QStringList{"offtree", "caseon"}));
+    for (const RCommand& c : form.executed())
+        QVERIFY(c.replay);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+    // The opening leaves the whole 300 x 200 window visible.
+    QVERIFY(form.mask().contains(QRect(0, 0, 300, 200)));
+    QCOMPARE(probe(form, {5, 5}), testbook::skin1);
+    QCOMPARE(probe(form, {30, 30}), testbook::btnNormal);
+    QCOMPARE(probe(form, {30, 110}), testbook::swOn);
+    QCOMPARE(probe(form, {70, 110}), testbook::swOff);
+}
+
+void TestMainForm::secondCopyEndsQuietly() {
+    const QString dir = book("Single");
+    TMainForm first;
+    QCOMPARE(first.FormCreate(dir, {}), std::nullopt);
+    TMainForm second;
+    QCOMPARE(second.FormCreate(dir, {}), std::optional<int>(0));
+    QVERIFY(!second.isVisible());
+    // Another title is another book.
+    TMainForm other;
+    QCOMPARE(other.FormCreate(book("Single2"), {}), std::nullopt);
+}
+
+void TestMainForm::screenSwitchingAndReplay() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Screens"), {}), std::nullopt);
+    const qsizetype before = form.executed().size();
+    QCOMPARE(form.Dispatch("screen2=page.htm", "click.wav", false, 0, 0), Verb::Screen);
+    QCOMPARE(form.currentScreen(), 1);
+    QCOMPARE(form.executed()[before].value, form.paths().baseDir() + "page.htm");
+    // After the switch the switches of screen 2 replay: it has none.
+    QCOMPARE(form.executed().size(), before + 1);
+    QCOMPARE(probe(form, {5, 5}), testbook::skin2);
+    QCOMPARE(form.Dispatch("1", "", false, 0, 0), Verb::Screen);
+    QCOMPARE(form.currentScreen(), 0);
+    // Back on screen 1: the switchone pass twice, then the group switch.
+    QCOMPARE(commandTexts(form.executed().mid(before + 2)),
+             (QStringList{"offtree", "offtree", "caseon"}));
+    QCOMPARE(form.Dispatch("7", "", false, 0, 0), Verb::None);
+    QCOMPARE(form.currentScreen(), 0);
+}
+
+void TestMainForm::mouseDrivesTheWindow() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Mouse"), {}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.setButtonSoundsOn(false);
+    // Hover fades the button to its hover picture.
+    QTest::mouseMove(&form, {30, 30});
+    QTRY_COMPARE_WITH_TIMEOUT(probe(form, {30, 30}), testbook::btnHover, 3000);
+    // A click on the group switch of the same group moves the "on".
+    QTest::mouseClick(&form, Qt::LeftButton, {}, {70, 110});
+    QCOMPARE(commandTexts(form.executed()).last(), QString("caseoff"));
+    QTest::mouseMove(&form, {150, 150});
+    QTRY_COMPARE_WITH_TIMEOUT(probe(form, {70, 110}), testbook::swOn, 3000);
+    QCOMPARE(probe(form, {30, 110}), testbook::swOff);
+    // Shift+click on the switchone: state only.
+    const qsizetype n = form.executed().size();
+    QTest::mouseClick(&form, Qt::LeftButton, Qt::ShiftModifier, {30, 70});
+    QCOMPARE(form.executed().size(), n);
+    QVERIFY(form.model().screens[0].switchone[0].on);
+    // The reading-screen button switches screens.
+    QTest::mouseMove(&form, {30, 30});
+    QTest::mouseClick(&form, Qt::LeftButton, {}, {30, 30});
+    QCOMPARE(form.currentScreen(), 1);
+    QCOMPARE(probe(form, {5, 5}), testbook::skin2);
+}
+
+void TestMainForm::exitAnimatesAndStoresSwitches() {
+    const QString dir = book("Stored");
+    {
+        TMainForm form;
+        QCOMPARE(form.FormCreate(dir, {}), std::nullopt);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+        QTest::mouseClick(&form, Qt::LeftButton, {}, {30, 70});  // switchone on
+        QTest::mouseClick(&form, Qt::LeftButton, {}, {70, 110}); // second group switch on
+        QCOMPARE(form.Dispatch("exit", "", false, 0, 2), Verb::Exit);
+        QVERIFY(form.closingRunning());
+        QVERIFY(form.isVisible()); // the animation runs first
+        TSettingsStore early("Stored");
+        QVERIFY(!early.readBool("SwOne00").has_value());
+        QTRY_VERIFY_WITH_TIMEOUT(!form.mask().contains(QPoint(150, 100)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(early.readBool("SwOne00").has_value(), 10000);
+    }
+    TSettingsStore settings("Stored");
+    QCOMPARE(settings.readBool("SwOne00"), std::optional<bool>(true));
+    QCOMPARE(settings.readBool("SwGrp00"), std::optional<bool>(false));
+    QCOMPARE(settings.readBool("SwGrp01"), std::optional<bool>(true));
+
+    // The next start finds them (and replays them).
+    TMainForm again;
+    QCOMPARE(again.FormCreate(dir, {}), std::nullopt);
+    QVERIFY(again.model().screens[0].switchone[0].on);
+    QVERIFY(!again.model().screens[0].switchgrp[0].on);
+    QVERIFY(again.model().screens[0].switchgrp[1].on);
+    QCOMPARE(commandTexts(again.executed()), (QStringList{"ontree", "caseoff"}));
+    QCOMPARE(probe(again, {30, 70}), testbook::swOn);
+}
+
+void TestMainForm::fontsLiveWhileTheProgramRuns() {
+    const QString dir = book("Fonts");
+    const QString font = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+    if (!QFile::exists(font))
+        QSKIP("no DejaVu font on this machine");
+    QVERIFY(QFile::copy(font, dir + "/Book.ttf"));
+    QVERIFY(QFile::copy(font, dir + "/notafont.txt"));
+    int families = 0;
+    {
+        TMainForm form;
+        QCOMPARE(form.FormCreate(dir, {}), std::nullopt);
+        QCOMPARE(form.registeredFonts().size(), 1);
+        QVERIFY(form.registeredFonts()[0].endsWith("Book.ttf"));
+        families = QFontDatabase::families().size();
+        QVERIFY(QFontDatabase::families().contains("DejaVu Sans Mono"));
+    }
+    Q_UNUSED(families);
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
