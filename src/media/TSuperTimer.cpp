@@ -5,11 +5,50 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 using Clock = std::chrono::steady_clock;
 
 qint64 millisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// The calling thread's scheduling priority, as far as the system lets us: on
+// Linux a nice value per thread (raising it needs privileges; without them
+// the thread keeps the default).
+void applyPriority(QThread::Priority p) {
+#ifdef Q_OS_LINUX
+    int nice = 0;
+    switch (p) {
+    case QThread::IdlePriority:
+        nice = 19;
+        break;
+    case QThread::LowestPriority:
+        nice = 10;
+        break;
+    case QThread::LowPriority:
+        nice = 5;
+        break;
+    case QThread::HighPriority:
+        nice = -5;
+        break;
+    case QThread::HighestPriority:
+        nice = -10;
+        break;
+    case QThread::TimeCriticalPriority:
+        nice = -15;
+        break;
+    default:
+        return;
+    }
+    (void)setpriority(PRIO_PROCESS, id_t(gettid()), nice);
+#else
+    Q_UNUSED(p);
+#endif
 }
 } // namespace
 
@@ -28,7 +67,7 @@ struct TSuperTimer::Worker {
     void deliver(quint64 gen);
 
     TSuperTimer* const owner;
-    QThread* thread = nullptr;
+    std::thread thread;
 
     std::mutex mutex;
     std::condition_variable wake;
@@ -45,11 +84,12 @@ struct TSuperTimer::Worker {
     bool tickPending = false;
     bool inHandler = false; // UI thread only
 
-    void update(std::unique_lock<std::mutex>& lock);
+    void update(); // with `mutex` held
 };
 
 void TSuperTimer::Worker::run() {
     std::unique_lock lock(mutex);
+    applyPriority(priority);
     // The sleep length is read once, when the thread first runs; later
     // changes of the interval change the Elapsed accounting only (drift
     // correction then pulls the sleeps to the new schedule).
@@ -112,20 +152,15 @@ void TSuperTimer::Worker::deliver(quint64 gen) {
     wake.notify_all();
 }
 
-void TSuperTimer::Worker::update(std::unique_lock<std::mutex>& lock) {
+void TSuperTimer::Worker::update() {
     if (enabled) {
         elapsed = 0;
         count = 0;
         start = Clock::now();
         ++generation;
         tickPending = false;
-        if (!thread) {
-            thread = QThread::create([this] { run(); });
-            const QThread::Priority p = priority;
-            lock.unlock();
-            thread->start(p);
-            lock.lock();
-        }
+        if (!thread.joinable())
+            thread = std::thread([this] { run(); });
     }
     wake.notify_all();
 }
@@ -139,11 +174,8 @@ TSuperTimer::~TSuperTimer() {
         d->enabled = false;
     }
     d->wake.notify_all();
-    if (d->thread) {
-        d->thread->wait();
-        delete d->thread;
-        d->thread = nullptr;
-    }
+    if (d->thread.joinable())
+        d->thread.join();
 }
 
 bool TSuperTimer::enabled() const {
@@ -152,11 +184,11 @@ bool TSuperTimer::enabled() const {
 }
 
 void TSuperTimer::setEnabled(bool on) {
-    std::unique_lock lock(d->mutex);
+    std::lock_guard lock(d->mutex);
     if (d->enabled == on)
         return;
     d->enabled = on;
-    d->update(lock);
+    d->update();
 }
 
 quint16 TSuperTimer::interval() const {
@@ -165,11 +197,11 @@ quint16 TSuperTimer::interval() const {
 }
 
 void TSuperTimer::setInterval(quint16 ms) {
-    std::unique_lock lock(d->mutex);
+    std::lock_guard lock(d->mutex);
     if (d->interval == ms)
         return;
     d->interval = ms;
-    d->update(lock);
+    d->update();
 }
 
 QThread::Priority TSuperTimer::priority() const {
