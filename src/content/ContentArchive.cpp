@@ -392,9 +392,11 @@ QStringList ContentArchive::listFiles() const {
         const State::Entry& e = d->entries[top.next++];
         if (e.nameLength == 0 || e.name[0] == '.')
             continue;
+        // Paths beyond what a lookup can reach are left out (a folder needs
+        // room for "\" and at least one more character).
         const qsizetype length = path.size() + e.nameLength;
-        if (length >= kMaxPathLength)
-            continue; // beyond what a lookup can reach
+        if (length > kMaxPathLength || (e.kind == kKindFolder && length + 2 > kMaxPathLength))
+            continue;
         if (e.kind == kKindFile) {
             if (chars + length > kMaxListingChars)
                 break;

@@ -307,6 +307,7 @@ private Q_SLOTS:
         const QString longest = (part64 + "\\").repeated(15) + QString(49, u'F');
         QCOMPARE(longest.size(), 1024);
         QVERIFY(a.inArchive(longest));
+        QVERIFY(a.listFiles().contains(longest));
         QVERIFY(!a.inArchive("\\" + longest));
         QString path = QString("\\").repeated(1024 - part64.size() - 6) + part64 + "\\x.htm";
         QVERIFY(!a.inArchive(path)); // empty parts name nothing
