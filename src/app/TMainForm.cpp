@@ -516,8 +516,10 @@ void TMainForm::startClosing() {
     m_opening = false;
     m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Closing, size(),
                                                      m_model.outline);
-    if (!m_animTimer)
-        m_animTimer = new TSuperTimer(this);
+    // A timer keeps the sleep length it first ran with: the closing one is new.
+    if (m_animTimer)
+        m_animTimer->deleteLater();
+    m_animTimer = new TSuperTimer(this);
     m_animTimer->setInterval(2);
     m_animTimer->onTimer = [this](TSuperTimer*) { closingTick(); };
     m_animTimer->setEnabled(true);

@@ -48,11 +48,13 @@ QStringList grp(int x, const QString& state, const QString& go) {
 
 } // namespace
 
-QStringList description(const QString& title) {
+QStringList description(const QString& title, const QString& outline) {
     QStringList d{"title=" + title, "minimize",    "vx=250",       "vy=5",       "fn1=mn.bmp",
                   "fn2=mh.bmp",     "fn3=mp.bmp",  "hint=smaller", "wav=no",     "close",
                   "vx=275",         "vy=5",        "fn1=cn.bmp",   "fn2=ch.bmp", "fn3=cp.bmp",
                   "hint=leave",     "wav=exit.wav"};
+    if (!outline.isEmpty())
+        d << outline;
     d << button(1, 20, 20, "screen2=page.htm", "click.wav");
     d << QStringList{"[1] switchone", "vx=20",      "vy=60",     "fn1=s1.bmp", "fn2=s2.bmp",
                      "fn3=s3.bmp",    "fn4=s4.bmp", "state=off", "store=on",   "goup=offtree",

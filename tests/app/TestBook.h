@@ -27,7 +27,8 @@ inline const QRgb swHoverOff = qRgb(80, 80, 0);
 inline const QRgb swHoverOn = qRgb(120, 120, 0);
 inline const QRgb swOn = qRgb(160, 160, 0);
 
-QStringList description(const QString& title);
+// `outline`: a vertexmain line ("vertexmain=[x,y;...]") or empty.
+QStringList description(const QString& title, const QString& outline = QString());
 QHash<QString, QImage> pictures();
 // Writes Dod.dhl (with `description` as Struct.cfs unless it is empty) into
 // `dir`. False with `error` filled on failure.
