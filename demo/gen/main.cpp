@@ -1,0 +1,226 @@
+// vantrel-demo-gen: draws and writes the demo book's generated files.
+//
+//   vantrel-demo-gen --source DEMO_DIR --stage STAGE_DIR --book BOOK_DIR --font FILE.ttf
+//
+// STAGE_DIR/pack     the resource pack's files (descriptions, skin pictures, icon)
+// STAGE_DIR/content  the content archive's files, below run/ (pages, pictures, indexes)
+// BOOK_DIR/run       loose files: sounds, help, linked files, the book font
+
+#include "ArchiveFiles.h"
+#include "GifWriter.h"
+#include "Illustrations.h"
+#include "PageSet.h"
+#include "SkinArt.h"
+#include "SkinSet.h"
+#include "SoundSynth.h"
+
+#include "data/StructParser.h"
+
+#include <QBuffer>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QImageWriter>
+
+#include <cstdio>
+
+namespace {
+
+[[noreturn]] void fail(const QString& message) {
+    std::fprintf(stderr, "vantrel-demo-gen: %s\n", message.toUtf8().constData());
+    std::exit(1);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        fail(QStringLiteral("%1: cannot write").arg(path));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("%1: cannot read").arg(path));
+    return f.readAll();
+}
+
+QByteArray encodeImage(const QImage& image, const char* format, int quality = -1) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (quality >= 0)
+        writer.setQuality(quality);
+    if (!writer.write(image))
+        fail(QStringLiteral("cannot encode a %1 picture: %2")
+                 .arg(QString::fromLatin1(format), writer.errorString()));
+    return bytes;
+}
+
+// A description as the reader sees it after decoding: lines, ASCII lower-cased.
+StructModel parseDescription(const QString& path, StructGrammar grammar) {
+    QString text = QString::fromUtf8(readFile(path));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines) {
+        for (QChar& c : line)
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+    }
+    return parseStruct(lines, nullptr, grammar);
+}
+
+void removeTree(const QString& path) {
+    QDir dir(path);
+    if (dir.exists() && !dir.removeRecursively())
+        fail(QStringLiteral("%1: cannot remove").arg(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("Draws the demo book's pictures and sounds."));
+    cli.addHelpOption();
+    const QCommandLineOption sourceOpt(QStringLiteral("source"), QStringLiteral("demo folder"),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption stageOpt(QStringLiteral("stage"), QStringLiteral("staging folder"),
+                                      QStringLiteral("DIR"));
+    const QCommandLineOption bookOpt(QStringLiteral("book"), QStringLiteral("book folder"),
+                                     QStringLiteral("DIR"));
+    const QCommandLineOption fontOpt(QStringLiteral("font"), QStringLiteral("the book's .ttf"),
+                                     QStringLiteral("FILE"));
+    cli.addOptions({sourceOpt, stageOpt, bookOpt, fontOpt});
+    cli.process(app);
+    for (const QCommandLineOption& o : {sourceOpt, stageOpt, bookOpt, fontOpt})
+        if (!cli.isSet(o))
+            fail(QStringLiteral("missing --%1 (see --help)").arg(o.names().first()));
+    const QDir source(cli.value(sourceOpt));
+    const QString stage = cli.value(stageOpt);
+    const QString run = cli.value(bookOpt) + QStringLiteral("/run");
+    const QString font = cli.value(fontOpt);
+
+    // The book's font draws the captions of the skin.
+    const int fontId = QFontDatabase::addApplicationFont(font);
+    if (fontId < 0)
+        fail(QStringLiteral("%1: not a usable font").arg(font));
+    skinart::setSerifFamily(QFontDatabase::applicationFontFamilies(fontId).value(0));
+
+    const QString packDir = stage + QStringLiteral("/pack");
+    const QString contentDir = stage + QStringLiteral("/content/run");
+    removeTree(stage);
+    for (const char* sub : {"snd", "help", "files"})
+        removeTree(run + QLatin1Char('/') + QLatin1String(sub));
+    QDir().mkpath(packDir);
+    QDir().mkpath(contentDir);
+    for (const QString& old : QDir(run).entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFile::remove(run + QLatin1Char('/') + old);
+
+    // Resource pack: descriptions as written, pictures drawn for them.
+    const QStringList cfs = QDir(source.filePath(QStringLiteral("pack")))
+                                .entryList({QStringLiteral("*.cfs")}, QDir::Files, QDir::Name);
+    for (const QString& name : cfs)
+        writeFile(packDir + QLatin1Char('/') + name,
+                  readFile(source.filePath(QStringLiteral("pack/") + name)));
+    const StructModel mainModel =
+        parseDescription(source.filePath(QStringLiteral("pack/Struct.cfs")), StructGrammar::Main);
+    const StructModel thesModel = parseDescription(
+        source.filePath(QStringLiteral("pack/Tesaurus.cfs")), StructGrammar::Thesaurus);
+    SkinSet skins;
+    skins.build(mainModel, thesModel);
+    for (auto it = skins.pictures().cbegin(); it != skins.pictures().cend(); ++it)
+        writeFile(packDir + QLatin1Char('/') + it.key(),
+                  encodeImage(it.value().convertToFormat(QImage::Format_RGB888), "BMP"));
+    writeFile(packDir + QLatin1Char('/') + mainModel.icon, encodeImage(skins.icon(), "ICO"));
+
+    // Pages and the prepared index.
+    PageSet pages;
+    QString error;
+    if (!pages.load(source.filePath(QStringLiteral("pages")), &error))
+        fail(error);
+    for (const PageSet::Page& page : pages.pages())
+        writeFile(contentDir + QLatin1Char('/') + page.file, page.bytes);
+    for (const QString& css : QDir(source.filePath(QStringLiteral("pages")))
+                                  .entryList({QStringLiteral("*.css")}, QDir::Files))
+        writeFile(contentDir + QLatin1Char('/') + css,
+                  readFile(source.filePath(QStringLiteral("pages/") + css)));
+    const QStringList keywords =
+        QString::fromUtf8(readFile(source.filePath(QStringLiteral("pages/keywords.txt"))))
+            .split(u'\n');
+    QStringList unused;
+    const PageSet::Index index =
+        pages.buildIndex(keywords, {QStringLiteral("g_"), QStringLiteral("contents")}, &unused);
+    if (!unused.isEmpty())
+        fail(QStringLiteral("keywords on no page: %1").arg(unused.join(QLatin1String(", "))));
+    writeFile(contentDir + QStringLiteral("/keywords.idx"), index.keywords);
+    writeFile(contentDir + QStringLiteral("/index.idx"), index.index);
+    writeFile(contentDir + QStringLiteral("/files.idx"), index.files);
+    writeFile(contentDir + QStringLiteral("/tezaurus.idx"),
+              PageSet::toCp1251Text(QString::fromUtf8(
+                  readFile(source.filePath(QStringLiteral("pages/tezaurus.txt"))))));
+
+    // Pictures of the pages, in the formats a book of the time used.
+    using namespace illustrations;
+    const QString img = contentDir + QStringLiteral("/img/");
+    writeFile(img + QStringLiteral("car_side.png"), encodeImage(carStudio(520, 200), "PNG"));
+    writeFile(img + QStringLiteral("engine.gif"), GifWriter::still(engineSection(480, 320)));
+    writeFile(img + QStringLiteral("engine_big.png"), encodeImage(engineSection(960, 640), "PNG"));
+    writeFile(img + QStringLiteral("timing.png"), encodeImage(timingBelt(400, 280), "PNG"));
+    writeFile(img + QStringLiteral("cooling.png"), encodeImage(coolingCircuit(480, 300), "PNG"));
+    writeFile(img + QStringLiteral("brakes.jpg"), encodeImage(brakeAssembly(400, 300), "JPEG", 88));
+    writeFile(img + QStringLiteral("brake_pads.bmp"),
+              encodeImage(brakePads(360, 200).convertToFormat(QImage::Format_RGB888), "BMP"));
+    writeFile(img + QStringLiteral("wiring.gif"), GifWriter::still(wiringDiagram(520, 320)));
+    writeFile(img + QStringLiteral("wiring_big.png"), encodeImage(wiringDiagram(1040, 640), "PNG"));
+    writeFile(img + QStringLiteral("battery.jpg"), encodeImage(batteryCheck(360, 240), "JPEG", 88));
+    writeFile(img + QStringLiteral("fuses.png"), encodeImage(fuseBox(420, 260), "PNG"));
+    writeFile(img + QStringLiteral("lamps.gif"), GifWriter::still(dashboardLamps(400, 100)));
+    writeFile(img + QStringLiteral("warn.gif"), GifWriter::still(warningSign(24)));
+    writeFile(contentDir + QStringLiteral("/piston.gif"),
+              GifWriter::animation(pistonFrames(120, 70, 12), 8));
+
+    // Loose files: sounds, help, files behind the pages' links, the font.
+    writeFile(run + QStringLiteral("/snd/click.wav"), soundsynth::click());
+    writeFile(run + QStringLiteral("/snd/switch.wav"), soundsynth::toggle());
+    writeFile(run + QStringLiteral("/snd/exit.wav"), soundsynth::exitChime());
+    writeFile(run + QStringLiteral("/snd/horn.wav"), soundsynth::horn());
+    writeFile(run + QStringLiteral("/snd/theme.wav"), soundsynth::theme());
+    {
+        QString why;
+        const std::optional<QByteArray> help = PageSet::convertPage(
+            QString::fromUtf8(readFile(source.filePath(QStringLiteral("pages/help/help.htm")))),
+            &why);
+        if (!help)
+            fail(QStringLiteral("help.htm: %1").arg(why));
+        writeFile(run + QStringLiteral("/help/help.htm"), *help);
+    }
+    const QDir filesSource(source.filePath(QStringLiteral("pages/files")));
+    QList<archivefiles::File> packed;
+    for (const QString& name : filesSource.entryList(QDir::Files, QDir::Name)) {
+        QByteArray bytes = readFile(filesSource.filePath(name));
+        if (name.endsWith(QLatin1String(".txt")) || name.endsWith(QLatin1String(".csv")))
+            bytes = PageSet::toCp1251Text(QString::fromUtf8(bytes));
+        writeFile(run + QStringLiteral("/files/") + name, bytes);
+        packed.append({name, bytes});
+    }
+    packed.append({QStringLiteral("img/fuses.png"), encodeImage(fuseBox(420, 260), "PNG")});
+    writeFile(run + QStringLiteral("/files/service_book.zip"), archivefiles::zip(packed));
+    QList<archivefiles::File> tools = packed;
+    tools.append(
+        {QStringLiteral("diag/readme.txt"),
+         PageSet::toCp1251Text(QStringLiteral(
+             "Диагностика Vantrel\nКоды неисправностей: см. страницу 19 руководства.\n"))});
+    writeFile(run + QStringLiteral("/files/diag_tools.rar"), archivefiles::rar4(tools));
+    writeFile(run + QLatin1Char('/') + QFileInfo(font).fileName(), readFile(font));
+
+    std::printf("vantrel-demo-gen: %d pack files, %d pages\n",
+                int(skins.pictures().size() + cfs.size() + 1), int(pages.pages().size()));
+    return 0;
+}
