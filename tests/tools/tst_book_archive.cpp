@@ -73,6 +73,7 @@ class TestBookArchive : public QObject {
 private slots:
     void roundTripRandomTrees();
     void compressesWhatShrinks();
+    void relativeFolderNames();
     void emptyFoldersAreKept();
     void refusedInput_data();
     void refusedInput();
@@ -136,6 +137,22 @@ void TestBookArchive::compressesWhatShrinks() {
         ToolRunner::run({"archive", "extract", archivePath, "-o", dir.filePath("out")}).exitCode,
         0);
     QCOMPARE(readTree(dir.filePath("out")), storedForm(files));
+}
+
+// Stored paths are relative to the folder however the folder is given.
+void TestBookArchive::relativeFolderNames() {
+    QTemporaryDir dir;
+    QVERIFY(writeTree(dir.filePath("book"), {{"man/p1.htm", "p"}, {"top.htm", "t"}}));
+    for (const QString& folder : {QStringLiteral("book"), QStringLiteral("./book/")}) {
+        QCOMPARE(ToolRunner::run({"archive", "build", folder, "-o", "book/interface.dat"}, {},
+                                 dir.path())
+                     .exitCode,
+                 0);
+        const ToolResult listed =
+            ToolRunner::run({"archive", "list", "book/interface.dat"}, {}, dir.path());
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(listed.out), QStringLiteral("MAN\\P1.HTM\nTOP.HTM\n"));
+    }
 }
 
 void TestBookArchive::emptyFoldersAreKept() {

@@ -64,6 +64,7 @@ private slots:
     void rawRoundTrip();
     void outputInsideFolderIsNotPacked();
     void emptyFolderGivesEmptyPack();
+    void relativeFolderNames();
     void refusedInput_data();
     void refusedInput();
     void damagedPack_data();
@@ -164,6 +165,34 @@ void TestBookPack::emptyFolderGivesEmptyPack() {
     QCOMPARE(ToolRunner::run({"unpack", dir.filePath("p.dhl"), "-o", dir.filePath("out")}).exitCode,
              0);
     QVERIFY(QFileInfo(dir.filePath("out")).isDir());
+}
+
+// Entry names are relative to the folder however the folder is given.
+void TestBookPack::relativeFolderNames() {
+    QTemporaryDir dir;
+    QVERIFY(writeTree(dir.filePath("book"), {{"sub/a.bmp", "a"}, {"b.bmp", "b"}}));
+    QVERIFY(QDir().mkpath(dir.filePath("run")));
+    for (const QString& folder :
+         {QStringLiteral("book"), QStringLiteral("./book/"), QStringLiteral("run/../book")}) {
+        const ToolResult r =
+            ToolRunner::run({"pack", folder, "-o", "run/../Dod.dhl"}, {}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        TReadBin pack;
+        QVERIFY(pack.load(dir.filePath("Dod.dhl")));
+        QCOMPARE(pack.entries().size(), 2);
+        QCOMPARE(pack.entries()[0].name, QStringLiteral("b.bmp"));
+        QCOMPARE(pack.entries()[1].name, QStringLiteral("sub\\a.bmp"));
+    }
+    // The output file inside the folder, named by another route.
+    const ToolResult r =
+        ToolRunner::run({"pack", "book", "-o", "run/../book/Dod.dhl"}, {}, dir.path());
+    QCOMPARE(r.exitCode, 0);
+    const ToolResult again =
+        ToolRunner::run({"pack", "./book", "-o", "book/./Dod.dhl"}, {}, dir.path());
+    QCOMPARE(again.exitCode, 0);
+    TReadBin pack;
+    QVERIFY(pack.load(dir.filePath("book/Dod.dhl")));
+    QCOMPARE(pack.entries().size(), 2);
 }
 
 void TestBookPack::refusedInput_data() {

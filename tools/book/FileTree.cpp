@@ -10,25 +10,27 @@
 
 QList<FileTree::File> FileTree::collect(const QString& folder, const QString& exclude,
                                         bool withFolders) {
-    const QFileInfo root(folder);
-    if (!root.isDir())
+    const QFileInfo info(folder);
+    if (!info.isDir())
         throw ToolError(QStringLiteral("%1 is not a folder").arg(folder));
-    const QDir dir(folder);
-    const QString excluded = exclude.isEmpty() ? QString() : QFileInfo(exclude).absoluteFilePath();
+    const QString root = info.absoluteFilePath();
+    const QDir dir(root);
+    // An output file that does not exist yet cannot be listed either.
+    const QString excluded = exclude.isEmpty() ? QString() : QFileInfo(exclude).canonicalFilePath();
 
     QList<File> files;
     QDir::Filters filters = QDir::Files | QDir::Hidden | QDir::System;
     if (withFolders)
         filters |= QDir::Dirs | QDir::NoDotAndDotDot;
-    QDirIterator it(folder, filters, QDirIterator::Subdirectories);
+    QDirIterator it(root, filters, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        if (!excluded.isEmpty() && info.absoluteFilePath() == excluded)
+        const QFileInfo file = it.fileInfo();
+        if (!excluded.isEmpty() && file.canonicalFilePath() == excluded)
             continue;
         QString name = dir.relativeFilePath(path);
         name.replace(QLatin1Char('/'), QLatin1Char('\\'));
-        files.append({name, path, info.isDir()});
+        files.append({name, path, file.isDir()});
     }
     std::sort(files.begin(), files.end(), [](const File& a, const File& b) {
         const int c = a.name.compare(b.name, Qt::CaseInsensitive);
