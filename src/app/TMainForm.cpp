@@ -5,12 +5,17 @@
 #include "app/TMyControl.h"
 #include "app/TSwitchStore.h"
 #include "app/TWindowAnimation.h"
+#include "content/TComprStream.h"
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
 #include "dialogs/TEffCar.h"
+#include "media/TPathInputBox.h"
+#include "media/TScaleBar.h"
+#include "media/TStatusLine.h"
 #include "media/TSuperTimer.h"
+#include "media/TTextMsg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,9 +23,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QMouseEvent>
+#include <QMovie>
 #include <QPainter>
 #include <QProcess>
 #include <QUrl>
@@ -89,6 +96,11 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
 
     // 5. Whole-window fade; command-line mode.
     m_windowFade = new TEffCar(this);
+    m_windowFade->onFadeState = [this](bool running) {
+        // The animated picture would cover the fade on the cover screen.
+        if (m_piston && currentScreen() == 0)
+            m_piston->setVisible(!running);
+    };
     m_lastPressedButton = -1;
     m_commandLineMode = !args.isEmpty();
 
@@ -170,6 +182,10 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     syncHintAreas();
     m_started = true;
 
+    // 15. The widgets of the other parts that live on the skin.
+    createWidgets();
+    showScreenWidgets();
+
     // 17. Replay of the switches of screen 1.
     replay(false);
 
@@ -227,6 +243,51 @@ void TMainForm::syncHintAreas() {
         } else {
             area->hide();
         }
+    }
+}
+
+void TMainForm::createWidgets() {
+    const auto screenFn = [this] { return currentScreen(); };
+    m_texts = new TTextMsg(m_model.text, this, screenFn, this);
+    m_status = new TStatusLine(m_texts, this);
+    m_pathBox = new TPathInputBox(m_model.path, this, m_model.title, screenFn, this);
+    connect(m_pathBox, &TPathInputBox::skinMouseMove, this, [this](int x, int y) {
+        if (m_elements)
+            m_elements->mouseMove(QPoint(x, y));
+    });
+    m_scaleBar = new TScaleBar(&m_pack, screenFn, this);
+
+    // The animated picture of the cover; a book without it simply has none.
+    try {
+        auto* stream =
+            new TComprStream(m_archive, m_paths.baseDir() + QStringLiteral("piston.gif"));
+        m_pistonMovie = new QMovie(stream, QByteArray(), this);
+        stream->setParent(m_pistonMovie);
+        if (m_pistonMovie->isValid()) {
+            m_piston = new QLabel(this);
+            m_piston->setAttribute(Qt::WA_TransparentForMouseEvents);
+            m_piston->setMovie(m_pistonMovie);
+            m_pistonMovie->jumpToFrame(0);
+            m_piston->setGeometry(QRect(QPoint(583, 470), m_pistonMovie->currentImage().size()));
+        } else {
+            delete m_pistonMovie;
+            m_pistonMovie = nullptr;
+        }
+    } catch (const FileOpenError&) {
+    }
+}
+
+void TMainForm::showScreenWidgets() {
+    if (m_pathBox)
+        m_pathBox->showForScreen();
+    if (m_piston) {
+        // Hidden and stopped on the reading screen, animated on the others.
+        const bool show = currentScreen() != 1;
+        m_piston->setVisible(show);
+        if (show)
+            m_pistonMovie->start();
+        else
+            m_pistonMovie->stop();
     }
 }
 
@@ -289,6 +350,7 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     }
     syncHintAreas();
     // 4. The other widgets follow the screen; the contents tree opens `page`.
+    showScreenWidgets();
     qCDebug(lcMain) << "screen" << index + 1 << "page" << page;
     // 5. Replay without sounds.
     replay(true);
@@ -376,6 +438,8 @@ void TMainForm::paintEvent(QPaintEvent*) {
         m_windowFade->PaintFadeFrame(p);
     } else if (m_elements) {
         m_elements->paint(p);
+        if (m_texts)
+            m_texts->paint(p, this);
     } else {
         p.fillRect(rect(), Qt::white);
     }
@@ -560,8 +624,10 @@ void TMainForm::FormDestroy() {
         if (!wav.isEmpty() && wav != QLatin1String("no"))
             m_sounds->playAndWait(nativeOf(BookPaths::joinPath(m_paths.baseDir(), wav)), 3000);
     }
-    // 3. Fonts.
+    // 3-4. Fonts; the path boxes write their folders as they go.
     unregisterFonts();
+    delete m_pathBox;
+    m_pathBox = nullptr;
     // 5. Stored switch states.
     if (!m_commandLineMode && m_settings)
         switchstore::write(m_model, *m_settings);

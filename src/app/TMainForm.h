@@ -15,7 +15,13 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QLockFile;
+class QMovie;
+class TPathInputBox;
+class TScaleBar;
+class TStatusLine;
+class TTextMsg;
 class TButtonSounds;
 class TEffCar;
 class TMyControl;
@@ -64,6 +70,11 @@ public:
     bool closingRunning() const { return m_closing; }
     bool windowFadeRunning() const;
     TButtonSounds* sounds() const { return m_sounds; }
+    TTextMsg* texts() const { return m_texts; }
+    TStatusLine* statusLine() const { return m_status; }
+    TPathInputBox* pathBoxes() const { return m_pathBox; }
+    TScaleBar* scaleBar() const { return m_scaleBar; }
+    QLabel* piston() const { return m_piston; }
     const QStringList& registeredFonts() const { return m_fontFiles; }
     // The last verbs acted upon (newest last), for the tests and diagnostics.
     const QList<RCommand>& executed() const { return m_executed; }
@@ -83,6 +94,8 @@ private:
     void syncHintAreas();
     void replay(bool afterSwitch);
     void applyRegion(const QRegion& region);
+    void createWidgets();
+    void showScreenWidgets();
     void showWithOpeningAnimation();
     void openingTick();
     void startClosing();
@@ -107,6 +120,12 @@ private:
     TEffCar* m_windowFade = nullptr;
     TButtonSounds* m_sounds = nullptr;
     QList<TMyControl*> m_hintAreas;
+    TTextMsg* m_texts = nullptr;
+    TStatusLine* m_status = nullptr;
+    TPathInputBox* m_pathBox = nullptr;
+    TScaleBar* m_scaleBar = nullptr;
+    QLabel* m_piston = nullptr;
+    QMovie* m_pistonMovie = nullptr;
     QList<int> m_fontIds;
     QStringList m_fontFiles;
     QList<RCommand> m_executed;

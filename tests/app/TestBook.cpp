@@ -60,6 +60,11 @@ QStringList description(const QString& title, const QString& outline) {
                      "fn3=s3.bmp",    "fn4=s4.bmp", "state=off", "store=on",   "goup=offtree",
                      "godown=ontree", "hint=tree",  "wav=no"};
     d << grp(20, "on", "caseon") << grp(60, "off", "caseoff");
+    d << QStringList{"[1] _text",        "vx=100",           "vy=150",     "vw=290",
+                     "font=dejavu sans", "size=9",           "style=bold", "color=255,255,255",
+                     "value=ready",      "ident=statusline", "number=1"};
+    d << QStringList{"[1] _path", "vx=100",          "vy=170",     "vw=290",
+                     "vh=188",    "pathdef=\\tmp\\", "hint=folder"};
     d << "[1] _screen=skin1.bmp";
     d << button(2, 20, 20, "1", "no");
     d << "[2] _screen=skin2.bmp";

@@ -12,6 +12,7 @@
 // Screen 1 (skin 300 x 200, grey): button 0 at (20,20) "screen2=page.htm",
 // switchone at (20,60) (goup "offtree", godown "ontree", stored), two stored
 // group switches of group 1 at (20,100) "caseon" (on) and (60,100) "caseoff",
+// a status-line text at (100,150), a path box from (100,170) to (290,188),
 // then the minimize (250,5) and close (275,5) templates. Screen 2 (dark
 // blue): a button at (20,20) with the command "1", and the two templates.
 namespace testbook {

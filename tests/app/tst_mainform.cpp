@@ -2,6 +2,11 @@
 
 #include "app/TMainForm.h"
 #include "data/SettingsStore.h"
+#include "media/TPathInputBox.h"
+#include "media/TStatusLine.h"
+#include "media/TTextMsg.h"
+
+#include <QLineEdit>
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +38,7 @@ private slots:
     void startsAndReplays();
     void secondCopyEndsQuietly();
     void screenSwitchingAndReplay();
+    void skinWidgetsFollowTheScreen();
     void mouseDrivesTheWindow();
     void exitAnimatesAndStoresSwitches();
     void fontsLiveWhileTheProgramRuns();
@@ -145,6 +151,32 @@ void TestMainForm::screenSwitchingAndReplay() {
     QCOMPARE(commandTexts(form.executed().mid(before + 2)),
              (QStringList{"offtree", "offtree", "caseon"}));
     QCOMPARE(form.Dispatch("7", "", false, 0, 0), Verb::None);
+}
+
+void TestMainForm::skinWidgetsFollowTheScreen() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Widgets"), {}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+    QVERIFY(form.texts());
+    QCOMPARE(form.texts()->count(), 1);
+    QVERIFY(form.statusLine());
+    QVERIFY(form.scaleBar());
+    QVERIFY(!form.piston()); // the book has no piston.gif
+    QCOMPARE(form.pathBoxes()->count(), 1);
+    QVERIFY(form.pathBoxes()->box(0)->isVisible());
+    // The text is painted on the skin.
+    const QImage before = form.grab().toImage();
+    int white = 0;
+    for (int x = 100; x < 160; ++x)
+        for (int y = 150; y < 165; ++y)
+            white += before.pixel(x, y) == qRgb(255, 255, 255);
+    QVERIFY(white > 10);
+    form.statusLine()->show("copied");
+    QCOMPARE(form.texts()->text(0), QString("copied"));
+    form.Dispatch("2", "", false, 0, 0);
+    QVERIFY(!form.pathBoxes()->box(0)->isVisible());
+    form.Dispatch("1", "", false, 0, 0);
+    QVERIFY(form.pathBoxes()->box(0)->isVisible());
     QCOMPARE(form.currentScreen(), 0);
 }
 
