@@ -1,0 +1,244 @@
+#include "engine/TElFormControl.h"
+
+#include "engine/TFontEntry.h"
+
+#include <QPainter>
+
+static QString attrOf(const litehtml::element* el, const char* name) {
+    const char* v = el->get_attr(name);
+    return v ? QString::fromUtf8(v) : QString();
+}
+
+static QString textOf(const litehtml::element::ptr& el) {
+    litehtml::tstring t;
+    el->get_text(t);
+    return QString::fromUtf8(t.c_str()).simplified();
+}
+
+QString TElFormControl::name() const {
+    return attrOf(this, "name");
+}
+
+QString TElFormControl::typeName() const {
+    switch (m_kind) {
+    case Kind::Select:
+        return QStringLiteral("select");
+    case Kind::TextArea:
+        return QStringLiteral("textarea");
+    default:
+        break;
+    }
+    QString t = attrOf(this, "type").toLower();
+    if (std::strcmp(get_tagName(), "button") == 0)
+        return QStringLiteral("button");
+    return t.isEmpty() ? QStringLiteral("text") : t;
+}
+
+void TElFormControl::setSelectedIndex(int i) {
+    if (i >= 0 && i < m_options.size())
+        m_selected = i;
+}
+
+QString TElFormControl::selectedText() const {
+    return m_selected >= 0 && m_selected < m_options.size() ? m_options.at(m_selected) : QString();
+}
+
+void TElFormControl::parse_attributes() {
+    QString tag = QString::fromUtf8(get_tagName());
+    if (tag == QLatin1String("select")) {
+        m_kind = Kind::Select;
+        std::function<void(const litehtml::element::ptr&)> collect =
+            [&](const litehtml::element::ptr& el) {
+                for (size_t i = 0; i < el->get_children_count(); ++i) {
+                    auto child = el->get_child(int(i));
+                    const char* t = child->get_tagName();
+                    if (t && std::strcmp(t, "option") == 0) {
+                        if (child->get_attr("selected"))
+                            m_selected = int(m_options.size());
+                        m_options << textOf(child);
+                    } else {
+                        collect(child);
+                    }
+                }
+            };
+        collect(shared_from_this());
+        if (m_selected < 0 && !m_options.isEmpty())
+            m_selected = 0;
+    } else if (tag == QLatin1String("textarea")) {
+        m_kind = Kind::TextArea;
+        litehtml::tstring t;
+        get_text(t);
+        m_value = QString::fromUtf8(t.c_str());
+    } else if (tag == QLatin1String("button")) {
+        m_kind = Kind::Button;
+        m_value = textOf(shared_from_this());
+    } else {
+        QString type = attrOf(this, "type").toLower();
+        m_value = attrOf(this, "value");
+        if (type.isEmpty() || type == QLatin1String("text"))
+            m_kind = Kind::Text;
+        else if (type == QLatin1String("password"))
+            m_kind = Kind::Password;
+        else if (type == QLatin1String("checkbox"))
+            m_kind = Kind::CheckBox;
+        else if (type == QLatin1String("radio"))
+            m_kind = Kind::Radio;
+        else if (type == QLatin1String("submit") || type == QLatin1String("reset") ||
+                 type == QLatin1String("button") || type == QLatin1String("image")) {
+            m_kind = Kind::Button;
+            if (m_value.isEmpty())
+                m_value = type == QLatin1String("reset") ? QStringLiteral("Reset")
+                                                         : QStringLiteral("Submit");
+        }
+        m_checked = get_attr("checked") != nullptr;
+    }
+    // The control draws its own content.
+    m_children.clear();
+    html_tag::parse_attributes();
+}
+
+void TElFormControl::parse_styles(bool is_reparse) {
+    html_tag::parse_styles(is_reparse);
+    auto* font = reinterpret_cast<TFontEntry*>(get_font());
+    int h = font ? font->metrics.height() : 14;
+    auto textWidth = [&](const QString& s) {
+        return font ? font->metrics.horizontalAdvance(s) : int(s.size()) * 7;
+    };
+    int w = 0, height = h + 6;
+    switch (m_kind) {
+    case Kind::Select: {
+        int widest = 0;
+        for (const QString& o : m_options)
+            widest = qMax(widest, textWidth(o));
+        w = widest + h + 12;
+        break;
+    }
+    case Kind::Text:
+    case Kind::Password: {
+        int size = attrOf(this, "size").toInt();
+        w = textWidth(QStringLiteral("x")) * (size > 0 ? size : 20) + 8;
+        break;
+    }
+    case Kind::CheckBox:
+    case Kind::Radio:
+        w = height = 13;
+        break;
+    case Kind::Button:
+        w = textWidth(m_value) + 16;
+        break;
+    case Kind::TextArea: {
+        int cols = attrOf(this, "cols").toInt();
+        int rows = attrOf(this, "rows").toInt();
+        w = textWidth(QStringLiteral("x")) * (cols > 0 ? cols : 20) + 8;
+        height = h * (rows > 0 ? rows : 2) + 6;
+        break;
+    }
+    case Kind::Other:
+        return;
+    }
+    if (m_css_width.is_predefined())
+        m_css_width.set_value(float(w), litehtml::css_units_px);
+    if (m_css_height.is_predefined())
+        m_css_height.set_value(float(height), litehtml::css_units_px);
+}
+
+QRect TElFormControl::documentRect() const {
+    litehtml::position p = get_placement();
+    return QRect(p.x, p.y, p.width, p.height);
+}
+
+void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
+    html_tag::draw(hdc, x, y, clip);
+    litehtml::position pos = m_pos;
+    pos.x += x;
+    pos.y += y;
+    if (m_kind == Kind::Other || pos.width <= 0 || pos.height <= 0)
+        return;
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    auto* font = reinterpret_cast<TFontEntry*>(get_font());
+    QRect r(pos.x, pos.y, pos.width, pos.height);
+    p->save();
+    if (font)
+        p->setFont(font->font);
+    const QColor face(0xd4, 0xd0, 0xc8), dark(0x80, 0x80, 0x80), light(Qt::white);
+    auto sunken = [&](const QRect& b) {
+        p->fillRect(b, Qt::white);
+        p->setPen(dark);
+        p->drawLine(b.topLeft(), b.topRight());
+        p->drawLine(b.topLeft(), b.bottomLeft());
+        p->setPen(light);
+        p->drawLine(b.bottomLeft(), b.bottomRight());
+        p->drawLine(b.topRight(), b.bottomRight());
+    };
+    auto raised = [&](const QRect& b) {
+        p->fillRect(b, face);
+        p->setPen(light);
+        p->drawLine(b.topLeft(), b.topRight());
+        p->drawLine(b.topLeft(), b.bottomLeft());
+        p->setPen(dark);
+        p->drawLine(b.bottomLeft(), b.bottomRight());
+        p->drawLine(b.topRight(), b.bottomRight());
+    };
+    QRect b = r.adjusted(0, 0, -1, -1);
+    switch (m_kind) {
+    case Kind::Select: {
+        sunken(b);
+        int bw = r.height() - 4;
+        QRect button(r.right() - bw - 1, r.top() + 2, bw, r.height() - 4);
+        raised(button.adjusted(0, 0, -1, -1));
+        p->setPen(Qt::black);
+        p->setBrush(Qt::black);
+        QPoint c = button.center();
+        QPolygon tri;
+        tri << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1)
+            << QPoint(c.x(), c.y() + 2);
+        p->drawPolygon(tri);
+        p->setClipRect(r.adjusted(3, 1, -bw - 3, -1));
+        p->drawText(r.adjusted(4, 0, -bw - 4, 0), Qt::AlignVCenter | Qt::AlignLeft, selectedText());
+        break;
+    }
+    case Kind::Text:
+    case Kind::Password:
+    case Kind::TextArea: {
+        sunken(b);
+        QString t = m_kind == Kind::Password ? QString(m_value.size(), QLatin1Char('*')) : m_value;
+        p->setPen(Qt::black);
+        p->setClipRect(r.adjusted(2, 2, -2, -2));
+        p->drawText(
+            r.adjusted(4, 2, -3, -2),
+            (m_kind == Kind::TextArea ? Qt::AlignTop | Qt::TextWordWrap : Qt::AlignVCenter) |
+                Qt::AlignLeft,
+            t);
+        break;
+    }
+    case Kind::CheckBox: {
+        sunken(b);
+        if (m_checked) {
+            p->setPen(QPen(Qt::black, 2));
+            p->drawLine(r.left() + 3, r.center().y(), r.center().x() - 1, r.bottom() - 3);
+            p->drawLine(r.center().x() - 1, r.bottom() - 3, r.right() - 3, r.top() + 3);
+        }
+        break;
+    }
+    case Kind::Radio: {
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(dark);
+        p->setBrush(Qt::white);
+        p->drawEllipse(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
+        if (m_checked) {
+            p->setBrush(Qt::black);
+            p->setPen(Qt::NoPen);
+            p->drawEllipse(QRectF(r).adjusted(4, 4, -4, -4));
+        }
+        break;
+    }
+    case Kind::Button:
+        raised(b);
+        p->setPen(Qt::black);
+        p->drawText(r, Qt::AlignCenter, m_value);
+        break;
+    case Kind::Other:
+        break;
+    }
+    p->restore();
+}

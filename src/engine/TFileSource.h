@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class ContentArchive;
+
+// Where the engine reads every file it opens (pages, frames, style sheets,
+// images). The book's content archive is the real source; a disk source reads
+// loose files and is what tools and tests use when no book is open.
+class TFileSource {
+public:
+    virtual ~TFileSource() = default;
+    virtual bool exists(const QString& path) const = 0;
+    virtual std::optional<QByteArray> read(const QString& path) const = 0;
+};
+
+// Loose files only. Path texts with backslashes are accepted.
+class TDiskSource : public TFileSource {
+public:
+    bool exists(const QString& path) const override;
+    std::optional<QByteArray> read(const QString& path) const override;
+    static QString nativePath(const QString& path);
+};
+
+// The content archive: Exists and TComprStream, archive first, then disk.
+class TArchiveSource : public TFileSource {
+public:
+    explicit TArchiveSource(const ContentArchive& archive) : m_archive(archive) {}
+    bool exists(const QString& path) const override;
+    std::optional<QByteArray> read(const QString& path) const override;
+
+private:
+    const ContentArchive& m_archive;
+};

@@ -1,0 +1,497 @@
+#include "engine/TFrameViewer.h"
+
+#include "engine/TFileSource.h"
+#include "engine/TLinkPath.h"
+#include "engine/TPageDecoder.h"
+
+#include <QPainter>
+#include <QRegularExpression>
+#include <QResizeEvent>
+
+TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {}
+
+TFrameViewer::~TFrameViewer() = default;
+
+TViewerSettings TFrameViewer::effectiveSettings() const {
+    TViewerSettings s = m_settings;
+    s.overLinksActive = m_options & fvOverLinksActive;
+    s.noLinkUnderline = m_options & fvNoLinkUnderline;
+    return s;
+}
+
+void TFrameViewer::setSettings(const TViewerSettings& settings) {
+    m_settings = settings;
+    for (THTMLViewer* v : viewers())
+        v->setSettings(effectiveSettings());
+}
+
+void TFrameViewer::setOptions(int options) {
+    m_options = options;
+    for (THTMLViewer* v : viewers())
+        v->setSettings(effectiveSettings());
+    layoutFrames();
+}
+
+void TFrameViewer::setHistoryMaxCount(int count) {
+    m_historyMax = qMax(0, count);
+    while (m_history.size() > m_historyMax)
+        m_history.removeLast();
+    m_historyIndex = qBound(0, m_historyIndex, qMax(0, int(m_history.size()) - 1));
+}
+
+void TFrameViewer::setVisitedMaxCount(int count) {
+    m_visitedMax = qMax(0, count);
+    while (m_visited.size() > m_visitedMax)
+        m_visited.removeLast();
+}
+
+THTMLViewer* TFrameViewer::newViewer() {
+    auto* v = new THTMLViewer(this);
+    v->setFileSource(m_source);
+    v->setSettings(effectiveSettings());
+    v->setVisited(m_visited);
+    v->onPrintHeader = [this](QPainter* p, int page, const QRect& paper, int ppi) {
+        if (OnPrintHeader)
+            OnPrintHeader(p, page, paper, ppi);
+    };
+    v->onHotSpotClick = [this, v](const QString& target, const QString& url) {
+        return onLinkClicked(v, target, url);
+    };
+    connect(v, &THTMLViewer::hotSpotCovered, this, [this](const QString& t, const QString& u) {
+        if (OnHotSpotTargetCovered)
+            OnHotSpotTargetCovered(t, u);
+    });
+    connect(v, &THTMLViewer::keyPressed, this, &TFrameViewer::keyPressed);
+    connect(v, &THTMLViewer::mouseMoved, this, &TFrameViewer::mouseMoved);
+    connect(v, &THTMLViewer::mousePressed, this, [this, v](QMouseEvent* e) {
+        m_active = v;
+        emit mousePressed(e);
+    });
+    v->show();
+    return v;
+}
+
+void TFrameViewer::clearFrames() {
+    for (Frame& f : m_frames)
+        if (f.viewer)
+            f.viewer->deleteLater();
+    m_frames.clear();
+    m_borders.clear();
+}
+
+QList<THTMLViewer*> TFrameViewer::viewers() const {
+    QList<THTMLViewer*> out;
+    if (m_root.isSet) {
+        for (const Frame& f : m_frames)
+            if (f.viewer)
+                out << f.viewer;
+    } else if (m_single) {
+        out << m_single;
+    }
+    return out;
+}
+
+THTMLViewer* TFrameViewer::activeViewer() const {
+    if (!m_root.isSet)
+        return m_single;
+    if (m_active)
+        for (const Frame& f : m_frames)
+            if (f.viewer == m_active)
+                return m_active;
+    for (const Frame& f : m_frames)
+        if (f.viewer)
+            return f.viewer;
+    return nullptr;
+}
+
+THTMLViewer* TFrameViewer::frameViewer(const QString& name) const {
+    for (const Frame& f : m_frames)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return f.viewer;
+    return nullptr;
+}
+
+QStringList TFrameViewer::frameNames() const {
+    QStringList out;
+    for (const Frame& f : m_frames)
+        out << f.name;
+    return out;
+}
+
+QString TFrameViewer::documentTitle() const {
+    if (m_root.isSet || !m_single) {
+        if (!m_source || m_currentFile.isEmpty())
+            return {};
+        std::optional<QByteArray> bytes = m_source->read(m_currentFile);
+        if (!bytes)
+            return {};
+        static const QRegularExpression title(QStringLiteral("<title[^>]*>(.*)</title>"),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::DotMatchesEverythingOption);
+        auto m = title.match(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
+        return m.hasMatch() ? m.captured(1).simplified() : QString();
+    }
+    return m_single->documentTitle();
+}
+
+QString TFrameViewer::expandLink(const QString& link) const {
+    THTMLViewer* v = activeViewer();
+    if (v && v->document())
+        return v->document()->expandLink(link);
+    return linkpath::expand(m_currentFile, link);
+}
+
+// Replaces frames whose page is itself a frame set by that set, and makes
+// every frame source a full path.
+static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSource* source,
+                       int depth) {
+    if (node.isSet) {
+        for (TFrameNode& child : node.children)
+            expandTree(child, baseFile, source, depth + 1);
+        return;
+    }
+    if (node.src.isEmpty())
+        return;
+    node.src = linkpath::expand(baseFile, node.src);
+    if (depth > 8 || !source || TPageDecoder::kindOf(node.src) != TPageDecoder::Kind::Html)
+        return;
+    std::optional<QByteArray> bytes = source->read(linkpath::withoutAnchor(node.src));
+    if (!bytes)
+        return;
+    TFrameNode inner =
+        frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
+    if (!inner.isSet)
+        return;
+    QString file = node.src;
+    node = inner;
+    for (TFrameNode& child : node.children)
+        expandTree(child, file, source, depth + 1);
+}
+
+void TFrameViewer::buildFrames(const TFrameNode& node, const QString& baseFile,
+                               const QMap<QString, QString>& frameFiles, int depth) {
+    if (node.isSet) {
+        for (const TFrameNode& child : node.children)
+            buildFrames(child, baseFile, frameFiles, depth + 1);
+        return;
+    }
+    Frame f;
+    f.name = node.name;
+    f.file = node.src;
+    if (!f.name.isEmpty() && frameFiles.contains(f.name))
+        f.file = frameFiles.value(f.name);
+    f.border = node.frameBorder;
+    f.viewer = newViewer();
+    if (node.scrolling == QLatin1String("no")) {
+        f.viewer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        f.viewer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    if (!f.file.isEmpty()) {
+        QString error;
+        if (!f.viewer->loadFile(f.file, &error))
+            f.viewer->loadHtml(QStringLiteral("<p>") + TPageDecoder::escape(error), f.file);
+    }
+    m_frames << f;
+}
+
+int TFrameViewer::borderWidth(const TFrameNode& set) const {
+    if ((m_options & fvNoBorder) && set.border < 0)
+        return set.frameBorder ? 2 : 0;
+    if (!set.frameBorder)
+        return 0;
+    return set.border >= 0 ? set.border : 4;
+}
+
+void TFrameViewer::placeNode(const TFrameNode& node, const QRect& rect, int& cursor) {
+    if (!node.isSet) {
+        if (cursor < m_frames.size()) {
+            Frame& f = m_frames[cursor];
+            if (f.viewer)
+                f.viewer->setGeometry(rect);
+        }
+        ++cursor;
+        return;
+    }
+    int gap = borderWidth(node);
+    QVector<int> rows = frameset::split(node.rows, rect.height());
+    QVector<int> cols = frameset::split(node.cols, rect.width());
+    int child = 0;
+    int y = rect.top();
+    for (int r = 0; r < rows.size(); ++r) {
+        int x = rect.left();
+        int h = rows[r];
+        for (int c = 0; c < cols.size(); ++c) {
+            int w = cols[c];
+            QRect cell(x, y, w, h);
+            // The border takes its width from the cells on both sides of it.
+            int left = c > 0 ? gap - gap / 2 : 0, right = c + 1 < cols.size() ? gap / 2 : 0;
+            int top = r > 0 ? gap - gap / 2 : 0, bottom = r + 1 < rows.size() ? gap / 2 : 0;
+            QRect inner = cell.adjusted(left, top, -right, -bottom);
+            if (child < node.children.size())
+                placeNode(node.children[child], inner, cursor);
+            ++child;
+            if (c + 1 < cols.size() && gap > 0)
+                m_borders << QRect(x + w - right, y, left + right, h);
+            x += w;
+        }
+        if (r + 1 < rows.size() && gap > 0)
+            m_borders << QRect(rect.left(), y + h - gap / 2, rect.width(), gap);
+        y += h;
+    }
+    // Frames beyond the grid get no room.
+    for (; child < node.children.size(); ++child)
+        placeNode(node.children[child], QRect(), cursor);
+}
+
+void TFrameViewer::layoutFrames() {
+    m_borders.clear();
+    if (m_root.isSet) {
+        int cursor = 0;
+        placeNode(m_root, rect(), cursor);
+    } else if (m_single) {
+        m_single->setGeometry(rect());
+    }
+    update();
+}
+
+void TFrameViewer::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutFrames();
+}
+
+void TFrameViewer::paintEvent(QPaintEvent*) {
+    if (m_borders.isEmpty())
+        return;
+    QPainter p(this);
+    QColor face(0xd4, 0xd0, 0xc8);
+    for (const QRect& r : m_borders) {
+        p.fillRect(r, face);
+        p.setPen(Qt::white);
+        if (r.width() > r.height())
+            p.drawLine(r.topLeft(), r.topRight());
+        else
+            p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        if (r.width() > r.height())
+            p.drawLine(r.bottomLeft(), r.bottomRight());
+        else
+            p.drawLine(r.topRight(), r.bottomRight());
+    }
+}
+
+bool TFrameViewer::show(const QString& path, const QMap<QString, QString>& frameFiles,
+                        QString* error) {
+    QString file = linkpath::withoutAnchor(path);
+    std::optional<QByteArray> bytes = m_source ? m_source->read(file) : std::nullopt;
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("Can't locate file: ") + path;
+        return false;
+    }
+    TFrameNode root;
+    if (TPageDecoder::kindOf(file) == TPageDecoder::Kind::Html)
+        root = frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
+    if (root.isSet) {
+        expandTree(root, file, m_source, 0);
+        clearFrames();
+        if (m_single) {
+            m_single->deleteLater();
+            m_single = nullptr;
+        }
+        m_root = root;
+        buildFrames(m_root, file, frameFiles, 0);
+        m_active = nullptr;
+    } else {
+        if (!m_single)
+            m_single = newViewer();
+        if (!m_single->loadFile(path, error))
+            return false;
+        clearFrames();
+        m_root = TFrameNode();
+        m_active = m_single;
+    }
+    m_currentFile = file;
+    layoutFrames();
+    return true;
+}
+
+bool TFrameViewer::showInFrame(int index, const QString& path, QString* error) {
+    Frame& f = m_frames[index];
+    if (!f.viewer || !f.viewer->loadFile(path, error))
+        return false;
+    f.file = linkpath::withoutAnchor(path);
+    m_active = f.viewer;
+    return true;
+}
+
+TFrameViewer::HistoryEntry TFrameViewer::currentEntry() const {
+    HistoryEntry e;
+    e.file = m_currentFile;
+    e.title = documentTitle();
+    for (const Frame& f : m_frames)
+        if (!f.name.isEmpty())
+            e.frames.insert(f.name, f.file);
+    if (THTMLViewer* v = activeViewer())
+        e.position = v->position();
+    return e;
+}
+
+void TFrameViewer::storePosition() {
+    if (m_historyIndex < m_history.size())
+        if (THTMLViewer* v = activeViewer())
+            m_history[m_historyIndex].position = v->position();
+}
+
+void TFrameViewer::pushHistory() {
+    if (m_historyMax > 0) {
+        // A new page drops the entries we had gone back from.
+        while (m_historyIndex > 0 && !m_history.isEmpty()) {
+            m_history.removeFirst();
+            --m_historyIndex;
+        }
+        HistoryEntry e = currentEntry();
+        e.position = 0;
+        m_history.prepend(e);
+        while (m_history.size() > m_historyMax)
+            m_history.removeLast();
+    }
+    m_historyIndex = 0;
+    emit historyChanged();
+    if (OnHistoryChange)
+        OnHistoryChange(this);
+}
+
+bool TFrameViewer::loadFile(const QString& path, QString* error) {
+    storePosition();
+    if (!show(path, {}, error))
+        return false;
+    pushHistory();
+    return true;
+}
+
+bool TFrameViewer::reload(QString* error) {
+    if (m_currentFile.isEmpty())
+        return false;
+    if (!m_root.isSet)
+        return m_single && m_single->reload(error);
+    bool ok = true;
+    for (THTMLViewer* v : viewers())
+        ok = v->reload(error) && ok;
+    return ok;
+}
+
+QStringList TFrameViewer::history() const {
+    QStringList out;
+    for (const HistoryEntry& e : m_history)
+        out << e.file;
+    return out;
+}
+
+QStringList TFrameViewer::titleHistory() const {
+    QStringList out;
+    for (const HistoryEntry& e : m_history)
+        out << e.title;
+    return out;
+}
+
+void TFrameViewer::setHistoryIndex(int index) {
+    if (index < 0 || index >= m_history.size() || index == m_historyIndex)
+        return;
+    storePosition();
+    const HistoryEntry e = m_history[index];
+    if (!show(e.file, e.frames, nullptr))
+        return;
+    m_historyIndex = index;
+    if (THTMLViewer* v = activeViewer())
+        v->setPosition(e.position);
+    emit historyChanged();
+    if (OnHistoryChange)
+        OnHistoryChange(this);
+}
+
+void TFrameViewer::goBack() {
+    if (backButtonEnabled())
+        setHistoryIndex(m_historyIndex + 1);
+}
+
+void TFrameViewer::goFwd() {
+    if (fwdButtonEnabled())
+        setHistoryIndex(m_historyIndex - 1);
+}
+
+void TFrameViewer::clearHistory() {
+    m_history.clear();
+    m_historyIndex = 0;
+}
+
+void TFrameViewer::addVisited(const QString& path) {
+    if (path.isEmpty() || m_visitedMax == 0)
+        return;
+    for (int i = 0; i < m_visited.size(); ++i)
+        if (linkpath::samePath(m_visited[i], path)) {
+            m_visited.removeAt(i);
+            break;
+        }
+    m_visited.prepend(path);
+    while (m_visited.size() > m_visitedMax)
+        m_visited.removeLast();
+}
+
+void TFrameViewer::checkVisitedLinks() {
+    for (THTMLViewer* v : viewers()) {
+        v->setVisited(m_visited);
+        v->remarkVisited();
+    }
+}
+
+bool TFrameViewer::onLinkClicked(THTMLViewer* from, const QString& target, const QString& url) {
+    m_active = from;
+    bool handled = false;
+    if (OnHotSpotTargetClick)
+        OnHotSpotTargetClick(target, url, handled);
+    if (handled)
+        return true;
+    QString t = target.toLower();
+    if (t == QLatin1String("_blank") || linkpath::hasScheme(url))
+        return true; // the host's business
+    if (url.startsWith(QLatin1Char('#'))) {
+        from->scrollToAnchor(url.mid(1));
+        return true;
+    }
+    QString full =
+        from->document() ? from->document()->expandLink(url) : linkpath::expand(m_currentFile, url);
+    int frame = -1;
+    if (m_root.isSet && t != QLatin1String("_top") && t != QLatin1String("_parent")) {
+        for (int i = 0; i < m_frames.size(); ++i) {
+            if (t.isEmpty() || t == QLatin1String("_self") ? m_frames[i].viewer == from
+                                                           : m_frames[i].name.toLower() == t) {
+                frame = i;
+                break;
+            }
+        }
+        if (frame < 0) // a frame name this page does not have: the frame itself
+            for (int i = 0; i < m_frames.size(); ++i)
+                if (m_frames[i].viewer == from)
+                    frame = i;
+    }
+    if (frame >= 0) {
+        Frame& f = m_frames[frame];
+        if (f.viewer && linkpath::samePath(linkpath::withoutAnchor(full), f.file) &&
+            !linkpath::anchorOf(full).isEmpty()) {
+            f.viewer->scrollToAnchor(linkpath::anchorOf(full));
+            m_active = f.viewer;
+            return true;
+        }
+        storePosition();
+        if (showInFrame(frame, full, nullptr))
+            pushHistory();
+        return true;
+    }
+    if (!m_root.isSet && linkpath::samePath(linkpath::withoutAnchor(full), m_currentFile) &&
+        !linkpath::anchorOf(full).isEmpty()) {
+        from->scrollToAnchor(linkpath::anchorOf(full));
+        return true;
+    }
+    loadFile(full);
+    return true;
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "engine/TFrameSet.h"
+#include "engine/THTMLViewer.h"
+#include "engine/TViewerSettings.h"
+
+#include <QMap>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class TFileSource;
+
+// The viewer of a content pane: one page, or a frame set of pages with
+// named frames that links target; a history of files and titles; visited
+// links; and the events the host needs.
+class TFrameViewer : public QWidget {
+    Q_OBJECT
+public:
+    enum Option { fvNoBorder = 1, fvOverLinksActive = 2, fvNoLinkUnderline = 4 };
+
+    explicit TFrameViewer(QWidget* parent = nullptr);
+    ~TFrameViewer() override;
+
+    void setFileSource(const TFileSource* source) { m_source = source; }
+    const TFileSource* fileSource() const { return m_source; }
+
+    // Settings of every page shown; options are the fv* flags above.
+    const TViewerSettings& settings() const { return m_settings; }
+    void setSettings(const TViewerSettings& settings);
+    int options() const { return m_options; }
+    void setOptions(int options);
+    int historyMaxCount() const { return m_historyMax; }
+    void setHistoryMaxCount(int count);
+    int visitedMaxCount() const { return m_visitedMax; }
+    void setVisitedMaxCount(int count);
+
+    // Loads a page (or frame set) as a new history entry. A missing file
+    // fails with "Can't locate file: " + path and changes nothing.
+    bool loadFile(const QString& path, QString* error = nullptr);
+    bool reload(QString* error = nullptr);
+    // The page (or frame set) file shown; empty before the first load.
+    QString currentFile() const { return m_currentFile; }
+    QString documentTitle() const;
+    // Full path of a link relative to the page last used.
+    QString expandLink(const QString& link) const;
+
+    // History, newest first.
+    QStringList history() const;
+    QStringList titleHistory() const;
+    int historyIndex() const { return m_historyIndex; }
+    void setHistoryIndex(int index);
+    bool backButtonEnabled() const { return m_historyIndex + 1 < m_history.size(); }
+    bool fwdButtonEnabled() const { return m_historyIndex > 0; }
+    void goBack();
+    void goFwd();
+    void clearHistory();
+
+    // Visited links, newest first, at most visitedMaxCount().
+    QStringList visited() const { return m_visited; }
+    void addVisited(const QString& path);
+    void checkVisitedLinks();
+
+    // The single-document viewer last used (the only one without frames).
+    THTMLViewer* activeViewer() const;
+    // The viewer of a named frame, or nullptr.
+    THTMLViewer* frameViewer(const QString& name) const;
+    QStringList frameNames() const;
+    QList<THTMLViewer*> viewers() const;
+    bool isFrameSet() const { return m_root.isSet; }
+
+    // Events. OnHotSpotTargetClick: set `handled` to stop the engine from
+    // following the link itself.
+    std::function<void(const QString& target, const QString& url)> OnHotSpotTargetCovered;
+    std::function<void(const QString& target, const QString& url, bool& handled)>
+        OnHotSpotTargetClick;
+    std::function<void(TFrameViewer* sender)> OnHistoryChange;
+    // Page header of printed pages, for every viewer of this frame viewer.
+    printing::Header OnPrintHeader;
+
+signals:
+    void keyPressed(QKeyEvent* event);
+    void mouseMoved(QMouseEvent* event);
+    void mousePressed(QMouseEvent* event);
+    void historyChanged();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Frame {
+        QString name;
+        QString file;
+        QPointer<THTMLViewer> viewer;
+        bool border = true;
+    };
+    struct HistoryEntry {
+        QString file;
+        QString title;
+        QMap<QString, QString> frames; // frame name -> file
+        int position = 0;
+    };
+
+    bool show(const QString& path, const QMap<QString, QString>& frameFiles, QString* error);
+    bool showInFrame(int frameIndex, const QString& path, QString* error);
+    THTMLViewer* newViewer();
+    void buildFrames(const TFrameNode& node, const QString& baseFile,
+                     const QMap<QString, QString>& frameFiles, int depth);
+    void layoutFrames();
+    void placeNode(const TFrameNode& node, const QRect& rect, int& frameCursor);
+    void clearFrames();
+    void pushHistory();
+    void storePosition();
+    HistoryEntry currentEntry() const;
+    bool onLinkClicked(THTMLViewer* from, const QString& target, const QString& url);
+    int borderWidth(const TFrameNode& set) const;
+    TViewerSettings effectiveSettings() const;
+
+    const TFileSource* m_source = nullptr;
+    TViewerSettings m_settings;
+    int m_options = 0;
+    int m_historyMax = 10;
+    int m_visitedMax = 20;
+    QString m_currentFile;
+    TFrameNode m_root;
+    QList<Frame> m_frames;
+    QList<QRect> m_borders; // gaps between frames, painted as frame borders
+    QPointer<THTMLViewer> m_single;
+    QPointer<THTMLViewer> m_active;
+    QList<HistoryEntry> m_history;
+    int m_historyIndex = 0;
+    QStringList m_visited;
+};

@@ -1,0 +1,539 @@
+#include "engine/THTMLViewer.h"
+
+#include "engine/TElFormControl.h"
+#include "engine/TFileSource.h"
+#include "engine/TLinkPath.h"
+#include "engine/TTextMatcher.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(16);
+    horizontalScrollBar()->setSingleStep(16);
+}
+
+THTMLViewer::~THTMLViewer() = default;
+
+void THTMLViewer::setSettings(const TViewerSettings& settings) {
+    if (settings == m_settings)
+        return;
+    m_settings = settings;
+    if (m_doc) {
+        int y = position();
+        m_doc->setSettings(settings);
+        attach();
+        relayout();
+        setPosition(y);
+    }
+}
+
+void THTMLViewer::attach() {
+    m_doc->onLinkClick = [this](const QString& url, const QString& target) {
+        m_hasPendingLink = true;
+        m_pendingTarget = target;
+        m_pendingUrl = url;
+    };
+    m_doc->onCursor = [this](const QString& c) {
+        viewport()->setCursor(c == QLatin1String("pointer") ? Qt::PointingHandCursor
+                                                            : Qt::ArrowCursor);
+    };
+    m_doc->onImageChanged = [this] {
+        invalidateTiles();
+        viewport()->update();
+    };
+}
+
+bool THTMLViewer::loadFile(const QString& path, QString* error) {
+    auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
+    doc->setVisited(m_visited);
+    if (!doc->load(path, error))
+        return false;
+    if (m_combo)
+        m_combo->hide();
+    m_doc = std::move(doc);
+    attach();
+    m_selStart = m_selEnd = 0;
+    m_pendingAnchor = linkpath::anchorOf(path);
+    m_coveredUrl.clear();
+    relayout();
+    if (!scrollToAnchor(m_pendingAnchor))
+        setPosition(0);
+    emit documentChanged();
+    return true;
+}
+
+void THTMLViewer::loadHtml(const QString& html, const QString& path) {
+    m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
+    m_doc->setVisited(m_visited);
+    m_doc->setHtml(html, path);
+    attach();
+    m_selStart = m_selEnd = 0;
+    m_pendingAnchor.clear();
+    relayout();
+    setPosition(0);
+    emit documentChanged();
+}
+
+bool THTMLViewer::reload(QString* error) {
+    if (!m_doc)
+        return false;
+    int y = position();
+    if (m_doc->kind() == TPageDecoder::Kind::Html && m_doc->path().isEmpty()) {
+        m_doc->reparse();
+        attach();
+        relayout();
+    } else if (!loadFile(m_doc->path(), error)) {
+        return false;
+    }
+    setPosition(y);
+    return true;
+}
+
+void THTMLViewer::clear() {
+    m_doc.reset();
+    m_selStart = m_selEnd = 0;
+    invalidateTiles();
+    updateScrollBars();
+    viewport()->update();
+}
+
+QString THTMLViewer::currentFile() const {
+    return m_doc ? m_doc->path() : QString();
+}
+QString THTMLViewer::documentTitle() const {
+    return m_doc ? m_doc->title() : QString();
+}
+QSize THTMLViewer::lastPictureSize() const {
+    return m_doc ? m_doc->pictureSize() : QSize();
+}
+
+void THTMLViewer::remarkVisited() {
+    if (!m_doc)
+        return;
+    int y = position();
+    m_doc->setVisited(m_visited);
+    m_doc->reparse();
+    attach();
+    relayout();
+    setPosition(y);
+}
+
+void THTMLViewer::ensureLayout() {
+    if (m_needsLayout || (m_doc && m_doc->layoutWidth() == 0))
+        relayout();
+}
+
+void THTMLViewer::relayout() {
+    invalidateTiles();
+    if (!m_doc) {
+        updateScrollBars();
+        return;
+    }
+    int w = viewport()->width();
+    int h = viewport()->height();
+    if (w < 50) {
+        // Hidden or not yet placed: lay out at a sensible width for now.
+        w = 600;
+        m_needsLayout = true;
+    } else {
+        m_needsLayout = false;
+    }
+    m_doc->layout(w, qMax(h, 1));
+    updateScrollBars();
+    viewport()->update();
+}
+
+void THTMLViewer::invalidateTiles() {
+    m_tiles.clear();
+}
+
+void THTMLViewer::updateScrollBars() {
+    int dh = m_doc ? m_doc->height() : 0;
+    int dw = m_doc ? m_doc->width() : 0;
+    QSize vp = viewport()->size();
+    verticalScrollBar()->setRange(0, qMax(0, dh - vp.height()));
+    verticalScrollBar()->setPageStep(qMax(1, vp.height() - 16));
+    horizontalScrollBar()->setRange(0, qMax(0, dw - vp.width()));
+    horizontalScrollBar()->setPageStep(qMax(1, vp.width()));
+}
+
+int THTMLViewer::position() const {
+    return verticalScrollBar()->value();
+}
+
+void THTMLViewer::setPosition(int y) {
+    ensureLayout();
+    verticalScrollBar()->setValue(y);
+}
+
+int THTMLViewer::maxPosition() const {
+    return verticalScrollBar()->maximum();
+}
+
+bool THTMLViewer::scrollToAnchor(const QString& name) {
+    if (!m_doc || name.isEmpty())
+        return false;
+    ensureLayout();
+    int y = m_doc->anchorPosition(name);
+    if (y < 0)
+        return false;
+    // Allow scrolling an anchor near the end to the top of the view.
+    verticalScrollBar()->setValue(qMin(y, verticalScrollBar()->maximum()));
+    return true;
+}
+
+void THTMLViewer::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (!m_doc)
+        return;
+    if (viewport()->width() != m_doc->layoutWidth() && viewport()->width() >= 50) {
+        int y = position();
+        relayout();
+        if (!m_pendingAnchor.isEmpty() && scrollToAnchor(m_pendingAnchor))
+            return;
+        setPosition(y);
+    } else {
+        updateScrollBars();
+    }
+}
+
+void THTMLViewer::scrollContentsBy(int, int) {
+    if (m_combo)
+        m_combo->hide();
+    viewport()->update();
+}
+
+QPoint THTMLViewer::toDocument(const QPoint& p) const {
+    return p + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void THTMLViewer::paintViewport(QPainter* painter) {
+    QSize vp = viewport()->size();
+    int sx = horizontalScrollBar()->value();
+    int sy = verticalScrollBar()->value();
+    if (!m_doc) {
+        painter->fillRect(QRect(QPoint(0, 0), vp), m_settings.defBackground);
+        return;
+    }
+    ensureLayout();
+    int tileWidth = qMax(vp.width(), m_doc->width());
+    if (tileWidth != m_tileWidth) {
+        m_tiles.clear();
+        m_tileWidth = tileWidth;
+    }
+    qreal dpr = viewport()->devicePixelRatioF();
+    int first = sy / kTileHeight;
+    int last = (sy + vp.height()) / kTileHeight;
+    for (int t = first; t <= last; ++t) {
+        auto it = m_tiles.find(t);
+        if (it == m_tiles.end()) {
+            QPixmap tile(QSize(tileWidth, kTileHeight) * dpr);
+            tile.setDevicePixelRatio(dpr);
+            QPainter tp(&tile);
+            tp.translate(0, -t * kTileHeight);
+            m_doc->paint(&tp, QRect(0, t * kTileHeight, tileWidth, kTileHeight));
+            tp.end();
+            it = m_tiles.insert(t, tile);
+        }
+        painter->drawPixmap(QPoint(-sx, t * kTileHeight - sy), *it);
+    }
+    // Keep the tiles near the view only.
+    for (auto it = m_tiles.begin(); it != m_tiles.end();) {
+        if (it.key() < first - 8 || it.key() > last + 8)
+            it = m_tiles.erase(it);
+        else
+            ++it;
+    }
+    if (m_selEnd > m_selStart) {
+        QColor hl = palette().color(QPalette::Highlight);
+        hl.setAlpha(110);
+        for (const QRect& r : m_doc->words().rectsFor(m_selStart, m_selEnd))
+            painter->fillRect(r.translated(-sx, -sy), hl);
+    }
+}
+
+void THTMLViewer::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    paintViewport(&p);
+}
+
+THitInfo THTMLViewer::objectAt(const QPoint& viewerPoint) const {
+    if (!m_doc)
+        return {};
+    return m_doc->hitTest(toDocument(viewport()->mapFrom(this, viewerPoint)));
+}
+
+QList<TFormControlInfo> THTMLViewer::formControls() const {
+    return m_doc ? m_doc->formControls() : QList<TFormControlInfo>();
+}
+
+void THTMLViewer::setControlSelection(int controlIndex, int optionIndex) {
+    if (!m_doc)
+        return;
+    QList<TElFormControl*> controls = m_doc->controlElements();
+    if (controlIndex < 0 || controlIndex >= controls.size())
+        return;
+    controls[controlIndex]->setSelectedIndex(optionIndex);
+    invalidateTiles();
+    viewport()->update();
+}
+
+bool THTMLViewer::openDropDown(int controlIndex) {
+    if (!m_doc)
+        return false;
+    QList<TElFormControl*> controls = m_doc->controlElements();
+    if (controlIndex < 0 || controlIndex >= controls.size() ||
+        controls[controlIndex]->kind() != TElFormControl::Kind::Select)
+        return false;
+    TElFormControl* c = controls[controlIndex];
+    if (!m_combo) {
+        m_combo = new QComboBox(viewport());
+        m_combo->hide();
+    }
+    m_combo->disconnect(this);
+    m_combo->clear();
+    m_combo->addItems(c->options());
+    m_combo->setCurrentIndex(c->selectedIndex());
+    QRect r = c->documentRect().translated(-horizontalScrollBar()->value(),
+                                           -verticalScrollBar()->value());
+    m_combo->setGeometry(r);
+    connect(m_combo, &QComboBox::activated, this, [this, controlIndex](int index) {
+        setControlSelection(controlIndex, index);
+        if (m_combo)
+            m_combo->hide();
+    });
+    m_combo->show();
+    m_combo->showPopup();
+    return true;
+}
+
+void THTMLViewer::mousePressEvent(QMouseEvent* event) {
+    emit mousePressed(event);
+    setFocus(Qt::MouseFocusReason);
+    if (!m_doc || event->button() != Qt::LeftButton)
+        return;
+    QPoint d = toDocument(event->position().toPoint());
+    THitInfo hit = m_doc->hitTest(d);
+    if (hit.control) {
+        QList<TElFormControl*> controls = m_doc->controlElements();
+        int index = int(controls.indexOf(hit.control));
+        switch (hit.control->kind()) {
+        case TElFormControl::Kind::Select:
+            openDropDown(index);
+            return;
+        case TElFormControl::Kind::CheckBox:
+            hit.control->setChecked(!hit.control->checked());
+            break;
+        case TElFormControl::Kind::Radio:
+            for (TElFormControl* other : controls)
+                if (other->kind() == TElFormControl::Kind::Radio &&
+                    other->name() == hit.control->name())
+                    other->setChecked(false);
+            hit.control->setChecked(true);
+            break;
+        default:
+            break;
+        }
+        invalidateTiles();
+        viewport()->update();
+        return;
+    }
+    m_pressPos = event->position().toPoint();
+    m_dragAnchor = m_doc->words().positionAt(d);
+    m_dragging = true;
+    if (m_selEnd > m_selStart) {
+        m_selStart = m_selEnd = 0;
+        viewport()->update();
+    }
+    if (m_doc->mouseDown(d)) {
+        invalidateTiles();
+        viewport()->update();
+    }
+}
+
+void THTMLViewer::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved(event);
+    if (!m_doc)
+        return;
+    QPoint vp = event->position().toPoint();
+    QPoint d = toDocument(vp);
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        if ((vp - m_pressPos).manhattanLength() >= QApplication::startDragDistance() &&
+            m_dragAnchor >= 0) {
+            int pos = m_doc->words().positionAt(d);
+            m_selStart = qMin(m_dragAnchor, pos);
+            m_selEnd = qMax(m_dragAnchor, pos);
+            if (vp.y() < 0)
+                verticalScrollBar()->setValue(position() + vp.y());
+            else if (vp.y() > viewport()->height())
+                verticalScrollBar()->setValue(position() + vp.y() - viewport()->height());
+            viewport()->update();
+        }
+        return;
+    }
+    if (m_doc->mouseMove(d)) {
+        invalidateTiles();
+        viewport()->update();
+    }
+    THitInfo hit = m_doc->hitTest(d);
+    QString url = hit.isLink ? hit.url : QString();
+    if (url != m_coveredUrl) {
+        m_coveredUrl = url;
+        emit hotSpotCovered(hit.isLink ? hit.target : QString(), url);
+    }
+    viewport()->setCursor(hit.isLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void THTMLViewer::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_doc || event->button() != Qt::LeftButton)
+        return;
+    bool dragged = m_selEnd > m_selStart;
+    m_dragging = false;
+    if (dragged)
+        return; // a selection, not a click
+    QPoint d = toDocument(event->position().toPoint());
+    m_hasPendingLink = false;
+    if (m_doc->mouseUp(d)) {
+        invalidateTiles();
+        viewport()->update();
+    }
+    if (m_hasPendingLink) {
+        m_hasPendingLink = false;
+        followLink(m_pendingTarget, m_pendingUrl);
+    }
+}
+
+void THTMLViewer::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!m_doc)
+        return;
+    auto [s, e] = m_doc->words().wordAt(toDocument(event->position().toPoint()));
+    if (e > s) {
+        m_selStart = s;
+        m_selEnd = e;
+        viewport()->update();
+    }
+}
+
+void THTMLViewer::leaveEvent(QEvent* event) {
+    QAbstractScrollArea::leaveEvent(event);
+    if (m_doc && m_doc->mouseLeave()) {
+        invalidateTiles();
+        viewport()->update();
+    }
+    if (!m_coveredUrl.isEmpty()) {
+        m_coveredUrl.clear();
+        emit hotSpotCovered(QString(), QString());
+    }
+}
+
+void THTMLViewer::keyPressEvent(QKeyEvent* event) {
+    emit keyPressed(event);
+    if (event->isAccepted() && event->modifiers() == Qt::ControlModifier) {
+        if (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) {
+            copyToClipboard();
+            return;
+        }
+        if (event->key() == Qt::Key_A) {
+            selectAll();
+            return;
+        }
+    }
+    switch (event->key()) {
+    case Qt::Key_Home:
+        setPosition(0);
+        return;
+    case Qt::Key_End:
+        setPosition(maxPosition());
+        return;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void THTMLViewer::followLink(const QString& target, const QString& url) {
+    if (onHotSpotClick && onHotSpotClick(target, url))
+        return;
+    if (!m_doc)
+        return;
+    if (url.startsWith(QLatin1Char('#'))) {
+        scrollToAnchor(url.mid(1));
+        return;
+    }
+    if (linkpath::hasScheme(url))
+        return;
+    QString full = m_doc->expandLink(url);
+    if (linkpath::samePath(linkpath::withoutAnchor(full), m_doc->path()) &&
+        !linkpath::anchorOf(full).isEmpty()) {
+        scrollToAnchor(linkpath::anchorOf(full));
+        return;
+    }
+    if (loadFile(full))
+        emit linkFollowed(full);
+}
+
+void THTMLViewer::setSelection(int start, int length) {
+    int size = m_doc ? int(m_doc->words().text().size()) : 0;
+    m_selStart = qBound(0, start, size);
+    m_selEnd = qBound(m_selStart, start + qMax(0, length), size);
+    viewport()->update();
+}
+
+void THTMLViewer::selectAll() {
+    if (!m_doc)
+        return;
+    ensureLayout();
+    setSelection(0, int(m_doc->words().text().size()));
+}
+
+QString THTMLViewer::selectedText() const {
+    if (!m_doc || m_selEnd <= m_selStart)
+        return {};
+    return m_doc->words().copyText(m_selStart, m_selEnd);
+}
+
+bool THTMLViewer::copyToClipboard(QString* error) {
+    if (m_selEnd - m_selStart > kMaxCopyLength) {
+        if (error)
+            *error = QStringLiteral("Selected text exceeds buffer size");
+        return false;
+    }
+    QString text = selectedText();
+    if (text.isEmpty())
+        return false;
+    QApplication::clipboard()->setText(text);
+    return true;
+}
+
+void THTMLViewer::scrollIntoView(const QRect& r) {
+    int top = position();
+    int h = viewport()->height();
+    if (r.top() < top || r.bottom() > top + h)
+        setPosition(qMax(0, r.top() - h / 3));
+    int left = horizontalScrollBar()->value();
+    int w = viewport()->width();
+    if (r.left() < left || r.right() > left + w)
+        horizontalScrollBar()->setValue(qMax(0, r.left() - w / 3));
+}
+
+bool THTMLViewer::find(const QString& text, bool matchCase) {
+    if (!m_doc)
+        return false;
+    ensureLayout();
+    int from = m_selEnd;
+    int at = textmatch::find(m_doc->words().text(), text, matchCase, from);
+    if (at < 0)
+        return false;
+    int len = int(textmatch::collapseSpaces(text).size());
+    setSelection(at, len);
+    scrollIntoView(m_doc->words().boundingRect(at, at + len));
+    return true;
+}

@@ -1,0 +1,377 @@
+#include "engine/THtmlDocument.h"
+
+#include "engine/TElFormControl.h"
+#include "engine/TFileSource.h"
+#include "engine/TLegacyElements.h"
+#include "engine/TLinkPath.h"
+#include "engine/TMasterCss.h"
+#include "engine/TQtContainer.h"
+
+#include <litehtml/litehtml.h>
+
+#include <litehtml/el_image.h>
+
+#include <QPainter>
+#include <QRegularExpression>
+
+THtmlDocument::THtmlDocument(const TFileSource* source, const TViewerSettings& settings)
+    : m_source(source), m_settings(settings) {}
+
+THtmlDocument::~THtmlDocument() {
+    m_doc.reset();
+    m_container.reset();
+}
+
+bool THtmlDocument::load(const QString& path, QString* error) {
+    std::optional<QByteArray> bytes;
+    if (m_source)
+        bytes = m_source->read(linkpath::withoutAnchor(path));
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("Can't locate file: ") + path;
+        return false;
+    }
+    m_kind = TPageDecoder::kindOf(path);
+    m_path = linkpath::withoutAnchor(path);
+    m_html = TPageDecoder::toHtml(*bytes, m_kind, linkpath::fileNameOf(m_path));
+    create();
+    return true;
+}
+
+void THtmlDocument::setHtml(const QString& html, const QString& path) {
+    m_kind = TPageDecoder::Kind::Html;
+    m_path = path;
+    m_html = html;
+    create();
+}
+
+void THtmlDocument::reparse() {
+    if (m_doc)
+        create();
+}
+
+void THtmlDocument::copyFrom(const THtmlDocument& other) {
+    m_kind = other.m_kind;
+    m_path = other.m_path;
+    m_html = other.m_html;
+    m_visited = other.m_visited;
+    create();
+}
+
+void THtmlDocument::setSettings(const TViewerSettings& settings) {
+    if (settings == m_settings)
+        return;
+    m_settings = settings;
+    reparse();
+}
+
+void THtmlDocument::setVisited(const QStringList& visited) {
+    m_visited = visited;
+}
+
+void THtmlDocument::setPrinting(bool printing) {
+    m_printing = printing;
+    if (m_container)
+        m_container->setPrinting(printing);
+}
+
+void THtmlDocument::setAnimate(bool animate) {
+    m_animate = animate;
+}
+
+// Link colours of <body link vlink alink>: hints below the page's own CSS.
+static QString bodyLinkRules(const QString& html) {
+    static const QRegularExpression body(QStringLiteral("<body\\b[^>]*>"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    auto m = body.match(html);
+    if (!m.hasMatch())
+        return {};
+    QString tag = m.captured(0);
+    auto value = [&](const char* name) {
+        QRegularExpression re(
+            QStringLiteral("\\b%1\\s*=\\s*[\"']?([#0-9a-zA-Z]+)").arg(QLatin1String(name)),
+            QRegularExpression::CaseInsensitiveOption);
+        auto v = re.match(tag);
+        return v.hasMatch() ? legacyColor(v.captured(1)) : QString();
+    };
+    QString rules;
+    QString link = value("link"), vlink = value("vlink"), alink = value("alink");
+    if (!link.isEmpty())
+        rules += QStringLiteral("a[href] { color: %1; }\n").arg(link);
+    if (!vlink.isEmpty())
+        rules += QStringLiteral("a[href]:visited { color: %1; }\n").arg(vlink);
+    if (!alink.isEmpty())
+        rules += QStringLiteral("a[href]:active { color: %1; }\n").arg(alink);
+    return rules;
+}
+
+void THtmlDocument::create() {
+    m_doc.reset();
+    m_words.clear();
+    m_container = std::make_unique<TQtContainer>(m_source, m_settings);
+    m_container->setPageFile(m_path);
+    m_container->setPrinting(m_printing);
+    m_container->setAnimate(m_animate);
+    m_container->setVisited(m_visited);
+    m_container->onAnchorClick = [this](const QString& url, const litehtml::element::ptr& el) {
+        if (!onLinkClick)
+            return;
+        const char* t = el ? el->get_attr("target") : nullptr;
+        onLinkClick(url, t ? QString::fromUtf8(t) : m_baseTarget);
+    };
+    m_container->onCursor = [this](const QString& c) {
+        if (onCursor)
+            onCursor(c);
+    };
+    m_container->onImageChanged = [this] {
+        if (onImageChanged)
+            onImageChanged();
+    };
+    m_context = std::make_unique<litehtml::context>();
+    QString css = mastercss::styleSheet(m_settings) + bodyLinkRules(m_html);
+    m_context->load_master_stylesheet(css.toUtf8().constData());
+    static const QRegularExpression baseTarget(
+        QStringLiteral("<base\\b[^>]*\\btarget\\s*=\\s*[\"']?([^\"'\\s>]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    auto m = baseTarget.match(m_html);
+    m_baseTarget = m.hasMatch() ? m.captured(1) : QString();
+    QByteArray utf8 = m_html.toUtf8();
+    m_doc =
+        litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
+    m_layoutWidth = 0;
+}
+
+QString THtmlDocument::title() const {
+    return m_container ? m_container->caption() : QString();
+}
+
+QString THtmlDocument::expandLink(const QString& link) const {
+    if (m_container)
+        return m_container->resolve(link);
+    return linkpath::expand(m_path, link);
+}
+
+QSize THtmlDocument::pictureSize() const {
+    return m_container ? m_container->lastPictureSize() : QSize();
+}
+
+int THtmlDocument::layout(int width, int viewHeight) {
+    if (!m_doc)
+        return 0;
+    m_layoutWidth = qMax(1, width);
+    m_viewHeight = viewHeight;
+    m_container->setClientSize(QSize(m_layoutWidth, viewHeight));
+    m_doc->media_changed();
+    m_doc->render(m_layoutWidth);
+    m_words.build(m_doc->root());
+    return m_doc->height();
+}
+
+int THtmlDocument::width() const {
+    return m_doc ? m_doc->width() : 0;
+}
+int THtmlDocument::height() const {
+    return m_doc ? m_doc->height() : 0;
+}
+
+QColor THtmlDocument::background() const {
+    return m_settings.defBackground;
+}
+
+void THtmlDocument::paint(QPainter* painter, const QRect& docRect) {
+    painter->fillRect(docRect, m_settings.defBackground);
+    if (!m_doc)
+        return;
+    litehtml::position clip(docRect.x(), docRect.y(), docRect.width(), docRect.height());
+    painter->save();
+    painter->setClipRect(docRect, Qt::IntersectClip);
+    m_doc->draw(reinterpret_cast<litehtml::uint_ptr>(painter), 0, 0, &clip);
+    painter->restore();
+}
+
+THitInfo THtmlDocument::hitTest(const QPoint& p) const {
+    THitInfo info;
+    if (!m_doc)
+        return info;
+    auto el = m_doc->root()->get_element_by_point(p.x(), p.y(), p.x(), p.y());
+    info.element = el;
+    for (auto e = el; e; e = e->parent()) {
+        const char* tag = e->get_tagName();
+        if (!tag)
+            continue;
+        if (!info.control)
+            info.control = dynamic_cast<TElFormControl*>(e.get());
+        if (!info.isImage && std::strcmp(tag, "img") == 0) {
+            info.isImage = true;
+            info.imageSrc = QString::fromUtf8(e->get_attr("src", ""));
+            info.imageTitle = QString::fromUtf8(e->get_attr("title", ""));
+            if (info.imageTitle.isEmpty())
+                info.imageTitle = QString::fromUtf8(e->get_attr("alt", ""));
+        }
+        if (!info.isLink && std::strcmp(tag, "a") == 0 && e->get_attr("href")) {
+            info.isLink = true;
+            info.url = QString::fromUtf8(e->get_attr("href"));
+            const char* t = e->get_attr("target");
+            info.target = t ? QString::fromUtf8(t) : m_baseTarget;
+        }
+    }
+    return info;
+}
+
+// The first laid-out box at or after `el` in document order.
+static int firstTopFrom(const litehtml::element::ptr& el) {
+    std::function<int(const litehtml::element::ptr&)> inside =
+        [&](const litehtml::element::ptr& e) -> int {
+        if (e->get_display() == litehtml::display_none)
+            return -1;
+        bool inlineEl = e->get_display() == litehtml::display_inline;
+        if (!inlineEl) {
+            litehtml::position p = e->get_placement();
+            if (p.height > 0 || e->get_children_count() == 0)
+                return p.y;
+        }
+        for (size_t i = 0; i < e->get_children_count(); ++i) {
+            int y = inside(e->get_child(int(i)));
+            if (y >= 0)
+                return y;
+        }
+        return -1;
+    };
+    int y = inside(el);
+    if (y >= 0)
+        return y;
+    // Nothing inside (an empty <a name>): the next box after it.
+    for (auto cur = el; cur && cur->parent(); cur = cur->parent()) {
+        auto parent = cur->parent();
+        bool after = false;
+        for (size_t i = 0; i < parent->get_children_count(); ++i) {
+            auto child = parent->get_child(int(i));
+            if (after) {
+                int t = inside(child);
+                if (t >= 0)
+                    return t;
+            }
+            if (child == cur)
+                after = true;
+        }
+    }
+    return -1;
+}
+
+int THtmlDocument::anchorPosition(const QString& name) const {
+    if (!m_doc || name.isEmpty())
+        return -1;
+    litehtml::element::ptr found;
+    std::function<void(const litehtml::element::ptr&)> search =
+        [&](const litehtml::element::ptr& e) {
+            if (found)
+                return;
+            const char* n = e->get_attr("name");
+            const char* id = e->get_attr("id");
+            const char* tag = e->get_tagName();
+            if ((n && tag && std::strcmp(tag, "a") == 0 && QString::fromUtf8(n) == name) ||
+                (id && QString::fromUtf8(id) == name)) {
+                found = e;
+                return;
+            }
+            for (size_t i = 0; i < e->get_children_count(); ++i)
+                search(e->get_child(int(i)));
+        };
+    search(m_doc->root());
+    if (!found) {
+        // Old pages differ in letter case between link and anchor.
+        std::function<void(const litehtml::element::ptr&)> loose =
+            [&](const litehtml::element::ptr& e) {
+                if (found)
+                    return;
+                const char* n = e->get_attr("name");
+                if (n && QString::fromUtf8(n).compare(name, Qt::CaseInsensitive) == 0) {
+                    found = e;
+                    return;
+                }
+                for (size_t i = 0; i < e->get_children_count(); ++i)
+                    loose(e->get_child(int(i)));
+            };
+        loose(m_doc->root());
+    }
+    return found ? qMax(0, firstTopFrom(found)) : -1;
+}
+
+QList<TElFormControl*> THtmlDocument::controlElements() const {
+    QList<TElFormControl*> out;
+    if (!m_doc)
+        return out;
+    std::function<void(const litehtml::element::ptr&)> walk = [&](const litehtml::element::ptr& e) {
+        if (auto* c = dynamic_cast<TElFormControl*>(e.get()))
+            out << c;
+        for (size_t i = 0; i < e->get_children_count(); ++i)
+            walk(e->get_child(int(i)));
+    };
+    walk(m_doc->root());
+    return out;
+}
+
+QList<TFormControlInfo> THtmlDocument::formControls() const {
+    QList<TFormControlInfo> out;
+    for (TElFormControl* c : controlElements()) {
+        TFormControlInfo info;
+        info.name = c->name();
+        info.type = c->typeName();
+        info.value = c->value();
+        info.selectedText = c->selectedText();
+        info.options = c->options();
+        info.checked = c->checked();
+        info.rect = c->documentRect();
+        out << info;
+    }
+    return out;
+}
+
+QVector<QRect> THtmlDocument::unbreakableBoxes() const {
+    QVector<QRect> out;
+    for (const TWordIndex::Word& w : m_words.words())
+        out << w.rect;
+    if (!m_doc)
+        return out;
+    std::function<void(const litehtml::element::ptr&)> walk = [&](const litehtml::element::ptr& e) {
+        if (e->get_display() == litehtml::display_none)
+            return;
+        if (dynamic_cast<litehtml::el_image*>(e.get()) || dynamic_cast<TElFormControl*>(e.get())) {
+            litehtml::position p = e->get_placement();
+            out << QRect(p.x, p.y, p.width, p.height);
+            return;
+        }
+        for (size_t i = 0; i < e->get_children_count(); ++i)
+            walk(e->get_child(int(i)));
+    };
+    walk(m_doc->root());
+    return out;
+}
+
+bool THtmlDocument::mouseMove(const QPoint& p) {
+    if (!m_doc)
+        return false;
+    litehtml::position::vector boxes;
+    return m_doc->on_mouse_over(p.x(), p.y(), p.x(), p.y(), boxes);
+}
+
+bool THtmlDocument::mouseLeave() {
+    if (!m_doc)
+        return false;
+    litehtml::position::vector boxes;
+    return m_doc->on_mouse_leave(boxes);
+}
+
+bool THtmlDocument::mouseDown(const QPoint& p) {
+    if (!m_doc)
+        return false;
+    litehtml::position::vector boxes;
+    return m_doc->on_lbutton_down(p.x(), p.y(), p.x(), p.y(), boxes);
+}
+
+bool THtmlDocument::mouseUp(const QPoint& p) {
+    if (!m_doc)
+        return false;
+    litehtml::position::vector boxes;
+    return m_doc->on_lbutton_up(p.x(), p.y(), p.x(), p.y(), boxes);
+}

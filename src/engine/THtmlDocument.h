@@ -1,0 +1,136 @@
+#pragma once
+
+#include "engine/TPageDecoder.h"
+#include "engine/TViewerSettings.h"
+#include "engine/TWordIndex.h"
+
+#include <litehtml/litehtml.h>
+
+#include <QColor>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TFileSource;
+class TQtContainer;
+class TElFormControl;
+class QPainter;
+
+// What lies under a point of a page.
+struct THitInfo {
+    bool isLink = false;
+    QString url;    // href as written
+    QString target; // target attribute (or the <base target>)
+    bool isImage = false;
+    QString imageSrc;
+    QString imageTitle; // title, else alt
+    TElFormControl* control = nullptr;
+    litehtml::element::ptr element;
+};
+
+// A form control of a page as the host sees it.
+struct TFormControlInfo {
+    QString name;
+    QString type; // "select", "text", "checkbox", "radio", "button", "textarea", ...
+    QString value;
+    QString selectedText; // drop-down lists
+    QStringList options;
+    bool checked = false;
+    QRect rect; // document coordinates
+};
+
+// One page laid out: loading through the file source, layout at a width,
+// painting any part of it, hit testing, anchors, words and form controls.
+// No widget: viewers, the page printer and the render tool share it.
+class THtmlDocument {
+public:
+    THtmlDocument(const TFileSource* source, const TViewerSettings& settings);
+    ~THtmlDocument();
+    THtmlDocument(const THtmlDocument&) = delete;
+    THtmlDocument& operator=(const THtmlDocument&) = delete;
+
+    // Reads and parses a book file. A file that is not there fails with
+    // "Can't locate file: " followed by the path.
+    bool load(const QString& path, QString* error = nullptr);
+    // Parses page text already decoded; `path` is where its links point from.
+    void setHtml(const QString& html, const QString& path);
+    // Parses the page again (visited links re-marked, new settings).
+    void reparse();
+    // Takes another document's page (for laying it out differently).
+    void copyFrom(const THtmlDocument& other);
+    const TFileSource* fileSource() const { return m_source; }
+    const TViewerSettings& settings() const { return m_settings; }
+    void setSettings(const TViewerSettings& settings);
+    void setVisited(const QStringList& visited);
+    void setPrinting(bool printing);
+    void setAnimate(bool animate);
+
+    bool isLoaded() const { return m_doc != nullptr; }
+    const QString& path() const { return m_path; }
+    const QString& html() const { return m_html; }
+    TPageDecoder::Kind kind() const { return m_kind; }
+    QString title() const;
+    QString baseTarget() const { return m_baseTarget; }
+    // Full path of a link of this page.
+    QString expandLink(const QString& link) const;
+    // Size of the last picture loaded for display.
+    QSize pictureSize() const;
+
+    // Lays the page out for a view of this size; returns the height.
+    int layout(int width, int viewHeight = 600);
+    int layoutWidth() const { return m_layoutWidth; }
+    int width() const;
+    int height() const;
+    QColor background() const;
+    // Paints the part `docRect` of the page; the painter's origin is the
+    // page's origin (translate it first to paint elsewhere).
+    void paint(QPainter* painter, const QRect& docRect);
+
+    THitInfo hitTest(const QPoint& docPoint) const;
+    // Top of the element named by an anchor (<a name>, id), or -1.
+    int anchorPosition(const QString& name) const;
+    const TWordIndex& words() const { return m_words; }
+    QList<TFormControlInfo> formControls() const;
+    QList<TElFormControl*> controlElements() const;
+    // Boxes of lines of text and pictures (document coordinates), for page
+    // breaks that never cut them.
+    QVector<QRect> unbreakableBoxes() const;
+
+    // Hover and clicks, in document coordinates. Return true when a part
+    // of the page needs repainting.
+    bool mouseMove(const QPoint& p);
+    bool mouseLeave();
+    bool mouseDown(const QPoint& p);
+    bool mouseUp(const QPoint& p);
+
+    TQtContainer* container() const { return m_container.get(); }
+    std::function<void(const QString& url, const QString& target)> onLinkClick;
+    std::function<void(const QString& cursor)> onCursor;
+    std::function<void()> onImageChanged;
+
+private:
+    void create();
+
+    const TFileSource* m_source;
+    TViewerSettings m_settings;
+    QStringList m_visited;
+    bool m_printing = false;
+    bool m_animate = true;
+    QString m_path;
+    QString m_html;
+    QString m_baseTarget;
+    TPageDecoder::Kind m_kind = TPageDecoder::Kind::Html;
+    int m_layoutWidth = 0;
+    int m_viewHeight = 600;
+    // Declaration order matters: the document is destroyed before the
+    // container and the context it uses.
+    std::unique_ptr<litehtml::context> m_context;
+    std::unique_ptr<TQtContainer> m_container;
+    litehtml::document::ptr m_doc;
+    TWordIndex m_words;
+};

@@ -1,0 +1,319 @@
+#include "engine/TLegacyElements.h"
+
+#include "engine/TQtContainer.h"
+
+#include <QPainter>
+#include <QRegularExpression>
+
+using litehtml::html_tag;
+
+static QString attr(const litehtml::element* el, const char* name) {
+    const char* v = el->get_attr(name);
+    return v ? QString::fromUtf8(v).trimmed() : QString();
+}
+
+void addHint(html_tag* el, const char* name, const QString& value) {
+    if (value.isEmpty())
+        return;
+    QByteArray v = value.toUtf8();
+    el->add_style(std::string(name) + ":" + v.toStdString(), std::string());
+}
+
+QString legacyColor(const QString& a) {
+    QString v = a.trimmed();
+    if (v.isEmpty())
+        return {};
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-fA-F]{6}$"));
+    if (hex.match(v).hasMatch())
+        return QLatin1Char('#') + v;
+    static const QRegularExpression safe(QStringLiteral("^#?[0-9a-zA-Z]+$"));
+    return safe.match(v).hasMatch() ? v : QString();
+}
+
+QString legacyLength(const QString& a) {
+    static const QRegularExpression re(QStringLiteral("^(\\d+(?:\\.\\d+)?)\\s*(%|px)?"));
+    auto m = re.match(a.trimmed());
+    if (!m.hasMatch())
+        return {};
+    return m.captured(1) +
+           (m.captured(2) == QLatin1String("%") ? QStringLiteral("%") : QStringLiteral("px"));
+}
+
+static QString alignToText(const QString& a) {
+    QString v = a.toLower();
+    if (v == QLatin1String("center") || v == QLatin1String("middle"))
+        return QStringLiteral("center");
+    if (v == QLatin1String("left") || v == QLatin1String("right") || v == QLatin1String("justify"))
+        return v;
+    return {};
+}
+
+static QString valign(const QString& a) {
+    QString v = a.toLower();
+    if (v == QLatin1String("top") || v == QLatin1String("bottom") || v == QLatin1String("middle") ||
+        v == QLatin1String("baseline"))
+        return v;
+    if (v == QLatin1String("center"))
+        return QStringLiteral("middle");
+    return {};
+}
+
+static QString cssUrl(const QString& path) {
+    QString p = path;
+    p.replace(QLatin1Char('"'), QStringLiteral("%22"));
+    return QStringLiteral("url(\"%1\")").arg(p);
+}
+
+// ---- font
+
+QString TElFont::sizeKeyword(const QString& a) {
+    QString v = a.trimmed();
+    if (v.isEmpty())
+        return {};
+    bool ok = false;
+    int n = 3;
+    if (v.startsWith(QLatin1Char('+')) || v.startsWith(QLatin1Char('-'))) {
+        int d = v.mid(1).toInt(&ok);
+        if (!ok)
+            return {};
+        n = v.startsWith(QLatin1Char('+')) ? 3 + d : 3 - d;
+    } else {
+        n = v.toInt(&ok);
+        if (!ok)
+            return {};
+    }
+    n = qBound(1, n, 7);
+    static const char* const names[] = {"x-small", "small",    "medium", "large",
+                                        "x-large", "xx-large", "3em"};
+    return QString::fromLatin1(names[n - 1]);
+}
+
+void TElFont::parse_attributes() {
+    QString face = attr(this, "face");
+    if (!face.isEmpty()) {
+        QStringList fams;
+        for (const QString& f : face.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            QString t = f.trimmed();
+            t.remove(QLatin1Char('"'));
+            t.remove(QLatin1Char(';'));
+            if (!t.isEmpty())
+                fams << QLatin1Char('"') + t + QLatin1Char('"');
+        }
+        addHint(this, "font-family", fams.join(QLatin1Char(',')));
+    }
+    addHint(this, "font-size", sizeKeyword(attr(this, "size")));
+    addHint(this, "color", legacyColor(attr(this, "color")));
+    html_tag::parse_attributes();
+}
+
+// ---- body
+
+void TElBody::parse_attributes() {
+    el_body::parse_attributes();
+    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+    addHint(this, "color", legacyColor(attr(this, "text")));
+    QString bg = attr(this, "background");
+    if (!bg.isEmpty())
+        addHint(this, "background-image", cssUrl(bg));
+    QString lm = legacyLength(attr(this, "leftmargin"));
+    if (lm.isEmpty())
+        lm = legacyLength(attr(this, "marginwidth"));
+    QString tm = legacyLength(attr(this, "topmargin"));
+    if (tm.isEmpty())
+        tm = legacyLength(attr(this, "marginheight"));
+    if (!lm.isEmpty()) {
+        addHint(this, "margin-left", lm);
+        addHint(this, "margin-right", lm);
+    }
+    if (!tm.isEmpty()) {
+        addHint(this, "margin-top", tm);
+        addHint(this, "margin-bottom", tm);
+    }
+}
+
+// ---- table
+
+static litehtml::element* tableOf(litehtml::element* el) {
+    for (auto p = el->parent(); p; p = p->parent()) {
+        const char* tag = p->get_tagName();
+        if (tag && std::strcmp(tag, "table") == 0)
+            return p.get();
+    }
+    return nullptr;
+}
+
+static int borderOf(const litehtml::element* table) {
+    const char* b = table->get_attr("border");
+    if (!b)
+        return 0;
+    QString v = QString::fromUtf8(b).trimmed();
+    if (v.isEmpty())
+        return 1; // <table border>
+    bool ok = false;
+    int n = legacyLength(v).remove(QStringLiteral("px")).toInt(&ok);
+    return ok ? n : 1;
+}
+
+void TElTable::parse_attributes() {
+    el_table::parse_attributes();
+    int border = borderOf(this);
+    QString color = legacyColor(attr(this, "bordercolor"));
+    if (border > 0)
+        addHint(this, "border",
+                QStringLiteral("%1px %2 %3")
+                    .arg(border)
+                    .arg(color.isEmpty() ? QStringLiteral("outset") : QStringLiteral("solid"))
+                    .arg(color.isEmpty() ? QStringLiteral("#c0c0c0") : color));
+    else if (get_attr("border"))
+        addHint(this, "border-style", QStringLiteral("none"));
+    QString spacing = legacyLength(attr(this, "cellspacing"));
+    if (!spacing.isEmpty() && !spacing.endsWith(QLatin1Char('%')))
+        addHint(this, "border-spacing", spacing);
+    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+    QString bg = attr(this, "background");
+    if (!bg.isEmpty())
+        addHint(this, "background-image", cssUrl(bg));
+    addHint(this, "width", legacyLength(attr(this, "width")));
+    addHint(this, "height", legacyLength(attr(this, "height")));
+    QString align = attr(this, "align").toLower();
+    if (align == QLatin1String("center")) {
+        addHint(this, "margin-left", QStringLiteral("auto"));
+        addHint(this, "margin-right", QStringLiteral("auto"));
+    } else if (align == QLatin1String("left") || align == QLatin1String("right")) {
+        addHint(this, "float", align);
+    }
+}
+
+void TElRow::parse_attributes() {
+    el_tr::parse_attributes();
+    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+    addHint(this, "text-align", alignToText(attr(this, "align")));
+    addHint(this, "vertical-align", valign(attr(this, "valign")));
+}
+
+void TElCell::parse_attributes() {
+    el_td::parse_attributes();
+    if (litehtml::element* table = tableOf(this)) {
+        QString pad = legacyLength(QString::fromUtf8(table->get_attr("cellpadding", "")));
+        if (!pad.isEmpty() && !pad.endsWith(QLatin1Char('%')))
+            addHint(this, "padding", pad);
+        int border = borderOf(table);
+        if (border > 0) {
+            QString color = legacyColor(QString::fromUtf8(table->get_attr("bordercolor", "")));
+            addHint(this, "border",
+                    color.isEmpty() ? QStringLiteral("1px inset #c0c0c0")
+                                    : QStringLiteral("1px solid %1").arg(color));
+        }
+    }
+    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+    QString bg = attr(this, "background");
+    if (!bg.isEmpty())
+        addHint(this, "background-image", cssUrl(bg));
+    addHint(this, "width", legacyLength(attr(this, "width")));
+    addHint(this, "height", legacyLength(attr(this, "height")));
+    addHint(this, "text-align", alignToText(attr(this, "align")));
+    addHint(this, "vertical-align", valign(attr(this, "valign")));
+    if (get_attr("nowrap"))
+        addHint(this, "white-space", QStringLiteral("nowrap"));
+}
+
+// ---- img
+
+void TElImage::parse_attributes() {
+    el_image::parse_attributes();
+    QString h = legacyLength(attr(this, "hspace"));
+    if (!h.isEmpty() && !h.endsWith(QLatin1Char('%'))) {
+        addHint(this, "margin-left", h);
+        addHint(this, "margin-right", h);
+    }
+    QString v = legacyLength(attr(this, "vspace"));
+    if (!v.isEmpty() && !v.endsWith(QLatin1Char('%'))) {
+        addHint(this, "margin-top", v);
+        addHint(this, "margin-bottom", v);
+    }
+    if (get_attr("border")) {
+        QString b = legacyLength(attr(this, "border"));
+        if (b.isEmpty() || b.endsWith(QLatin1Char('%')))
+            b = QStringLiteral("0px");
+        addHint(this, "border-width", b);
+        addHint(this, "border-style",
+                b == QLatin1String("0px") ? QStringLiteral("none") : QStringLiteral("solid"));
+    }
+    QString align = attr(this, "align").toLower();
+    if (align == QLatin1String("left") || align == QLatin1String("right"))
+        addHint(this, "float", align);
+    else if (align == QLatin1String("middle") || align == QLatin1String("absmiddle") ||
+             align == QLatin1String("center"))
+        addHint(this, "vertical-align", QStringLiteral("middle"));
+    else if (align == QLatin1String("top") || align == QLatin1String("texttop"))
+        addHint(this, "vertical-align", QStringLiteral("top"));
+    else if (align == QLatin1String("bottom") || align == QLatin1String("absbottom") ||
+             align == QLatin1String("baseline"))
+        addHint(this, "vertical-align", QStringLiteral("baseline"));
+}
+
+void TElImage::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
+    auto* container = dynamic_cast<TQtContainer*>(get_document()->container());
+    const char* src = get_attr("src");
+    if (!container || (src && container->hasImage(src))) {
+        el_image::draw(hdc, x, y, clip);
+        return;
+    }
+    // No picture: a frame with the alt text, as browsers of the time did.
+    litehtml::position pos = m_pos;
+    pos.x += x;
+    pos.y += y;
+    if (pos.width <= 0 || pos.height <= 0)
+        return;
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    p->save();
+    QRect r(pos.x, pos.y, pos.width, pos.height);
+    p->setPen(QColor(0x80, 0x80, 0x80));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(r.adjusted(0, 0, -1, -1));
+    QString alt = attr(this, "alt");
+    if (!alt.isEmpty() && r.width() > 8) {
+        p->setClipRect(r.adjusted(2, 2, -2, -2));
+        p->setPen(Qt::black);
+        p->drawText(r.adjusted(3, 2, -2, -2), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, alt);
+    }
+    p->restore();
+}
+
+// ---- hr
+
+void TElRule::parse_attributes() {
+    html_tag::parse_attributes();
+    QString size = legacyLength(attr(this, "size"));
+    QString color = legacyColor(attr(this, "color"));
+    bool solid = get_attr("noshade") || !color.isEmpty();
+    if (!size.isEmpty() && !size.endsWith(QLatin1Char('%'))) {
+        int px = size.chopped(2).toDouble();
+        addHint(this, "height", QStringLiteral("%1px").arg(qMax(0, px - 2)));
+    }
+    if (solid) {
+        QString c = color.isEmpty() ? QStringLiteral("#808080") : color;
+        addHint(this, "border", QStringLiteral("1px solid %1").arg(c));
+        addHint(this, "background-color", c);
+    }
+    addHint(this, "width", legacyLength(attr(this, "width")));
+    QString align = attr(this, "align").toLower();
+    if (align == QLatin1String("left"))
+        addHint(this, "margin-left", QStringLiteral("0"));
+    else if (align == QLatin1String("right"))
+        addHint(this, "margin-right", QStringLiteral("0"));
+}
+
+void TElAligned::parse_attributes() {
+    html_tag::parse_attributes();
+    addHint(this, "text-align", alignToText(attr(this, "align")));
+}
+
+void TElBreak::parse_attributes() {
+    el_break::parse_attributes();
+    QString clear = attr(this, "clear").toLower();
+    if (clear == QLatin1String("all") || clear == QLatin1String("both"))
+        addHint(this, "clear", QStringLiteral("both"));
+    else if (clear == QLatin1String("left") || clear == QLatin1String("right"))
+        addHint(this, "clear", clear);
+}

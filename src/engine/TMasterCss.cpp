@@ -1,0 +1,92 @@
+#include "engine/TMasterCss.h"
+
+#include <cmath>
+
+namespace mastercss {
+
+QString cssColor(const QColor& c) {
+    return c.name(QColor::HexRgb);
+}
+
+int defaultFontPx(const TViewerSettings& s) {
+    int pt = s.defFontSize > 0 ? s.defFontSize : 8;
+    return int(std::lround(pt * 96.0 / 72.0));
+}
+
+static const char* const kBase = R"CSS(
+html { display: block; }
+head, script, style, title, meta, link, base, param, area, map, noframes, frameset, frame,
+noscript, option, optgroup, datalist, template { display: none; }
+body { display: block; margin: 8px; }
+address, blockquote, center, dir, div, dl, fieldset, form, h1, h2, h3, h4, h5, h6,
+menu, ol, p, pre, ul, dd, dt, li, hr, listing, xmp, plaintext, nobr { display: block; }
+nobr { display: inline; white-space: nowrap; }
+br { display: block; }
+li { display: list-item; }
+p, blockquote, dl, ul, ol, dir, menu, pre, xmp, listing, fieldset { margin-top: 1em; margin-bottom: 1em; }
+form { margin-bottom: 1em; }
+ul ul, ul ol, ol ul, ol ol, ul dl, ol dl, dl ul, dl ol, ul menu, ul dir { margin-top: 0; margin-bottom: 0; }
+blockquote { margin-left: 40px; margin-right: 40px; }
+dd { margin-left: 40px; }
+ol, ul, dir, menu { padding-left: 40px; }
+ul { list-style-type: disc; }
+ol { list-style-type: decimal; }
+ul ul { list-style-type: circle; }
+ul ul ul { list-style-type: square; }
+h1 { font-size: 2em; margin-top: 0.67em; margin-bottom: 0.67em; font-weight: bold; }
+h2 { font-size: 1.5em; margin-top: 0.83em; margin-bottom: 0.83em; font-weight: bold; }
+h3 { font-size: 1.17em; margin-top: 1em; margin-bottom: 1em; font-weight: bold; }
+h4 { font-size: 1em; margin-top: 1.33em; margin-bottom: 1.33em; font-weight: bold; }
+h5 { font-size: 0.83em; margin-top: 1.67em; margin-bottom: 1.67em; font-weight: bold; }
+h6 { font-size: 0.67em; margin-top: 2.33em; margin-bottom: 2.33em; font-weight: bold; }
+b, strong, th { font-weight: bold; }
+i, em, cite, var, dfn, address { font-style: italic; }
+pre, tt, code, kbd, samp, xmp, listing, plaintext { font-family: "Courier New", monospace; }
+pre, xmp, listing, plaintext { white-space: pre; }
+u, ins { text-decoration: underline; }
+s, strike, del { text-decoration: line-through; }
+big { font-size: 1.17em; }
+small { font-size: 0.83em; }
+sub { font-size: 0.83em; position: relative; top: 0.3em; }
+sup { font-size: 0.83em; position: relative; top: -0.4em; }
+center { text-align: center; }
+center table, div[align=center] table, p[align=center] table, td[align=center] table,
+th[align=center] table { margin-left: auto; margin-right: auto; }
+div[align=right] table, p[align=right] table { margin-left: auto; margin-right: 0; }
+hr { border: 1px inset #808080; margin: 0.5em auto; height: 0; }
+table { display: table; border-collapse: separate; border-spacing: 2px; text-indent: 0; }
+table { font-size: medium; font-weight: normal; font-style: normal; text-align: left; white-space: normal; }
+thead { display: table-header-group; vertical-align: middle; }
+tbody { display: table-row-group; vertical-align: middle; }
+tfoot { display: table-footer-group; vertical-align: middle; }
+col { display: table-column; }
+colgroup { display: table-column-group; }
+tr { display: table-row; vertical-align: inherit; }
+td, th { display: table-cell; vertical-align: inherit; padding: 1px; }
+th { text-align: center; }
+caption { display: table-caption; text-align: center; }
+img { display: inline-block; }
+a[href] img { border: 2px solid; }
+select, input, textarea, button { display: inline-block; }
+input[type=hidden] { display: none; }
+label { display: inline; }
+)CSS";
+
+QString styleSheet(const TViewerSettings& s) {
+    QString css = QString::fromUtf8(kBase);
+    QString family = s.defFontName.isEmpty() ? QStringLiteral("Arial") : s.defFontName;
+    css += QStringLiteral("html { font-family: \"%1\"; font-size: %2px; color: %3; }\n")
+               .arg(family)
+               .arg(defaultFontPx(s))
+               .arg(cssColor(s.defFontColor));
+    css += QStringLiteral("table { font-size: %1px; }\n").arg(defaultFontPx(s));
+    css += QStringLiteral("a[href] { color: %1; text-decoration: %2; cursor: pointer; }\n")
+               .arg(cssColor(s.defHotSpotColor),
+                    s.noLinkUnderline ? QStringLiteral("none") : QStringLiteral("underline"));
+    css += QStringLiteral("a[href]:visited { color: #800080; }\n");
+    if (s.overLinksActive)
+        css += QStringLiteral("a[href]:hover { color: %1; }\n").arg(cssColor(s.overLinkColor));
+    return css;
+}
+
+} // namespace mastercss

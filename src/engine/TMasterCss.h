@@ -1,0 +1,16 @@
+#pragma once
+
+#include "engine/TViewerSettings.h"
+
+#include <QString>
+
+// The engine's default style sheet: HTML 4 defaults plus what legacy pages
+// rely on, with the viewer's fonts and link colours filled in.
+namespace mastercss {
+
+QString styleSheet(const TViewerSettings& settings);
+QString cssColor(const QColor& c);
+// Pixels of the viewer's default font size (points at 96 dpi).
+int defaultFontPx(const TViewerSettings& settings);
+
+} // namespace mastercss

@@ -1,0 +1,541 @@
+#include "engine/TQtContainer.h"
+
+#include "engine/TElFormControl.h"
+#include "engine/TFileSource.h"
+#include "engine/TFontEntry.h"
+#include "engine/TLegacyElements.h"
+#include "engine/TLinkPath.h"
+#include "engine/TMasterCss.h"
+#include "platform/Cp1251.h"
+
+#include <litehtml/litehtml.h>
+
+#include <litehtml/el_anchor.h>
+
+#include <QBuffer>
+#include <QCache>
+#include <QImageReader>
+#include <QMovie>
+#include <QPainter>
+
+#include <cmath>
+
+// A picture of the page. Animated GIFs keep their movie running and replace
+// the image on every frame.
+struct TQtContainer::Picture {
+    QImage image;
+    QByteArray data;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QMovie> movie;
+    bool failed = false;
+};
+
+// Pictures decoded for earlier pages, kept across pages (ImageCacheCount).
+static QCache<QString, QImage>& sharedImageCache() {
+    static QCache<QString, QImage> cache(0);
+    return cache;
+}
+
+TQtContainer::TQtContainer(const TFileSource* source, const TViewerSettings& settings)
+    : m_source(source), m_settings(settings) {
+    m_fontName =
+        (settings.defFontName.isEmpty() ? QStringLiteral("Arial") : settings.defFontName).toUtf8();
+    if (sharedImageCache().maxCost() < settings.imageCacheCount)
+        sharedImageCache().setMaxCost(settings.imageCacheCount);
+}
+
+TQtContainer::~TQtContainer() = default;
+
+QString TQtContainer::resolve(const QString& src, const QString& baseurl) const {
+    QString base = !baseurl.isEmpty() ? baseurl : (!m_baseUrl.isEmpty() ? m_baseUrl : m_pageFile);
+    return linkpath::expand(base, src);
+}
+
+bool TQtContainer::isVisited(const QString& href) const {
+    if (href.isEmpty() || m_visited.isEmpty())
+        return false;
+    QString full = resolve(href);
+    for (const QString& v : m_visited)
+        if (linkpath::samePath(v, full) || linkpath::samePath(v, linkpath::withoutAnchor(full)))
+            return true;
+    return false;
+}
+
+TQtContainer::Picture* TQtContainer::picture(const QString& path) {
+    auto it = m_pictures.find(path);
+    if (it != m_pictures.end())
+        return it->get();
+    auto pic = std::make_shared<Picture>();
+    m_pictures.insert(path, pic);
+    if (!m_settings.viewImages || !m_source) {
+        pic->failed = true;
+        return pic.get();
+    }
+    if (QImage* cached = sharedImageCache().object(path)) {
+        pic->image = *cached;
+        return pic.get();
+    }
+    std::optional<QByteArray> data = m_source->read(linkpath::withoutAnchor(path));
+    if (!data) {
+        pic->failed = true;
+        return pic.get();
+    }
+    pic->data = *data;
+    pic->buffer = std::make_unique<QBuffer>(&pic->data);
+    pic->buffer->open(QIODevice::ReadOnly);
+    QImageReader reader(pic->buffer.get());
+    reader.setDecideFormatFromContent(true);
+    if (m_animate && reader.supportsAnimation() && reader.imageCount() > 1) {
+        pic->buffer->seek(0);
+        pic->movie = std::make_unique<QMovie>(pic->buffer.get());
+        pic->movie->setCacheMode(QMovie::CacheAll);
+        Picture* raw = pic.get();
+        QObject::connect(pic->movie.get(), &QMovie::frameChanged, [this, raw](int) {
+            raw->image = raw->movie->currentImage();
+            if (onImageChanged)
+                onImageChanged();
+        });
+        pic->movie->jumpToFrame(0);
+        pic->image = pic->movie->currentImage();
+        pic->movie->start();
+    } else {
+        pic->image = reader.read();
+        pic->buffer.reset();
+        pic->data.clear();
+    }
+    if (pic->image.isNull()) {
+        pic->failed = true;
+        pic->movie.reset();
+    } else {
+        m_lastPicture = pic->image.size();
+        if (m_settings.imageCacheCount > 0 && !pic->movie)
+            sharedImageCache().insert(path, new QImage(pic->image), 1);
+    }
+    return pic.get();
+}
+
+bool TQtContainer::hasImage(const char* src) const {
+    auto it = m_pictures.constFind(resolve(QString::fromUtf8(src)));
+    return it != m_pictures.constEnd() && !(*it)->failed;
+}
+
+litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int weight,
+                                             litehtml::font_style italic, unsigned int decoration,
+                                             litehtml::font_metrics* fm) {
+    QStringList families;
+    for (const QString& f : QString::fromUtf8(faceName).split(QLatin1Char(','))) {
+        QString t = f.trimmed();
+        t.remove(QLatin1Char('"'));
+        t.remove(QLatin1Char('\''));
+        if (t.isEmpty())
+            continue;
+        QString lower = t.toLower();
+        if (lower == QLatin1String("monospace"))
+            t = QStringLiteral("Courier New");
+        else if (lower == QLatin1String("serif"))
+            t = QStringLiteral("Times New Roman");
+        else if (lower == QLatin1String("sans-serif"))
+            t = QStringLiteral("Arial");
+        families << t;
+    }
+    if (families.isEmpty())
+        families << QString::fromUtf8(m_fontName);
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(qMax(1, size));
+    font.setWeight(QFont::Weight(qBound(1, weight, 1000)));
+    font.setItalic(italic == litehtml::fontStyleItalic);
+    font.setUnderline(decoration & litehtml::font_decoration_underline);
+    font.setStrikeOut(decoration & litehtml::font_decoration_linethrough);
+    font.setOverline(decoration & litehtml::font_decoration_overline);
+    font.setKerning(false);
+    auto* entry = new TFontEntry(font);
+    if (fm) {
+        fm->ascent = entry->metrics.ascent();
+        fm->descent = entry->metrics.descent();
+        fm->height = entry->metrics.height();
+        fm->x_height = entry->metrics.xHeight();
+        fm->draw_spaces = italic == litehtml::fontStyleItalic || decoration != 0;
+    }
+    return reinterpret_cast<litehtml::uint_ptr>(entry);
+}
+
+void TQtContainer::delete_font(litehtml::uint_ptr hFont) {
+    delete reinterpret_cast<TFontEntry*>(hFont);
+}
+
+int TQtContainer::text_width(const char* text, litehtml::uint_ptr hFont) {
+    return reinterpret_cast<TFontEntry*>(hFont)->width(text);
+}
+
+void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr hFont,
+                             litehtml::web_color color, const litehtml::position& pos) {
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    auto* f = reinterpret_cast<TFontEntry*>(hFont);
+    p->setFont(f->font);
+    p->setPen(QColor(color.red, color.green, color.blue, color.alpha));
+    p->drawText(pos.x, pos.y + f->metrics.ascent(), QString::fromUtf8(text));
+}
+
+int TQtContainer::pt_to_px(int pt) const {
+    return int(std::lround(pt * 96.0 / 72.0));
+}
+
+int TQtContainer::get_default_font_size() const {
+    return mastercss::defaultFontPx(m_settings);
+}
+
+const char* TQtContainer::get_default_font_name() const {
+    return m_fontName.constData();
+}
+
+static QString markerText(int index, litehtml::list_style_type type) {
+    auto alpha = [](int n, char base) {
+        QString s;
+        while (n > 0) {
+            --n;
+            s.prepend(QChar(base + n % 26));
+            n /= 26;
+        }
+        return s;
+    };
+    auto roman = [](int n) {
+        static const int vals[] = {1000, 900, 500, 400, 100, 90, 50, 40, 10, 9, 5, 4, 1};
+        static const char* syms[] = {"m",  "cm", "d",  "cd", "c",  "xc", "l",
+                                     "xl", "x",  "ix", "v",  "iv", "i"};
+        QString s;
+        for (int i = 0; i < 13 && n > 0; ++i)
+            while (n >= vals[i]) {
+                s += QLatin1String(syms[i]);
+                n -= vals[i];
+            }
+        return s;
+    };
+    switch (type) {
+    case litehtml::list_style_type_lower_alpha:
+    case litehtml::list_style_type_lower_latin:
+        return alpha(index, 'a');
+    case litehtml::list_style_type_upper_alpha:
+    case litehtml::list_style_type_upper_latin:
+        return alpha(index, 'A');
+    case litehtml::list_style_type_lower_roman:
+        return roman(index);
+    case litehtml::list_style_type_upper_roman:
+        return roman(index).toUpper();
+    case litehtml::list_style_type_decimal_leading_zero:
+        return QStringLiteral("%1").arg(index, 2, 10, QLatin1Char('0'));
+    default:
+        return QString::number(index);
+    }
+}
+
+void TQtContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& m) {
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    QColor c(m.color.red, m.color.green, m.color.blue);
+    QRect r(m.pos.x, m.pos.y, m.pos.width, m.pos.height);
+    if (!m.image.empty()) {
+        Picture* pic = picture(resolve(QString::fromUtf8(m.image.c_str()),
+                                       QString::fromUtf8(m.baseurl ? m.baseurl : "")));
+        if (!pic->failed) {
+            p->drawImage(QPoint(r.x(), r.y()), pic->image);
+            return;
+        }
+    }
+    p->save();
+    switch (m.marker_type) {
+    case litehtml::list_style_type_none:
+        break;
+    case litehtml::list_style_type_circle:
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(c);
+        p->setBrush(Qt::NoBrush);
+        p->drawEllipse(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
+        break;
+    case litehtml::list_style_type_disc:
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(Qt::NoPen);
+        p->setBrush(c);
+        p->drawEllipse(r);
+        break;
+    case litehtml::list_style_type_square:
+        p->fillRect(r, c);
+        break;
+    default: {
+        auto* f = reinterpret_cast<TFontEntry*>(m.font);
+        if (!f)
+            break;
+        QString t = markerText(m.index, m.marker_type) + QLatin1Char('.');
+        int w = f->metrics.horizontalAdvance(t);
+        p->setFont(f->font);
+        p->setPen(c);
+        // The marker box is the bullet's; numbers end just before the text.
+        int right = r.right() + r.width();
+        p->drawText(
+            right - w,
+            r.bottom() + 1 - (r.height() - f->metrics.ascent()) / 2 - f->metrics.descent() + 1, t);
+        break;
+    }
+    }
+    p->restore();
+}
+
+void TQtContainer::load_image(const char* src, const char* baseurl, bool) {
+    picture(resolve(QString::fromUtf8(src), QString::fromUtf8(baseurl ? baseurl : "")));
+}
+
+void TQtContainer::get_image_size(const char* src, const char* baseurl, litehtml::size& sz) {
+    Picture* pic =
+        picture(resolve(QString::fromUtf8(src), QString::fromUtf8(baseurl ? baseurl : "")));
+    if (pic->failed) {
+        sz.width = sz.height = 0;
+        return;
+    }
+    sz.width = pic->image.width();
+    sz.height = pic->image.height();
+}
+
+void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    bool picture_of_img = !bg.image.empty() && bg.repeat == litehtml::background_repeat_no_repeat;
+    if (m_printing && !m_settings.printTableBackgrounds && !bg.is_root && !picture_of_img)
+        return;
+    QRect clip(bg.clip_box.x, bg.clip_box.y, bg.clip_box.width, bg.clip_box.height);
+    if (bg.color.alpha > 0)
+        p->fillRect(clip, QColor(bg.color.red, bg.color.green, bg.color.blue, bg.color.alpha));
+    if (bg.image.empty())
+        return;
+    Picture* pic = picture(
+        resolve(QString::fromUtf8(bg.image.c_str()), QString::fromUtf8(bg.baseurl.c_str())));
+    if (pic->failed || pic->image.isNull())
+        return;
+    QSize size(bg.image_size.width, bg.image_size.height);
+    if (size.width() <= 0 || size.height() <= 0)
+        size = pic->image.size();
+    const QImage& img = pic->image;
+    p->save();
+    p->setClipRect(clip, Qt::IntersectClip);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, size != img.size());
+    int x0 = bg.origin_box.x + bg.position_x;
+    int y0 = bg.origin_box.y + bg.position_y;
+    auto drawAt = [&](int x, int y) { p->drawImage(QRect(QPoint(x, y), size), img); };
+    bool rx = bg.repeat == litehtml::background_repeat_repeat ||
+              bg.repeat == litehtml::background_repeat_repeat_x;
+    bool ry = bg.repeat == litehtml::background_repeat_repeat ||
+              bg.repeat == litehtml::background_repeat_repeat_y;
+    int sx = x0, sy = y0;
+    if (rx)
+        while (sx > clip.left())
+            sx -= size.width();
+    if (ry)
+        while (sy > clip.top())
+            sy -= size.height();
+    for (int y = sy; ry ? y <= clip.bottom() : y == sy; y += size.height())
+        for (int x = sx; rx ? x <= clip.right() : x == sx; x += size.width())
+            drawAt(x, y);
+    p->restore();
+}
+
+static void drawSide(QPainter* p, const litehtml::border& b, const QRect& r, bool topLeft,
+                     bool horizontal) {
+    if (b.width <= 0 || b.style == litehtml::border_style_none ||
+        b.style == litehtml::border_style_hidden || b.color.alpha == 0)
+        return;
+    QColor c(b.color.red, b.color.green, b.color.blue, b.color.alpha);
+    QColor dark = c.darker(150), light = c.lighter(150);
+    if (c.value() < 40)
+        light = QColor(0xc0, 0xc0, 0xc0);
+    switch (b.style) {
+    case litehtml::border_style_inset:
+        c = topLeft ? dark : light;
+        break;
+    case litehtml::border_style_outset:
+        c = topLeft ? light : dark;
+        break;
+    case litehtml::border_style_groove:
+    case litehtml::border_style_ridge: {
+        bool groove = b.style == litehtml::border_style_groove;
+        QRect outer = r, inner = r;
+        if (horizontal) {
+            outer.setHeight(qMax(1, r.height() / 2));
+            inner.setTop(outer.bottom() + 1);
+        } else {
+            outer.setWidth(qMax(1, r.width() / 2));
+            inner.setLeft(outer.right() + 1);
+        }
+        QColor first = (groove == topLeft) ? dark : light;
+        QColor second = (groove == topLeft) ? light : dark;
+        p->fillRect(topLeft ? outer : inner, first);
+        p->fillRect(topLeft ? inner : outer, second);
+        return;
+    }
+    case litehtml::border_style_dotted:
+    case litehtml::border_style_dashed: {
+        QPen pen(c, horizontal ? r.height() : r.width(),
+                 b.style == litehtml::border_style_dotted ? Qt::DotLine : Qt::DashLine,
+                 Qt::FlatCap);
+        p->save();
+        p->setPen(pen);
+        QPointF a = horizontal ? QPointF(r.left(), r.top() + r.height() / 2.0)
+                               : QPointF(r.left() + r.width() / 2.0, r.top());
+        QPointF z = horizontal ? QPointF(r.right() + 1, a.y()) : QPointF(a.x(), r.bottom() + 1);
+        p->drawLine(a, z);
+        p->restore();
+        return;
+    }
+    case litehtml::border_style_double:
+        if ((horizontal ? r.height() : r.width()) >= 3) {
+            int third = qMax(1, (horizontal ? r.height() : r.width()) / 3);
+            QRect a = r, z = r;
+            if (horizontal) {
+                a.setHeight(third);
+                z.setTop(r.bottom() - third + 1);
+            } else {
+                a.setWidth(third);
+                z.setLeft(r.right() - third + 1);
+            }
+            p->fillRect(a, c);
+            p->fillRect(z, c);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    p->fillRect(r, c);
+}
+
+void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& b,
+                                const litehtml::position& pos, bool) {
+    auto* p = reinterpret_cast<QPainter*>(hdc);
+    QRect r(pos.x, pos.y, pos.width, pos.height);
+    drawSide(p, b.top, QRect(r.left(), r.top(), r.width(), b.top.width), true, true);
+    drawSide(p, b.left, QRect(r.left(), r.top(), b.left.width, r.height()), true, false);
+    drawSide(p, b.bottom,
+             QRect(r.left(), r.bottom() + 1 - b.bottom.width, r.width(), b.bottom.width), false,
+             true);
+    drawSide(p, b.right, QRect(r.right() + 1 - b.right.width, r.top(), b.right.width, r.height()),
+             false, false);
+}
+
+void TQtContainer::set_caption(const char* caption) {
+    m_caption = QString::fromUtf8(caption).simplified();
+}
+
+void TQtContainer::set_base_url(const char* base_url) {
+    QString b = QString::fromUtf8(base_url ? base_url : "").trimmed();
+    m_baseUrl = b.isEmpty() ? QString() : linkpath::expand(m_pageFile, b);
+    // The base names a folder when it ends with a separator; a file otherwise.
+    if (!b.isEmpty() && (b.endsWith(QLatin1Char('/')) || b.endsWith(QLatin1Char('\\'))) &&
+        !m_baseUrl.endsWith(QLatin1Char('/')) && !m_baseUrl.endsWith(QLatin1Char('\\')))
+        m_baseUrl += m_baseUrl.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
+}
+
+void TQtContainer::link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) {
+}
+
+void TQtContainer::on_anchor_click(const char* url, const litehtml::element::ptr& el) {
+    if (onAnchorClick)
+        onAnchorClick(QString::fromUtf8(url), el);
+}
+
+void TQtContainer::set_cursor(const char* cursor) {
+    if (onCursor)
+        onCursor(QString::fromUtf8(cursor ? cursor : ""));
+}
+
+void TQtContainer::transform_text(litehtml::tstring& text, litehtml::text_transform tt) {
+    QString t = QString::fromUtf8(text.c_str());
+    switch (tt) {
+    case litehtml::text_transform_uppercase:
+        t = t.toUpper();
+        break;
+    case litehtml::text_transform_lowercase:
+        t = t.toLower();
+        break;
+    case litehtml::text_transform_capitalize:
+        if (!t.isEmpty())
+            t[0] = t[0].toUpper();
+        break;
+    default:
+        return;
+    }
+    text = t.toUtf8().toStdString();
+}
+
+void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& url,
+                              litehtml::tstring& baseurl) {
+    QString full = resolve(QString::fromUtf8(url.c_str()), QString::fromUtf8(baseurl.c_str()));
+    text.clear();
+    if (!m_source)
+        return;
+    std::optional<QByteArray> data = m_source->read(linkpath::withoutAnchor(full));
+    if (!data)
+        return;
+    QString css = data->startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(data->mid(3))
+                                                   : cp1251::toUnicode(*data);
+    text = css.toUtf8().toStdString();
+    baseurl = full.toUtf8().toStdString();
+}
+
+void TQtContainer::set_clip(const litehtml::position&, const litehtml::border_radiuses&, bool,
+                            bool) {
+    // Overflow clipping is not used by the pages this engine shows; painting
+    // is clipped to the tile being drawn.
+}
+
+void TQtContainer::del_clip() {}
+
+void TQtContainer::get_client_rect(litehtml::position& client) const {
+    client = litehtml::position(0, 0, m_client.width(), m_client.height());
+}
+
+std::shared_ptr<litehtml::element>
+TQtContainer::create_element(const char* tag_name, const litehtml::string_map& attributes,
+                             const std::shared_ptr<litehtml::document>& doc) {
+    const std::string tag(tag_name);
+    if (tag == "font")
+        return std::make_shared<TElFont>(doc);
+    if (tag == "body")
+        return std::make_shared<TElBody>(doc);
+    if (tag == "table")
+        return std::make_shared<TElTable>(doc);
+    if (tag == "tr")
+        return std::make_shared<TElRow>(doc);
+    if (tag == "td" || tag == "th")
+        return std::make_shared<TElCell>(doc);
+    if (tag == "img")
+        return std::make_shared<TElImage>(doc);
+    if (tag == "br")
+        return std::make_shared<TElBreak>(doc);
+    if (tag == "hr")
+        return std::make_shared<TElRule>(doc);
+    if (tag.size() == 2 && tag[0] == 'h' && tag[1] >= '1' && tag[1] <= '6')
+        return std::make_shared<TElAligned>(doc);
+    if (tag == "select" || tag == "input" || tag == "textarea" || tag == "button")
+        return std::make_shared<TElFormControl>(doc);
+    if (tag == "a") {
+        auto a = std::make_shared<litehtml::el_anchor>(doc);
+        auto href = attributes.find("href");
+        if (href != attributes.end() && isVisited(QString::fromUtf8(href->second.c_str())))
+            a->set_pseudo_class("visited", true);
+        return a;
+    }
+    return nullptr;
+}
+
+void TQtContainer::get_media_features(litehtml::media_features& media) const {
+    media.type = m_printing ? litehtml::media_type_print : litehtml::media_type_screen;
+    media.width = m_client.width();
+    media.height = m_client.height();
+    media.device_width = 1024;
+    media.device_height = 768;
+    media.color = 8;
+    media.monochrome = 0;
+    media.color_index = 256;
+    media.resolution = 96;
+}
+
+void TQtContainer::get_language(litehtml::tstring& language, litehtml::tstring& culture) const {
+    language = "ru";
+    culture = "ru-RU";
+}

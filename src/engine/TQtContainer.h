@@ -1,0 +1,103 @@
+#pragma once
+
+#include "engine/TViewerSettings.h"
+
+#include <litehtml/litehtml.h>
+
+#include <QHash>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TFileSource;
+class QMovie;
+class QPainter;
+
+// The layout library's window onto Qt: fonts, text, pictures, backgrounds
+// and borders, style sheet imports, and the elements that mend its HTML 4
+// gaps. Every file it opens comes from the viewer's file source. The `hdc`
+// the library hands back is a QPainter*.
+class TQtContainer : public litehtml::document_container {
+public:
+    TQtContainer(const TFileSource* source, const TViewerSettings& settings);
+    ~TQtContainer();
+
+    // The page whose relative links and pictures resolve against.
+    void setPageFile(const QString& path) { m_pageFile = path; }
+    const QString& pageFile() const { return m_pageFile; }
+    void setClientSize(const QSize& size) { m_client = size; }
+    void setPrinting(bool printing) { m_printing = printing; }
+    void setAnimate(bool animate) { m_animate = animate; }
+    void setVisited(const QStringList& visited) { m_visited = visited; }
+
+    const QString& caption() const { return m_caption; }
+    const QString& baseUrl() const { return m_baseUrl; }
+    // Full path of a link or picture source of the page (<base> applies).
+    QString resolve(const QString& src, const QString& baseurl = QString()) const;
+    bool isVisited(const QString& href) const;
+    bool hasImage(const char* src) const;
+    // Size of the last picture loaded for display.
+    QSize lastPictureSize() const { return m_lastPicture; }
+
+    std::function<void(const QString& url, const litehtml::element::ptr& el)> onAnchorClick;
+    std::function<void(const QString& cursor)> onCursor;
+    std::function<void()> onImageChanged;
+
+    // document_container
+    litehtml::uint_ptr create_font(const char* faceName, int size, int weight,
+                                   litehtml::font_style italic, unsigned int decoration,
+                                   litehtml::font_metrics* fm) override;
+    void delete_font(litehtml::uint_ptr hFont) override;
+    int text_width(const char* text, litehtml::uint_ptr hFont) override;
+    void draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr hFont,
+                   litehtml::web_color color, const litehtml::position& pos) override;
+    int pt_to_px(int pt) const override;
+    int get_default_font_size() const override;
+    const char* get_default_font_name() const override;
+    void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
+    void load_image(const char* src, const char* baseurl, bool redraw_on_ready) override;
+    void get_image_size(const char* src, const char* baseurl, litehtml::size& sz) override;
+    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
+    void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
+                      const litehtml::position& draw_pos, bool root) override;
+    void set_caption(const char* caption) override;
+    void set_base_url(const char* base_url) override;
+    void link(const std::shared_ptr<litehtml::document>& doc,
+              const litehtml::element::ptr& el) override;
+    void on_anchor_click(const char* url, const litehtml::element::ptr& el) override;
+    void set_cursor(const char* cursor) override;
+    void transform_text(litehtml::tstring& text, litehtml::text_transform tt) override;
+    void import_css(litehtml::tstring& text, const litehtml::tstring& url,
+                    litehtml::tstring& baseurl) override;
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& bdr_radius,
+                  bool valid_x, bool valid_y) override;
+    void del_clip() override;
+    void get_client_rect(litehtml::position& client) const override;
+    std::shared_ptr<litehtml::element>
+    create_element(const char* tag_name, const litehtml::string_map& attributes,
+                   const std::shared_ptr<litehtml::document>& doc) override;
+    void get_media_features(litehtml::media_features& media) const override;
+    void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+
+private:
+    struct Picture;
+    Picture* picture(const QString& path);
+
+    const TFileSource* m_source;
+    TViewerSettings m_settings;
+    QByteArray m_fontName;
+    QString m_pageFile;
+    QString m_caption;
+    QString m_baseUrl;
+    QSize m_client{800, 600};
+    QSize m_lastPicture;
+    bool m_printing = false;
+    bool m_animate = true;
+    QStringList m_visited;
+    QHash<QString, std::shared_ptr<Picture>> m_pictures;
+    QList<QPainter*> m_clipStack;
+};

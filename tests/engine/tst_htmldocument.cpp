@@ -1,0 +1,269 @@
+#include "TestPages.h"
+
+#include "engine/TElFormControl.h"
+#include "engine/THtmlDocument.h"
+#include "engine/TPageDecoder.h"
+#include "engine/TTextMatcher.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+class TstHtmlDocument : public QObject {
+    Q_OBJECT
+
+    TViewerSettings settings;
+
+    std::unique_ptr<THtmlDocument> open(TestPages& pages, const QString& name, int width = 600) {
+        auto doc = std::make_unique<THtmlDocument>(&pages.source, settings);
+        QString error;
+        if (!doc->load(pages.path(name), &error))
+            qWarning() << error;
+        doc->layout(width);
+        return doc;
+    }
+    static int wordStart(const THtmlDocument& doc, const QString& word) {
+        return doc.words().text().indexOf(word);
+    }
+    static QRect wordRect(const THtmlDocument& doc, const QString& word) {
+        int at = wordStart(doc, word);
+        return at < 0 ? QRect() : doc.words().boundingRect(at, at + int(word.size()));
+    }
+
+private slots:
+    void charsetDetection_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("charset");
+        QTest::newRow("none") << QByteArray("<html><body>x") << "windows-1251";
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF<html>") << "utf-8";
+        QTest::newRow("http-equiv")
+            << QByteArray("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+                          "charset=UTF-8\">")
+            << "utf-8";
+        QTest::newRow("html5") << QByteArray("<meta charset='koi8-r'>") << "koi8-r";
+        QTest::newRow("charset in body text only")
+            << QByteArray("<p>charset=utf-8</p>") << "windows-1251";
+    }
+    void charsetDetection() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, charset);
+        QCOMPARE(TPageDecoder::detectCharset(bytes), charset);
+    }
+
+    void pagesDecodeInTheirCharset() {
+        TestPages pages;
+        pages.page("a.htm", QStringLiteral("<title>Двигатель</title><p>Поршень"));
+        pages.write("b.htm",
+                    QByteArray("<meta charset=utf-8><p>") + QStringLiteral("Ключ").toUtf8());
+        pages.write("c.htm", QByteArray("\xEF\xBB\xBF<p>") + QStringLiteral("Фара").toUtf8());
+        auto a = open(pages, "a.htm");
+        QCOMPARE(a->title(), QStringLiteral("Двигатель"));
+        QVERIFY(a->words().text().contains(QStringLiteral("Поршень")));
+        QVERIFY(open(pages, "b.htm")->words().text().contains(QStringLiteral("Ключ")));
+        QVERIFY(open(pages, "c.htm")->words().text().contains(QStringLiteral("Фара")));
+    }
+
+    void missingPageFailsWithItsPath() {
+        TestPages pages;
+        THtmlDocument doc(&pages.source, settings);
+        QString error;
+        QVERIFY(!doc.load(pages.path("none.htm"), &error));
+        QCOMPARE(error, QStringLiteral("Can't locate file: ") + pages.path("none.htm"));
+        QVERIFY(!doc.isLoaded());
+    }
+
+    void textAndPictureFiles() {
+        TestPages pages;
+        pages.page("read.txt", QStringLiteral("Line <one>\n    indented"));
+        auto t = open(pages, "read.txt");
+        QVERIFY2(t->words().text().contains(QStringLiteral("Line <one> indented")),
+                 qPrintable(t->words().text()));
+        QVERIFY(wordRect(*t, "indented").top() > wordRect(*t, "Line").top());
+        QVERIFY(wordRect(*t, "indented").left() > wordRect(*t, "Line").left() + 10);
+
+        QImage img(123, 45, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        img.save(pages.path("pic.bmp"));
+        auto p = open(pages, "pic.bmp");
+        QCOMPARE(p->pictureSize(), QSize(123, 45));
+        QVERIFY(p->height() >= 45);
+    }
+
+    void cellpaddingAndSpacing() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'>"
+                            "<table cellpadding=10 cellspacing=0 border=0>"
+                            "<tr><td>Alpha</td><td>Beta</td></tr></table>"
+                            "<table cellpadding=0 cellspacing=0><tr><td>Gamma</td></tr></table>");
+        auto doc = open(pages, "t.htm");
+        QRect alpha = wordRect(*doc, "Alpha");
+        QCOMPARE(alpha.left(), 10);
+        QCOMPARE(alpha.top(), 10);
+        QRect beta = wordRect(*doc, "Beta");
+        QCOMPARE(beta.left(), alpha.right() + 1 + 20);
+        QCOMPARE(wordRect(*doc, "Gamma").left(), 0);
+    }
+
+    void tableBorderAndWidthAttributes() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><table border=3 width=400 cellspacing=0 "
+                            "cellpadding=0><tr><td width=100>A1</td><td>B1</td></tr></table>");
+        auto doc = open(pages, "t.htm");
+        // 3 px table border, 1 px cell border.
+        QCOMPARE(wordRect(*doc, "A1").left(), 4);
+        // A cell's width counts its border, as in browsers of the time.
+        QCOMPARE(wordRect(*doc, "B1").left(), 3 + 100 + 1);
+    }
+
+    void floatingImageWithTextBeside() {
+        TestPages pages;
+        QImage img(100, 80, QImage::Format_RGB32);
+        img.fill(Qt::blue);
+        img.save(pages.path("car.png"));
+        pages.page("f.htm", "<body style='margin:0'><img src='car.png' align=left hspace=5 "
+                            "vspace=3 title='A car'>Text beside<br clear=all>"
+                            "<img src='car.png' align=right>Left of right");
+        auto doc = open(pages, "f.htm");
+        QRect text = wordRect(*doc, "Text");
+        QCOMPARE(text.left(), 110);
+        QVERIFY(text.top() < 80);
+        THitInfo hit = doc->hitTest(QPoint(50, 40));
+        QVERIFY(hit.isImage);
+        QCOMPARE(hit.imageTitle, QStringLiteral("A car"));
+        QRect left = wordRect(*doc, "Left");
+        QString dump;
+        for (const auto& w : doc->words().words())
+            dump += doc->words().text().mid(w.start, w.length) +
+                    QStringLiteral("@%1,%2 ").arg(w.rect.x()).arg(w.rect.y());
+        QVERIFY2(left.left() == 0, qPrintable(dump));
+    }
+
+    void fontAttributes() {
+        TestPages pages;
+        pages.page("f.htm", "<p>Plain <font size=+2>Big</font> <font size=1>Tiny</font> "
+                            "<font face='Courier New'>iiii</font> iiii "
+                            "<big>Large</big> x<sub>Low</sub> x<sup>High</sup>");
+        auto doc = open(pages, "f.htm");
+        QRect plain = wordRect(*doc, "Plain");
+        QVERIFY(wordRect(*doc, "Big").height() > plain.height());
+        QVERIFY(wordRect(*doc, "Tiny").height() < plain.height());
+        QVERIFY(wordRect(*doc, "Large").height() > plain.height());
+        int mono = doc->words().text().indexOf("iiii");
+        int prop = doc->words().text().indexOf("iiii", mono + 4);
+        QVERIFY(doc->words().boundingRect(mono, mono + 4).width() >
+                doc->words().boundingRect(prop, prop + 4).width());
+        QVERIFY(wordRect(*doc, "Low").bottom() > plain.bottom());
+        QVERIFY(wordRect(*doc, "High").top() < plain.top());
+    }
+
+    void centerCentresTables() {
+        TestPages pages;
+        pages.page("c.htm", "<body style='margin:0'><center><table width=200 cellspacing=0 "
+                            "cellpadding=0><tr><td>Mid</td></tr></table></center>"
+                            "<table align=center width=100 cellspacing=0 cellpadding=0>"
+                            "<tr><td>Two</td></tr></table>");
+        auto doc = open(pages, "c.htm", 600);
+        QCOMPARE(wordRect(*doc, "Mid").left(), 200);
+        QCOMPARE(wordRect(*doc, "Two").left(), 250);
+    }
+
+    void anchorsAndLinks() {
+        TestPages pages;
+        pages.page("sub/a.htm", "<base target=main><p><a href='../b.htm#x' target=side>Go</a> "
+                                "<a href='c.htm'>Plain</a><div style='height:1000px'></div>"
+                                "<a name=part></a><h2>Part two</h2><p id=third>Third");
+        auto doc = open(pages, "sub/a.htm");
+        QVERIFY(qAbs(doc->anchorPosition("part") - wordRect(*doc, "Part").top()) < 30);
+        QVERIFY(doc->anchorPosition("part") > 1000);
+        QCOMPARE(doc->anchorPosition("third"), wordRect(*doc, "Third").top());
+        QCOMPARE(doc->anchorPosition("nothere"), -1);
+        THitInfo go = doc->hitTest(wordRect(*doc, "Go").center());
+        QVERIFY(go.isLink);
+        QCOMPARE(go.url, QStringLiteral("../b.htm#x"));
+        QCOMPARE(go.target, QStringLiteral("side"));
+        QCOMPARE(doc->expandLink(go.url), pages.path("b.htm#x"));
+        THitInfo plain = doc->hitTest(wordRect(*doc, "Plain").center());
+        QCOMPARE(plain.target, QStringLiteral("main"));
+    }
+
+    void findAcrossTagsAndLines() {
+        TestPages pages;
+        pages.page("f.htm", "<p>The <b>oil</b>\n   filter<br>is <i>under</i>neath.</p>"
+                            "<table><tr><td>cell one</td><td>cell two</td></tr></table>");
+        auto doc = open(pages, "f.htm");
+        const QString& text = doc->words().text();
+        QCOMPARE(textmatch::find(text, "oil filter is underneath", false), 4);
+        QVERIFY(textmatch::find(text, "OIL   FILTER", false) >= 0);
+        QCOMPARE(textmatch::find(text, "OIL FILTER", true), -1);
+        QVERIFY(textmatch::find(text, "one cell two", false) >= 0);
+        int first = textmatch::find(text, "cell", false);
+        int second = textmatch::find(text, "cell", false, first + 1);
+        QVERIFY(second > first);
+        QCOMPARE(textmatch::find(text, "cell", false, second + 1), -1);
+        QCOMPARE(doc->words().copyText(4, 4 + 10), QStringLiteral("oil filter"));
+        QVERIFY(doc->words().copyText(0, int(text.size())).contains(QLatin1Char('\n')));
+    }
+
+    void pageTextWithoutLayout() {
+        QString html = "<html><head><title>T</title><style>p{}</style></head><body>"
+                       "<p>Brake&nbsp;<b>pa</b>ds &amp; discs<script>var x;</script>"
+                       "<select><option>hidden</select>";
+        QCOMPARE(textmatch::pageText(html), QStringLiteral("Brake pads & discs"));
+        QByteArray cp = cp1251::fromUnicode(QStringLiteral("<p>Тормозные   колодки"));
+        QVERIFY(textmatch::fileContains(cp, "x.htm", QStringLiteral("тормозные колодки"), false));
+        QVERIFY(!textmatch::fileContains(cp, "x.htm", QStringLiteral("тормозные колодки"), true));
+    }
+
+    void wordSelectionAndPositions() {
+        TestPages pages;
+        pages.page("w.htm", "<p>alpha beta gamma");
+        auto doc = open(pages, "w.htm");
+        QRect beta = wordRect(*doc, "beta");
+        auto [s, e] = doc->words().wordAt(beta.center());
+        QCOMPARE(doc->words().text().mid(s, e - s), QStringLiteral("beta"));
+        QCOMPARE(doc->words().positionAt(QPoint(beta.left() - 1, beta.center().y())), s);
+        QCOMPARE(doc->words().positionAt(QPoint(beta.left() + 1, beta.center().y())), s);
+        QCOMPARE(doc->words().positionAt(QPoint(10000, beta.center().y())),
+                 int(doc->words().text().size()));
+    }
+
+    void formControls() {
+        TestPages pages;
+        pages.page("form.htm", "<form><select name=Serial><option>AB-1<option selected>CD-2"
+                               "</select> <input name=q value='text'> <input type=checkbox "
+                               "name=c checked> <input type=radio name=r> <input type=submit>"
+                               "</form><p>after");
+        auto doc = open(pages, "form.htm");
+        QList<TFormControlInfo> list = doc->formControls();
+        QCOMPARE(list.size(), 5);
+        QCOMPARE(list[0].name, QStringLiteral("Serial"));
+        QCOMPARE(list[0].type, QStringLiteral("select"));
+        QCOMPARE(list[0].selectedText, QStringLiteral("CD-2"));
+        QCOMPARE(list[0].options, QStringList({"AB-1", "CD-2"}));
+        QCOMPARE(list[1].type, QStringLiteral("text"));
+        QCOMPARE(list[1].value, QStringLiteral("text"));
+        QVERIFY(list[2].checked);
+        QCOMPARE(list[3].type, QStringLiteral("radio"));
+        QCOMPARE(list[4].value, QStringLiteral("Submit"));
+        QVERIFY(list[0].rect.width() > 30 && list[0].rect.height() > 10);
+        QVERIFY(list[1].rect.left() > list[0].rect.right());
+        // Option texts are not page text.
+        QVERIFY(!doc->words().text().contains(QStringLiteral("AB-1")));
+        QCOMPARE(doc->hitTest(list[0].rect.center()).control, doc->controlElements().at(0));
+    }
+
+    void paintsBodyBackground() {
+        TestPages pages;
+        pages.page("bg.htm", "<body bgcolor=#00ff00 text=red><p>x");
+        auto doc = open(pages, "bg.htm", 200);
+        QImage out(200, 100, QImage::Format_RGB32);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        doc->paint(&p, QRect(0, 0, 200, 100));
+        p.end();
+        QCOMPARE(out.pixelColor(150, 90), QColor(0, 255, 0));
+    }
+};
+
+QTEST_MAIN(TstHtmlDocument)
+#include "tst_htmldocument.moc"

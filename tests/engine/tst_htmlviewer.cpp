@@ -1,0 +1,185 @@
+#include "TestPages.h"
+
+#include "engine/THTMLViewer.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QPainter>
+#include <QtTest>
+
+class TstHtmlViewer : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<THTMLViewer> viewer(TestPages& pages) {
+        auto v = std::make_unique<THTMLViewer>();
+        v->setFileSource(&pages.source);
+        v->resize(400, 300);
+        return v;
+    }
+
+private slots:
+    void scrollingAndKeys() {
+        TestPages pages;
+        pages.page("long.htm", "<p>first<div style='height:5000px'></div><p>last");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        QCOMPARE(v->position(), 0);
+        QVERIFY(v->maxPosition() > 4500);
+        v->setPosition(1000);
+        QCOMPARE(v->position(), 1000);
+        QTest::keyClick(v.get(), Qt::Key_End);
+        QCOMPARE(v->position(), v->maxPosition());
+        QTest::keyClick(v.get(), Qt::Key_Home);
+        QCOMPARE(v->position(), 0);
+        QTest::keyClick(v.get(), Qt::Key_PageDown);
+        QVERIFY(v->position() > 200);
+        int y = v->position();
+        QTest::keyClick(v.get(), Qt::Key_Down);
+        QVERIFY(v->position() > y);
+        // Painting fills tiles that later frames reuse.
+        QImage img(v->viewport()->size(), QImage::Format_RGB32);
+        QPainter p(&img);
+        v->paintViewport(&p);
+        QVERIFY(v->cachedTileCount() >= 2);
+        p.end();
+    }
+
+    void anchorsOnLoadAndLinks() {
+        TestPages pages;
+        pages.page("a.htm", "<a href='#down'>jump</a><div style='height:2000px'></div>"
+                            "<a name=down>here</a><div style='height:2000px'></div>");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("a.htm#down")));
+        QVERIFY(qAbs(v->position() - 2000) < 40);
+        v->setPosition(0);
+        const TWordIndex& w = v->document()->words();
+        QRect jump = w.boundingRect(0, 4);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, jump.center());
+        QVERIFY(qAbs(v->position() - 2000) < 40);
+    }
+
+    void findContinuesAndSelects() {
+        TestPages pages;
+        pages.page("f.htm", "<p>Check the <b>oil</b> level.<div style='height:3000px'></div>"
+                            "<p>Change the oil<br>filter.");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("f.htm")));
+        QVERIFY(v->find("OIL", false));
+        int first = v->selStart();
+        QCOMPARE(v->selectedText(), QStringLiteral("oil"));
+        QCOMPARE(v->position(), 0);
+        QVERIFY(v->find("oil", false));
+        QVERIFY(v->selStart() > first);
+        QVERIFY(v->position() > 2500); // scrolled into view
+        QVERIFY(!v->find("oil", false));
+        // The host wraps by moving the selection to the top.
+        v->setSelection(0, 0);
+        QVERIFY(v->find("oil", false));
+        QCOMPARE(v->selStart(), first);
+        QVERIFY(v->find("oil   filter", false));
+        QCOMPARE(v->selectedText(), QStringLiteral("oil\nfilter"));
+        QVERIFY(!v->find("OIL", true));
+    }
+
+    void selectAllAndCopy() {
+        TestPages pages;
+        pages.page("s.htm", "<p>One two</p><p>Three</p>");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("s.htm")));
+        v->selectAll();
+        QCOMPARE(v->selectedText(), QStringLiteral("One two\nThree"));
+        QVERIFY(v->copyToClipboard());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("One two\nThree"));
+
+        QString big;
+        for (int i = 0; i < 4000; ++i)
+            big += QStringLiteral("abcdefgh ");
+        pages.page("big.htm", "<p>" + big);
+        QVERIFY(v->loadFile(pages.path("big.htm")));
+        v->selectAll();
+        QVERIFY(v->selLength() > THTMLViewer::kMaxCopyLength);
+        QString error;
+        QVERIFY(!v->copyToClipboard(&error));
+        QCOMPARE(error, QStringLiteral("Selected text exceeds buffer size"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("One two\nThree"));
+    }
+
+    void mouseSelection() {
+        TestPages pages;
+        pages.page("m.htm", "<p>alpha beta gamma delta");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("m.htm")));
+        const TWordIndex& w = v->document()->words();
+        QRect beta = w.boundingRect(6, 10);
+        QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, beta.center());
+        QCOMPARE(v->selectedText(), QStringLiteral("beta"));
+        QRect gamma = w.boundingRect(11, 16);
+        QTest::mousePress(v->viewport(), Qt::LeftButton, {},
+                          QPoint(beta.left(), beta.center().y()));
+        QMouseEvent move(QEvent::MouseMove, QPointF(gamma.right() + 1, gamma.center().y()),
+                         QPointF(), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v->viewport(), &move);
+        QTest::mouseRelease(v->viewport(), Qt::LeftButton, {},
+                            QPoint(gamma.right() + 1, gamma.center().y()));
+        QCOMPARE(v->selectedText(), QStringLiteral("beta gamma"));
+        QCOMPARE(v->selStart(), 6);
+    }
+
+    void objectAtAndCovered() {
+        TestPages pages;
+        QImage img(60, 40, QImage::Format_RGB32);
+        img.fill(Qt::green);
+        img.save(pages.path("i.png"));
+        pages.page("o.htm", "<body style='margin:0'><img src=i.png title='Oil pump'>"
+                            "<br><a href=next.htm target=main>link</a>");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("o.htm")));
+        THitInfo hit = v->objectAt(QPoint(30, 20));
+        QVERIFY(hit.isImage);
+        QCOMPARE(hit.imageTitle, QStringLiteral("Oil pump"));
+        QStringList covered;
+        QObject::connect(v.get(), &THTMLViewer::hotSpotCovered,
+                         [&](const QString& t, const QString& u) { covered << t + "|" + u; });
+        QRect link = v->document()->words().boundingRect(0, 4);
+        auto move = [&](const QPoint& p) {
+            QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+            QApplication::sendEvent(v->viewport(), &e);
+        };
+        move(link.center());
+        QCOMPARE(covered, QStringList({"main|next.htm"}));
+        move(QPoint(300, 250));
+        QCOMPARE(covered.last(), QStringLiteral("|"));
+    }
+
+    void dropDownOpensComboBox() {
+        TestPages pages;
+        pages.page("d.htm", "<select name=vin><option>A<option>B<option>C</select>");
+        auto v = viewer(pages);
+        v->show();
+        QVERIFY(v->loadFile(pages.path("d.htm")));
+        QRect r = v->formControls().at(0).rect;
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
+        auto* combo = v->viewport()->findChild<QComboBox*>();
+        QVERIFY(combo && combo->isVisible());
+        QCOMPARE(combo->count(), 3);
+        combo->hidePopup();
+        emit combo->activated(2);
+        QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("C"));
+    }
+
+    void missingFileKeepsPage() {
+        TestPages pages;
+        pages.page("a.htm", "kept");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("a.htm")));
+        QString error;
+        QVERIFY(!v->loadFile(pages.path("b.htm"), &error));
+        QCOMPARE(error, QStringLiteral("Can't locate file: ") + pages.path("b.htm"));
+        QCOMPARE(v->currentFile(), pages.path("a.htm"));
+    }
+};
+
+QTEST_MAIN(TstHtmlViewer)
+#include "tst_htmlviewer.moc"
