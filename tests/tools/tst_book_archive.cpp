@@ -75,6 +75,7 @@ private slots:
     void compressesWhatShrinks();
     void relativeFolderNames();
     void emptyFoldersAreKept();
+    void hiddenNamesAreStoredWithAWarning();
     void refusedInput_data();
     void refusedInput();
     void damagedArchive_data();
@@ -167,6 +168,24 @@ void TestBookArchive::emptyFoldersAreKept() {
     const qsizetype entry = 16 + 8 * qsizetype(le32(directory, 0));
     QCOMPARE(directory.mid(entry, 5), QByteArray("\xCF\xD3\xD1\xD2\xCE")); // ПУСТО
     QCOMPARE(le32(directory, entry + 76), 2u);
+}
+
+// The reader's listing skips names beginning with "."; such files are
+// stored (the reader can still open them by path) and the author is warned.
+void TestBookArchive::hiddenNamesAreStoredWithAWarning() {
+    QTemporaryDir dir;
+    QVERIFY(writeTree(dir.filePath("in"), {{".hidden.htm", "h"}, {"shown.htm", "s"}}));
+    const QString archivePath = dir.filePath("interface.dat");
+    const ToolResult built =
+        ToolRunner::run({"archive", "build", dir.filePath("in"), "-o", archivePath});
+    QCOMPARE(built.exitCode, 0);
+    QVERIFY2(built.oneErrorLine(), built.err.constData());
+    QVERIFY(built.errorText().contains(QLatin1String("warning")));
+    const ToolResult listed = ToolRunner::run({"archive", "list", archivePath});
+    QCOMPARE(QString::fromUtf8(listed.out), QStringLiteral("SHOWN.HTM\n"));
+    ContentArchive archive;
+    QVERIFY(archive.open(archivePath));
+    QVERIFY(archive.inArchive(QStringLiteral(".hidden.htm")));
 }
 
 void TestBookArchive::refusedInput_data() {
