@@ -633,10 +633,9 @@ QList<QImage> pistonFrames(int w, int h, int count) {
         QImage image(w, h, QImage::Format_RGB32);
         QPainter p(&image);
         begin(p);
-        QLinearGradient bg(0, 0, 0, h);
-        bg.setColorAt(0, QColor(24, 30, 40));
-        bg.setColorAt(1, QColor(10, 12, 16));
-        p.fillRect(image.rect(), bg);
+        // Flat, the colour of the frame it stands in (a gradient would band
+        // in the GIF's palette).
+        p.fillRect(image.rect(), QColor(12, 14, 18));
         p.scale(w / 120.0, h / 70.0);
         const qreal a = f * 2 * M_PI / count;
         const QPointF crank(60, 52);

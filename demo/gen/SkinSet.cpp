@@ -364,6 +364,8 @@ void SkinSet::addAbout() {
     p.restore();
     paintWindowFrame(p, size, 24);
     paintEmblem(p, QRect(30, 30, 90, 90));
+    // The name is drawn in: description texts are lower-cased when read.
+    paintEmbossedText(p, QPoint(138, 72), QStringLiteral("VANTREL"), serif(40, true), true);
     // The car along the bottom.
     QImage car = illustrations::carStudio(420, 120);
     paintRecess(p, QRect(30, 150, 420, 120), QColor(200, 210, 220));
