@@ -315,8 +315,9 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
     p->save();
     p->setClipRect(clip, Qt::IntersectClip);
     p->setRenderHint(QPainter::SmoothPixmapTransform, size != img.size());
-    int x0 = bg.origin_box.x + bg.position_x;
-    int y0 = bg.origin_box.y + bg.position_y;
+    // The library gives the image's position in page coordinates.
+    int x0 = bg.position_x;
+    int y0 = bg.position_y;
     auto drawAt = [&](int x, int y) { p->drawImage(QRect(QPoint(x, y), size), img); };
     bool rx = bg.repeat == litehtml::background_repeat_repeat ||
               bg.repeat == litehtml::background_repeat_repeat_x;
