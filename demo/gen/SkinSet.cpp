@@ -411,6 +411,38 @@ void SkinSet::addStatusBar() {
     m_pictures.insert(QStringLiteral("status_dn.bmp"), full);
 }
 
+void SkinSet::addPopups() {
+    // The popup's middle row is repeated when it grows: keep it plain.
+    const QColor panel(28, 36, 48);
+    QImage bg(QSize(190, 130), QImage::Format_RGB32);
+    bg.fill(panel);
+    {
+        QPainter p(&bg);
+        p.fillRect(QRect(0, 0, 190, 1), brassLight());
+        p.fillRect(QRect(0, 129, 190, 1), brassDark());
+        p.fillRect(QRect(0, 0, 1, 130), brassLight());
+        p.fillRect(QRect(189, 0, 1, 130), brassDark());
+        p.fillRect(QRect(1, 1, 188, 1), QColor(255, 255, 255, 40));
+    }
+    m_pictures.insert(QStringLiteral("pop_bg.bmp"), bg);
+    for (int state = 1; state <= 3; ++state) {
+        QImage item(QSize(180, 22), QImage::Format_RGB32);
+        item.fill(panel);
+        QPainter p(&item);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (state > 1) {
+            QLinearGradient g(0, 0, 0, 22);
+            g.setColorAt(0, state == 2 ? QColor(80, 110, 146) : QColor(200, 150, 60));
+            g.setColorAt(1, state == 2 ? QColor(46, 66, 92) : QColor(140, 96, 30));
+            p.setPen(Qt::NoPen);
+            p.setBrush(g);
+            p.drawRoundedRect(QRectF(0.5, 1.5, 179, 19), 4, 4);
+        }
+        p.end();
+        m_pictures.insert(QStringLiteral("pop_%1.bmp").arg(state), item);
+    }
+}
+
 void SkinSet::addIcon() {
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
@@ -441,5 +473,6 @@ void SkinSet::build(const StructModel& main, const StructModel& thesaurus) {
     addDialogs();
     addAbout();
     addStatusBar();
+    addPopups();
     addIcon();
 }

@@ -29,6 +29,7 @@ private:
     void addDialogs();
     void addAbout();
     void addStatusBar();
+    void addPopups();
     void addIcon();
 
     QMap<QString, QImage> m_pictures;

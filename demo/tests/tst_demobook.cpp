@@ -101,6 +101,11 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     QCOMPARE(m_main.screens[0].switchgrp.size(), 2);
     QCOMPARE(m_main.screens[1].buttons.size(), 11);
     QCOMPARE(m_main.screens[1].switchone.size(), 1);
+    QCOMPARE(m_main.screens[1].popups.size(), 4);
+    QCOMPARE(m_main.screens[1].popups[0].type, -1);
+    QCOMPARE(m_main.screens[1].popups[3].type, -5);
+    QCOMPARE(m_main.screens[1].popups[3].caption.size(), 5);
+    QCOMPARE(m_main.screens[1].popups[3].go.size(), 5);
     QCOMPARE(m_main.html.size(), 1);
     QCOMPARE(m_main.path.size(), 1);
     QCOMPARE(m_main.text.size(), 4);
@@ -129,6 +134,13 @@ void TestDemoBook::packHoldsEveryNamedPicture() {
                 names << w.fn1 << w.fn2 << w.fn3 << w.fn4;
             for (const RSwthGrp& w : s.switchgrp)
                 names << w.fn1 << w.fn2 << w.fn3 << w.fn4;
+            // List items come path-resolved; popups load them by file name.
+            for (const RPopupData& p : s.popups) {
+                names << p.fnfon;
+                for (const QStringList* list : {&p.fnbtnup, &p.fnbtnmove, &p.fnbtndown})
+                    for (const QString& item : *list)
+                        names << item.section(u'\\', -1);
+            }
         }
     }
     // The dialog and the about box name theirs after these keys.
