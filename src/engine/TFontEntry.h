@@ -19,6 +19,8 @@ struct TFontEntry {
         if (it != widths.constEnd())
             return *it;
         int w = metrics.horizontalAdvance(QString::fromUtf8(key));
+        if (widths.size() > 200000)
+            widths.clear(); // keep the cache of one font bounded
         widths.insert(key, w);
         return w;
     }

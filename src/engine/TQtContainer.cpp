@@ -30,6 +30,14 @@ struct TQtContainer::Picture {
     bool failed = false;
 };
 
+// Fonts with their word widths, shared by every page of the process: pages
+// of a book use few fonts and many of the same words, and the layout library
+// measures every word of a page while it parses it.
+static QHash<QString, TFontEntry*>& fontPool() {
+    static QHash<QString, TFontEntry*> pool;
+    return pool;
+}
+
 // Pictures decoded for earlier pages, kept across pages (ImageCacheCount).
 static QCache<QString, QImage>& sharedImageCache() {
     static QCache<QString, QImage> cache(0);
@@ -140,16 +148,26 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
     }
     if (families.isEmpty())
         families << QString::fromUtf8(m_fontName);
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(qMax(1, size));
-    font.setWeight(QFont::Weight(qBound(1, weight, 1000)));
-    font.setItalic(italic == litehtml::fontStyleItalic);
-    font.setUnderline(decoration & litehtml::font_decoration_underline);
-    font.setStrikeOut(decoration & litehtml::font_decoration_linethrough);
-    font.setOverline(decoration & litehtml::font_decoration_overline);
-    font.setKerning(false);
-    auto* entry = new TFontEntry(font);
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(families.join(QLatin1Char(',')))
+                            .arg(size)
+                            .arg(weight)
+                            .arg(int(italic))
+                            .arg(decoration);
+    TFontEntry*& pooled = fontPool()[key];
+    if (!pooled) {
+        QFont font;
+        font.setFamilies(families);
+        font.setPixelSize(qMax(1, size));
+        font.setWeight(QFont::Weight(qBound(1, weight, 1000)));
+        font.setItalic(italic == litehtml::fontStyleItalic);
+        font.setUnderline(decoration & litehtml::font_decoration_underline);
+        font.setStrikeOut(decoration & litehtml::font_decoration_linethrough);
+        font.setOverline(decoration & litehtml::font_decoration_overline);
+        font.setKerning(false);
+        pooled = new TFontEntry(font);
+    }
+    TFontEntry* entry = pooled;
     if (fm) {
         fm->ascent = entry->metrics.ascent();
         fm->descent = entry->metrics.descent();
@@ -160,8 +178,8 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
     return reinterpret_cast<litehtml::uint_ptr>(entry);
 }
 
-void TQtContainer::delete_font(litehtml::uint_ptr hFont) {
-    delete reinterpret_cast<TFontEntry*>(hFont);
+void TQtContainer::delete_font(litehtml::uint_ptr) {
+    // Fonts stay in the shared pool for the next page.
 }
 
 int TQtContainer::text_width(const char* text, litehtml::uint_ptr hFont) {

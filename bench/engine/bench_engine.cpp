@@ -1,0 +1,122 @@
+// Loads a 200 KB page of about 30 000 elements and measures the time to the
+// first painted 700x600 screen and the time of one scrolled frame, with the
+// same page in QTextDocument (setHtml, layout, paint) as the baseline.
+// Prints medians and ratios. Targets: first screen within 150 ms and no
+// slower than the baseline; a scrolled frame within 4 ms.
+
+#include "engine/THTMLViewer.h"
+#include "engine/THtmlDocument.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+
+static QString bigPage(int* elements) {
+    QString html = QStringLiteral("<html><head><title>Bench</title></head><body>");
+    int count = 3;
+    int i = 0;
+    while (html.size() < 200 * 1024) {
+        html += QStringLiteral("<h3>Section %1</h3><p>The <b>oil</b> filter sits under the "
+                               "<a href=\"p%1.htm\">engine</a>, beside the <i>starter</i>.</p>"
+                               "<table border=1 cellpadding=2><tr><td>Torque</td><td>%1 Nm</td>"
+                               "<td><font color=red>check</font></td></tr><tr><td>a</td><td>b</td>"
+                               "<td>c</td></tr></table>")
+                    .arg(i++);
+        // h3, text, p, 4 texts, b, text, a, text, i, text, table, tbody, 2 tr, 6 td,
+        // 6 texts, font, text; words split into more text elements.
+        count += 30;
+    }
+    html += QStringLiteral("</body></html>");
+    *elements = count;
+    return html;
+}
+
+static double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int elements = 0;
+    const QString html = bigPage(&elements);
+    const int runs = 5;
+    QImage screen(700, 600, QImage::Format_RGB32);
+
+    std::vector<double> first, baseline, frames, uncached, parse, layout;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        THtmlDocument doc(nullptr, TViewerSettings());
+        doc.setHtml(html, QStringLiteral("/bench/page.htm"));
+        parse.push_back(t.nsecsElapsed() / 1e6);
+        doc.layout(700, 600);
+        layout.push_back(t.nsecsElapsed() / 1e6 - parse.back());
+        {
+            QPainter p(&screen);
+            doc.paint(&p, QRect(0, 0, 700, 600));
+        }
+        first.push_back(t.nsecsElapsed() / 1e6);
+
+        t.restart();
+        {
+            QPainter p(&screen);
+            p.translate(0, -5000);
+            doc.paint(&p, QRect(0, 5000, 700, 600));
+        }
+        uncached.push_back(t.nsecsElapsed() / 1e6);
+
+        t.restart();
+        QTextDocument td;
+        td.setHtml(html);
+        td.setTextWidth(700);
+        td.documentLayout()->documentSize();
+        {
+            QPainter p(&screen);
+            td.drawContents(&p, QRectF(0, 0, 700, 600));
+        }
+        baseline.push_back(t.nsecsElapsed() / 1e6);
+    }
+
+    THTMLViewer viewer;
+    viewer.resize(700, 600);
+    viewer.loadHtml(html, QStringLiteral("/bench/page.htm"));
+    {
+        QPainter p(&screen);
+        viewer.paintViewport(&p);
+    }
+    for (int step = 1; step <= 200; ++step) {
+        viewer.setPosition(step * 40);
+        QElapsedTimer t;
+        t.start();
+        QPainter p(&screen);
+        viewer.paintViewport(&p);
+        p.end();
+        frames.push_back(t.nsecsElapsed() / 1e6);
+    }
+
+    const double f = median(first), b = median(baseline), s = median(frames), u = median(uncached);
+    std::printf("page: %lld bytes, about %d elements\n",
+                static_cast<long long>(html.toUtf8().size()), elements);
+    std::printf("first screen (parse, layout, paint 700x600): %8.1f ms median of %d\n", f, runs);
+    std::printf("  of which parse %.1f ms, layout and word index %.1f ms\n", median(parse),
+                median(layout));
+    std::printf("baseline QTextDocument (setHtml, layout, paint): %8.1f ms median of %d\n", b,
+                runs);
+    std::printf("ratio first screen / baseline: %.2f (target <= 1.00, first screen <= 150 ms)\n",
+                f / b);
+    std::printf("scrolled frame 700x600 with tile cache: %8.2f ms median of %zu (target <= 4 ms)\n",
+                s, frames.size());
+    std::printf("viewport painted from the tree, no cache: %8.2f ms median; ratio cached/uncached "
+                "%.2f\n",
+                u, s / u);
+    return 0;
+}
