@@ -1,8 +1,10 @@
 #include "app/TButtonSounds.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
@@ -11,6 +13,9 @@ TButtonSounds::TButtonSounds(QObject* parent) : QObject(parent) {}
 
 QSoundEffect* TButtonSounds::effect(const QString& nativePath) {
     if (nativePath.isEmpty() || !QFileInfo(nativePath).isFile())
+        return nullptr;
+    // Without a sound device there is nothing to play (and nothing to wait for).
+    if (QMediaDevices::defaultAudioOutput().isNull())
         return nullptr;
     QSoundEffect*& e = m_effects[nativePath];
     if (!e) {

@@ -200,7 +200,10 @@ QImage TMainForm::loadPackPicture(const QString& name) const {
     const std::optional<QByteArray> bytes = m_pack.read(name);
     if (!bytes)
         return QImage();
-    return QImage::fromData(*bytes);
+    // Naming the format spares probing every image plugin.
+    const QByteArray format = QFileInfo(name).suffix().toLower().toLatin1();
+    QImage image = QImage::fromData(*bytes, format.isEmpty() ? nullptr : format.constData());
+    return image.isNull() ? QImage::fromData(*bytes) : image;
 }
 
 void TMainForm::registerFonts() {

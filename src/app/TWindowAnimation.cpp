@@ -36,6 +36,8 @@ QRegion ellipse(int x1, int y1, int x2, int y2) {
 
 TWindowAnimation::TWindowAnimation(Kind kind, QSize size, const QPolygon& outline)
     : m_kind(kind), m_w(size.width()), m_h(size.height()), m_outline(outline) {
+    if (m_outline.size() >= 3)
+        m_outlineRegion = QRegion(m_outline, Qt::WindingFill);
     if (kind == Kind::Opening) {
         m_x = m_w / 2;
         m_y = m_h / 2;
@@ -48,7 +50,7 @@ TWindowAnimation::TWindowAnimation(Kind kind, QSize size, const QPolygon& outlin
 QRegion TWindowAnimation::clip(const QRegion& r) const {
     if (m_outline.size() < 3)
         return r;
-    return r.intersected(QRegion(m_outline, Qt::WindingFill));
+    return r.intersected(m_outlineRegion);
 }
 
 bool TWindowAnimation::next(QRegion& region) {
@@ -84,9 +86,12 @@ bool TWindowAnimation::next(QRegion& region) {
 }
 
 QRegion TWindowAnimation::finalOpeningRegion(QSize size, const QPolygon& outline) {
+    // The insets of the last tick, without running the ticks before it.
     TWindowAnimation a(Kind::Opening, size, outline);
-    QRegion last, r;
-    while (a.next(r))
-        last = r;
+    const int ticks = (a.m_x + a.m_w / 2) / 4; // the last k with x - 4k >= -w/2
+    a.m_x -= 4 * ticks;
+    a.m_y -= 2 * ticks;
+    QRegion last;
+    a.next(last);
     return last;
 }

@@ -38,6 +38,7 @@ private:
     int m_w, m_h;
     int m_x, m_y;
     QPolygon m_outline;
+    QRegion m_outlineRegion;
     int m_ticks = 0;
     bool m_finished = false;
 };

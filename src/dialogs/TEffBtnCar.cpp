@@ -3,13 +3,21 @@
 #include "dialogs/Blend.h"
 #include "media/TSuperTimer.h"
 
-TEffBtnCar::TEffBtnCar(QObject* owner, int index, Clock clock) : QObject(owner), m_index(index) {
-    if (clock == Clock::Timer) {
+TEffBtnCar::TEffBtnCar(QObject* owner, int index, Clock clock)
+    : QObject(owner), m_index(index), m_clock(clock) {}
+
+void TEffBtnCar::startClock() {
+    if (m_clock != Clock::Timer)
+        return;
+    // The timer (and its thread) comes with the first fade: a screen has many
+    // elements, and most are never touched.
+    if (!m_timer) {
         m_timer = new TSuperTimer(this);
         m_timer->setInterval(1);
         m_timer->setPriority(QThread::HighestPriority);
         m_timer->onTimer = [this](TSuperTimer*) { Tick(); };
     }
+    m_timer->setEnabled(true);
 }
 
 TEffBtnCar::~TEffBtnCar() {
@@ -34,8 +42,7 @@ void TEffBtnCar::StartFade(const QImage& from, const QImage& to, QPoint position
     m_position = position;
     m_running = true;
     m_ticks = 0;
-    if (m_timer)
-        m_timer->setEnabled(true);
+    startClock();
 }
 
 void TEffBtnCar::Cancel() {

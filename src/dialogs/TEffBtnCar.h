@@ -49,9 +49,11 @@ public:
 
 private:
     void draw(int weight);
+    void startClock();
     void stopClock();
 
     int m_index = 0;
+    Clock m_clock = Clock::Timer;
     TSuperTimer* m_timer = nullptr;
     QImage m_from, m_to, m_frame;
     QPoint m_position;
