@@ -42,6 +42,7 @@ private slots:
     void mouseDrivesTheWindow();
     void exitAnimatesAndStoresSwitches();
     void fontsLiveWhileTheProgramRuns();
+    void runHintsAndMinimize();
 
 private:
     QString book(const QString& title);
@@ -255,6 +256,47 @@ void TestMainForm::fontsLiveWhileTheProgramRuns() {
         QVERIFY(QFontDatabase::families().contains("DejaVu Sans Mono"));
     }
     Q_UNUSED(families);
+}
+
+void TestMainForm::runHintsAndMinimize() {
+    const QString dir = book("Run");
+    // "run" starts a program from its own folder with the second value as
+    // its parameters, and the window keeps running.
+    QFile script(dir + "/tools/mark.sh");
+    QDir().mkpath(dir + "/tools");
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$1 $2\" > \"$(pwd)/ran.txt\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TMainForm form;
+    QCOMPARE(form.FormCreate(dir, {}), std::nullopt);
+    QCOMPARE(form.Dispatch("run=tools\\mark.sh=one two", "", false, 0, 0), Verb::Run);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir + "/tools/ran.txt"), 5000);
+    auto ran = [&dir] {
+        QFile f(dir + "/tools/ran.txt");
+        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(ran(), QByteArray("one two"), 5000);
+    QVERIFY(form.isVisible());
+
+    // Every element carries its hint on a hint area that covers it exactly.
+    QStringList hints;
+    for (QWidget* w : form.findChildren<QWidget*>())
+        if (!w->toolTip().isEmpty() && w->isVisible())
+            hints << QString("%1@%2,%3").arg(w->toolTip()).arg(w->x()).arg(w->y());
+    hints.sort();
+    QVERIFY(hints.contains("button screen2=page.htm@20,20"));
+    QVERIFY(hints.contains("tree@20,60"));
+    QVERIFY(hints.contains("leave@275,5"));
+
+    // "minimize" from the template button: the window goes down, the button
+    // loses its hover.
+    QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+    QTest::mouseMove(&form, {255, 10});
+    QTest::mouseClick(&form, Qt::LeftButton, {}, {255, 10});
+    QCOMPARE(commandTexts(form.executed()).last(), QString("minimize"));
+    QVERIFY(form.windowState() & Qt::WindowMinimized);
+    QVERIFY(!form.elements()->buttonPics()[1].hovered);
 }
 
 QTEST_MAIN(TestMainForm)
