@@ -195,8 +195,6 @@ void TFrameViewer::buildFrames(const TFrameNode& node, const QString& baseFile,
 }
 
 int TFrameViewer::borderWidth(const TFrameNode& set) const {
-    if ((m_options & fvNoBorder) && set.border < 0)
-        return set.frameBorder ? 2 : 0;
     if (!set.frameBorder)
         return 0;
     return set.border >= 0 ? set.border : 4;
@@ -243,13 +241,18 @@ void TFrameViewer::placeNode(const TFrameNode& node, const QRect& rect, int& cur
         placeNode(node.children[child], QRect(), cursor);
 }
 
+QRect TFrameViewer::contentRect() const {
+    // Without fvNoBorder the viewer has a sunken edge of two pixels.
+    return (m_options & fvNoBorder) ? rect() : rect().adjusted(2, 2, -2, -2);
+}
+
 void TFrameViewer::layoutFrames() {
     m_borders.clear();
     if (m_root.isSet) {
         int cursor = 0;
-        placeNode(m_root, rect(), cursor);
+        placeNode(m_root, contentRect(), cursor);
     } else if (m_single) {
-        m_single->setGeometry(rect());
+        m_single->setGeometry(contentRect());
     }
     update();
 }
@@ -260,10 +263,23 @@ void TFrameViewer::resizeEvent(QResizeEvent* event) {
 }
 
 void TFrameViewer::paintEvent(QPaintEvent*) {
-    if (m_borders.isEmpty())
-        return;
     QPainter p(this);
     QColor face(0xd4, 0xd0, 0xc8);
+    if (!(m_options & fvNoBorder)) {
+        QRect r = rect().adjusted(0, 0, -1, -1);
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(Qt::white);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        p.setPen(QColor(0x40, 0x40, 0x40));
+        p.drawLine(r.topLeft() + QPoint(1, 1), r.topRight() + QPoint(-1, 1));
+        p.drawLine(r.topLeft() + QPoint(1, 1), r.bottomLeft() + QPoint(1, -1));
+        p.setPen(face);
+        p.drawLine(r.bottomLeft() + QPoint(1, -1), r.bottomRight() + QPoint(-1, -1));
+        p.drawLine(r.topRight() + QPoint(-1, 1), r.bottomRight() + QPoint(-1, -1));
+    }
     for (const QRect& r : m_borders) {
         p.fillRect(r, face);
         p.setPen(Qt::white);

@@ -110,6 +110,7 @@ private:
     void buildFrames(const TFrameNode& node, const QString& baseFile,
                      const QMap<QString, QString>& frameFiles, int depth);
     void layoutFrames();
+    QRect contentRect() const;
     void placeNode(const TFrameNode& node, const QRect& rect, int& frameCursor);
     void clearFrames();
     void pushHistory();

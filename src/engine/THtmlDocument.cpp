@@ -185,7 +185,12 @@ void THtmlDocument::paint(QPainter* painter, const QRect& docRect) {
     litehtml::position clip(docRect.x(), docRect.y(), docRect.width(), docRect.height());
     painter->save();
     painter->setClipRect(docRect, Qt::IntersectClip);
+    m_container->setPainter(painter);
     m_doc->draw(reinterpret_cast<litehtml::uint_ptr>(painter), 0, 0, &clip);
+    // Clips the library left open (it pairs them, but be safe).
+    while (m_container->clipDepth() > 0)
+        m_container->del_clip();
+    m_container->setPainter(nullptr);
     painter->restore();
 }
 

@@ -496,13 +496,26 @@ void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& 
     baseurl = full.toUtf8().toStdString();
 }
 
-void TQtContainer::set_clip(const litehtml::position&, const litehtml::border_radiuses&, bool,
-                            bool) {
-    // Overflow clipping is not used by the pages this engine shows; painting
-    // is clipped to the tile being drawn.
+void TQtContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&,
+                            bool valid_x, bool valid_y) {
+    if (!m_painter)
+        return;
+    m_painter->save();
+    ++m_clipDepth;
+    QRect r(pos.x, pos.y, pos.width, pos.height);
+    if (!valid_x)
+        r.setLeft(-1000000), r.setRight(1000000);
+    if (!valid_y)
+        r.setTop(-1000000), r.setBottom(1000000);
+    m_painter->setClipRect(r, Qt::IntersectClip);
 }
 
-void TQtContainer::del_clip() {}
+void TQtContainer::del_clip() {
+    if (!m_painter || m_clipDepth == 0)
+        return;
+    --m_clipDepth;
+    m_painter->restore();
+}
 
 void TQtContainer::get_client_rect(litehtml::position& client) const {
     client = litehtml::position(0, 0, m_client.width(), m_client.height());

@@ -33,6 +33,9 @@ public:
     void setPrinting(bool printing) { m_printing = printing; }
     void setAnimate(bool animate) { m_animate = animate; }
     void setVisited(const QStringList& visited) { m_visited = visited; }
+    // The painter of the paint in progress (for overflow clipping).
+    void setPainter(QPainter* painter) { m_painter = painter; }
+    int clipDepth() const { return m_clipDepth; }
 
     const QString& caption() const { return m_caption; }
     const QString& baseUrl() const { return m_baseUrl; }
@@ -99,5 +102,6 @@ private:
     bool m_animate = true;
     QStringList m_visited;
     QHash<QString, std::shared_ptr<Picture>> m_pictures;
-    QList<QPainter*> m_clipStack;
+    QPainter* m_painter = nullptr;
+    int m_clipDepth = 0;
 };

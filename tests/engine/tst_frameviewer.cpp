@@ -81,6 +81,7 @@ private slots:
         pages.page("two.htm", "<title>Two</title>Page two");
         TFrameViewer fv;
         fv.setFileSource(&pages.source);
+        fv.setOptions(TFrameViewer::fvNoBorder);
         fv.resize(600, 400);
         QStringList clicks;
         fv.OnHotSpotTargetClick = [&](const QString& t, const QString& u, bool&) {
@@ -159,6 +160,9 @@ private slots:
         fv.setFileSource(&pages.source);
         fv.resize(400, 300);
         QVERIFY(fv.loadFile(pages.path("outer.htm")));
+        // The viewer's own sunken edge, two pixels wide.
+        QCOMPARE(fv.frameViewer("head")->geometry(), QRect(2, 2, 396, 100));
+        fv.setOptions(TFrameViewer::fvNoBorder);
         QCOMPARE(fv.frameNames(), QStringList({"head", "l", "r"}));
         QCOMPARE(fv.frameViewer("head")->geometry(), QRect(0, 0, 400, 100));
         QCOMPARE(fv.frameViewer("l")->geometry(), QRect(0, 100, 200, 200));

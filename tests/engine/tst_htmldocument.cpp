@@ -252,6 +252,25 @@ private slots:
         QCOMPARE(doc->hitTest(list[0].rect.center()).control, doc->controlElements().at(0));
     }
 
+    void overflowHiddenClips() {
+        TestPages pages;
+        pages.page("o.htm", "<body style='margin:0'><div style='width:60px;height:20px;"
+                            "overflow:hidden;color:#ff0000'>WWW WWW WWW WWW WWW WWW</div>");
+        auto doc = open(pages, "o.htm", 200);
+        QImage out(200, 120, QImage::Format_RGB32);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        doc->paint(&p, QRect(0, 0, 200, 120));
+        p.end();
+        int inside = 0, below = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (out.pixelColor(x, y).red() > 200 && out.pixelColor(x, y).green() < 80)
+                    (y < 20 ? inside : below)++;
+        QVERIFY(inside > 10);
+        QCOMPARE(below, 0);
+    }
+
     void paintsBodyBackground() {
         TestPages pages;
         pages.page("bg.htm", "<body bgcolor=#00ff00 text=red><p>x");
