@@ -181,7 +181,7 @@ void paintCar(QPainter& p, const QRectF& r) {
     p.restore();
 }
 
-QImage carStudio(int w, int h) {
+QImage studioBackdrop(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
     QPainter p(&image);
     begin(p);
@@ -195,9 +195,188 @@ QImage carStudio(int w, int h) {
     spot.setColorAt(0, QColor(255, 255, 255, 120));
     spot.setColorAt(1, QColor(255, 255, 255, 0));
     p.fillRect(image.rect(), spot);
+    return image;
+}
+
+QImage carStudio(int w, int h) {
+    QImage image = studioBackdrop(w, h);
+    QPainter p(&image);
     const qreal cw = w * 0.8, ch = cw / 3.0;
     paintCar(p, QRectF((w - cw) / 2, h * 0.74 - ch * 0.8, cw, ch));
     return image;
+}
+
+namespace {
+
+// A low-polygon model of the car (metres; x along the car, y up, z across),
+// turned about the vertical axis and drawn back to front with flat shading.
+struct Vec {
+    qreal x, y, z;
+};
+struct Face {
+    QList<Vec> points;
+    QColor color;
+    Vec inside; // a point inside the solid the face belongs to
+};
+
+void extrude(QList<Face>& faces, const QList<QPointF>& profile, qreal halfWidth, const QColor& side,
+             const QColor& band, const QList<QColor>& bands = {}) {
+    Face left, right;
+    for (const QPointF& p : profile) {
+        left.points.append({p.x(), p.y(), -halfWidth});
+        right.points.append({p.x(), p.y(), halfWidth});
+    }
+    left.color = right.color = side;
+    qreal cx = 0, cy = 0;
+    for (const QPointF& p : profile) {
+        cx += p.x() / profile.size();
+        cy += p.y() / profile.size();
+    }
+    left.inside = right.inside = {cx, cy, 0};
+    faces << left << right;
+    for (int i = 0; i < profile.size(); ++i) {
+        const QPointF a = profile.at(i), b = profile.at((i + 1) % profile.size());
+        Face f;
+        f.points = {{a.x(), a.y(), halfWidth},
+                    {b.x(), b.y(), halfWidth},
+                    {b.x(), b.y(), -halfWidth},
+                    {a.x(), a.y(), -halfWidth}};
+        f.color = i < bands.size() ? bands.at(i) : band;
+        f.inside = left.inside;
+        faces << f;
+    }
+}
+
+QList<Face> carModel() {
+    QList<Face> faces;
+    const QColor paint(190, 36, 32), glass(70, 100, 130), dark(24, 24, 28), lamp(255, 240, 200);
+    // Lower body: bumper to bumper, seen from the side (front at +x).
+    extrude(faces,
+            {{-2.2, 0.3},
+             {-2.28, 0.55},
+             {-2.2, 0.82},
+             {-1.55, 0.9},
+             {1.0, 0.86},
+             {2.12, 0.78},
+             {2.3, 0.55},
+             {2.22, 0.3}},
+            0.86, paint, paint, {dark, QColor(220, 40, 30), paint, paint, paint, lamp, dark, dark});
+    // Cabin, a little narrower: rear glass, roof, windscreen.
+    extrude(faces, {{-1.55, 0.9}, {-1.0, 1.38}, {0.3, 1.36}, {1.0, 0.86}}, 0.74, glass, glass,
+            {glass, paint, glass, paint});
+    // Wheels: twelve-sided drums.
+    for (qreal wx : {-1.35, 1.35}) {
+        for (qreal wz : {-0.78, 0.78}) {
+            QList<Vec> outer, inner;
+            const qreal half = 0.12;
+            for (int i = 0; i < 12; ++i) {
+                const qreal a = i * M_PI / 6;
+                outer.append(
+                    {wx + 0.33 * qCos(a), 0.33 + 0.33 * qSin(a), wz + (wz > 0 ? half : -half)});
+                inner.append(
+                    {wx + 0.33 * qCos(a), 0.33 + 0.33 * qSin(a), wz - (wz > 0 ? half : -half)});
+            }
+            const Vec hub{wx, 0.33, wz};
+            faces << Face{outer, QColor(150, 156, 166), hub};
+            for (int i = 0; i < 12; ++i) {
+                const int j = (i + 1) % 12;
+                faces << Face{{outer[i], outer[j], inner[j], inner[i]}, QColor(30, 30, 34), hub};
+            }
+        }
+    }
+    return faces;
+}
+
+} // namespace
+
+QList<QImage> carTurntable(int w, int h, int count) {
+    QList<QImage> frames;
+    const QImage backdrop = studioBackdrop(w, h);
+    const QList<Face> model = carModel();
+    const qreal tilt = qDegreesToRadians(12.0);
+    const qreal distance = 15.0, focal = w * 2.3;
+    const QPointF centre(w / 2.0, h * 0.52);
+    for (int f = 0; f < count; ++f) {
+        QImage image = backdrop;
+        QPainter p(&image);
+        begin(p);
+        const qreal a = 2 * M_PI * f / count;
+        auto turn = [&](const Vec& v) {
+            // Turn about y, then tilt the camera down.
+            const qreal x = v.x * qCos(a) + v.z * qSin(a);
+            const qreal z = -v.x * qSin(a) + v.z * qCos(a);
+            const qreal y = v.y - 0.6;
+            return Vec{x, y * qCos(tilt) - z * qSin(tilt), y * qSin(tilt) + z * qCos(tilt)};
+        };
+        auto project = [&](const Vec& v) {
+            const qreal k = focal / (distance - v.z);
+            return QPointF(centre.x() + v.x * k, centre.y() - v.y * k);
+        };
+        // Shadow on the floor under the car.
+        QPolygonF shadow;
+        for (int i = 0; i < 24; ++i) {
+            const qreal t = i * M_PI / 12;
+            shadow << project(turn({2.5 * qCos(t), 0, 1.05 * qSin(t)}));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 70));
+        p.drawPolygon(shadow);
+
+        struct Drawn {
+            QPolygonF polygon;
+            qreal depth;
+            QColor color;
+        };
+        QList<Drawn> drawn;
+        const Vec camera{0, 0, distance};
+        for (const Face& face : model) {
+            QList<Vec> view;
+            Vec mid{0, 0, 0};
+            for (const Vec& v : face.points) {
+                view.append(turn(v));
+                mid = {mid.x + view.last().x / face.points.size(),
+                       mid.y + view.last().y / face.points.size(),
+                       mid.z + view.last().z / face.points.size()};
+            }
+            const Vec& p0 = view.at(0);
+            const Vec& p1 = view.at(1);
+            const Vec& p2 = view.at(2);
+            const Vec u{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+            const Vec v{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
+            Vec n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+            const qreal len = qSqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+            if (len < 1e-9)
+                continue;
+            n = {n.x / len, n.y / len, n.z / len};
+            // Point the normal out of the solid, then keep faces that look
+            // at the camera.
+            const Vec in = turn(face.inside);
+            if (n.x * (mid.x - in.x) + n.y * (mid.y - in.y) + n.z * (mid.z - in.z) < 0)
+                n = {-n.x, -n.y, -n.z};
+            if (n.x * (camera.x - mid.x) + n.y * (camera.y - mid.y) + n.z * (camera.z - mid.z) <= 0)
+                continue;
+            QPolygonF polygon;
+            for (const Vec& pv : view)
+                polygon << project(pv);
+            const qreal light = qMax<qreal>(0, 0.35 * n.x + 0.75 * n.y + 0.55 * n.z);
+            const qreal k = 0.42 + 0.58 * light;
+            const QColor c = face.color;
+            drawn.append({polygon, mid.z,
+                          QColor(qMin(255, int(c.red() * k + 30 * light)),
+                                 qMin(255, int(c.green() * k + 30 * light)),
+                                 qMin(255, int(c.blue() * k + 30 * light)))});
+        }
+        std::sort(drawn.begin(), drawn.end(),
+                  [](const Drawn& l, const Drawn& r) { return l.depth < r.depth; });
+        for (const Drawn& d : drawn) {
+            p.setBrush(d.color);
+            p.setPen(QPen(d.color.darker(160), 0.8));
+            p.drawPolygon(d.polygon);
+        }
+        p.end();
+        frames.append(image);
+    }
+    return frames;
 }
 
 QImage engineSection(int w, int h) {

@@ -14,8 +14,12 @@ namespace illustrations {
 
 // The Vantrel saloon seen from the side, fitted into `r`.
 void paintCar(QPainter& p, const QRectF& r);
-// A studio backdrop with a floor and the car standing on it.
+// A studio backdrop with a floor, empty or with the car standing on it.
+QImage studioBackdrop(int width, int height);
 QImage carStudio(int width, int height);
+// The car on a turntable, one frame per step of a full turn (the cover's
+// "3D" clip).
+QList<QImage> carTurntable(int width, int height, int count);
 
 QImage engineSection(int width, int height);
 QImage timingBelt(int width, int height);

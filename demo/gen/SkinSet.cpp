@@ -474,5 +474,7 @@ void SkinSet::build(const StructModel& main, const StructModel& thesaurus) {
     addAbout();
     addStatusBar();
     addPopups();
+    // Shown in the car picture's place while the "3D" clip plays.
+    m_pictures.insert(QStringLiteral("3d_bg.bmp"), illustrations::studioBackdrop(656, 259));
     addIcon();
 }

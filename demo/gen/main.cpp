@@ -7,6 +7,7 @@
 // BOOK_DIR/run       loose files: sounds, help, linked files, the book font
 
 #include "ArchiveFiles.h"
+#include "AviWriter.h"
 #include "GifWriter.h"
 #include "Illustrations.h"
 #include "PageSet.h"
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     removeTree(stage);
     for (const char* sub : {"snd", "help", "files"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
+    QFile::remove(run + QStringLiteral("/car.avi"));
     QDir().mkpath(packDir);
     QDir().mkpath(contentDir);
     for (const QString& old : QDir(run).entryList({QStringLiteral("*.ttf")}, QDir::Files))
@@ -219,6 +221,9 @@ int main(int argc, char** argv) {
              "Диагностика Vantrel\nКоды неисправностей: см. страницу 19 руководства.\n"))});
     writeFile(run + QStringLiteral("/files/diag_tools.rar"), archivefiles::rar4(tools));
     writeFile(run + QLatin1Char('/') + QFileInfo(font).fileName(), readFile(font));
+    // The cover's "3D" clip, played in the car picture's place (31,135)-(687,394).
+    writeFile(run + QStringLiteral("/car.avi"),
+              AviWriter::motionJpeg(carTurntable(656, 260, 72), 12, 80));
 
     std::printf("vantrel-demo-gen: %d pack files, %d pages\n",
                 int(skins.pictures().size() + cfs.size() + 1), int(pages.pages().size()));

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void thesaurusIndexPointsAtAnchors();
     void picturesDecode();
     void soundsArePaddedWavs();
+    void carClipIsMotionJpegAvi();
 
 private:
     QStringList decoded(const QString& entry, bool lower) const;
@@ -123,8 +124,8 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
 }
 
 void TestDemoBook::packHoldsEveryNamedPicture() {
-    QStringList names{m_main.icon, QStringLiteral("status_up.bmp"),
-                      QStringLiteral("status_dn.bmp")};
+    QStringList names{m_main.icon, QStringLiteral("status_up.bmp"), QStringLiteral("status_dn.bmp"),
+                      QStringLiteral("3d_bg.bmp")};
     for (const StructModel* m : {&m_main, &m_thesaurus}) {
         for (const RScreen& s : m->screens) {
             names << s.picture;
@@ -356,6 +357,31 @@ void TestDemoBook::soundsArePaddedWavs() {
         const double seconds = double(bytes.size() - 44) / (rate * 2);
         QVERIFY2(seconds >= 0.14 && seconds <= 1.0, qPrintable(wav));
     }
+}
+
+void TestDemoBook::carClipIsMotionJpegAvi() {
+    // The cover's "3d" command plays car.avi from the base directory.
+    QFile f(kRun + QStringLiteral("/car.avi"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith("RIFF") && bytes.mid(8, 4) == "AVI ");
+    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 4), quint32(bytes.size() - 8));
+    QVERIFY(bytes.contains("vidsMJPG"));
+    QVERIFY(bytes.contains("idx1"));
+    // The movi list holds one JPEG picture a frame, chunk after chunk.
+    int frames = 0;
+    qsizetype at = bytes.indexOf("movi");
+    QVERIFY(at > 0);
+    for (at += 4; at + 8 <= bytes.size() && bytes.mid(at, 4) == "00dc";) {
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        QVERIFY(at + 8 + qsizetype(size) <= bytes.size());
+        const QByteArray frame = bytes.mid(at + 8, size);
+        QVERIFY(frame.startsWith("\xFF\xD8"));
+        QVERIFY(!QImage::fromData(frame, "JPEG").isNull());
+        ++frames;
+        at += 8 + size + (size & 1);
+    }
+    QCOMPARE(frames, 72);
 }
 
 QTEST_MAIN(TestDemoBook)
