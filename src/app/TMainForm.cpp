@@ -71,6 +71,7 @@ TMainForm::TMainForm(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     m_sounds = new TButtonSounds(this);
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm() {
@@ -505,7 +506,7 @@ void TMainForm::mouseReleaseEvent(QMouseEvent* e) {
     elementUp(e->position().toPoint(), e->button());
 }
 
-void TMainForm::keyPressEvent(QKeyEvent* e) {
+bool TMainForm::handleKey(QKeyEvent* e) {
     TKeyboardMap::Context ctx;
     ctx.windowFadeRunning = windowFadeRunning();
     ctx.commandLineMode = m_commandLineMode;
@@ -513,30 +514,42 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
     ctx.screen = currentScreen();
     const TKeyboardMap::Result r = TKeyboardMap::map(e->key(), e->modifiers(), ctx);
     switch (r.action) {
-    case TKeyboardMap::Action::None:
-        QWidget::keyPressEvent(e);
-        return;
     case TKeyboardMap::Action::Quit:
         QApplication::quit();
-        break;
+        return true;
     case TKeyboardMap::Action::Help:
         showHelp();
-        break;
+        return true;
     case TKeyboardMap::Action::Command:
         Dispatch(r.command, QString(), true, FromButton, 0);
-        break;
+        return true;
     case TKeyboardMap::Action::PressTree1Switches:
         pressSwitchesWith(QStringLiteral("tree1"));
-        break;
+        return true;
     case TKeyboardMap::Action::PressOffTreeSwitches:
         pressSwitchesWith(QStringLiteral("offtree"));
-        break;
+        return true;
     default:
         // The skinned dialog, popups, favourites, printing, the thesaurus and
-        // the HTML frame take these keys when they are part of the window.
-        break;
+        // the HTML frame take these keys when they are part of the window;
+        // until then the key goes on to the control that has the focus.
+        return false;
     }
-    e->accept();
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* e) {
+    if (handleKey(e))
+        e->accept();
+    else
+        QWidget::keyPressEvent(e);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+    // The window sees keys before its child controls.
+    if (e->type() == QEvent::KeyPress && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return handleKey(static_cast<QKeyEvent*>(e));
+    return QWidget::eventFilter(watched, e);
 }
 
 // ---- opening, closing, exit ----

@@ -86,6 +86,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     QImage loadPackPicture(const QString& name) const;
@@ -105,6 +106,8 @@ private:
     void elementDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint global);
     void elementUp(QPoint p, Qt::MouseButton button);
     void pressSwitchesWith(const QString& command);
+    // The keyboard table; true when the key was taken.
+    bool handleKey(QKeyEvent* e);
     void runProgram(const QString& program, const QString& parameters);
     void showHelp();
     QString nativeOf(const QString& pathText) const;

@@ -67,6 +67,7 @@ QStringList description(const QString& title, const QString& outline) {
                      "vh=188",    "pathdef=\\tmp\\", "hint=folder"};
     d << "[1] _screen=skin1.bmp";
     d << button(2, 20, 20, "1", "no");
+    d << QStringList{"[2] _html", "vx=10", "vy=50", "vw=290", "vh=190", "fn=page.htm", "number=1"};
     d << "[2] _screen=skin2.bmp";
     return d;
 }

@@ -14,7 +14,8 @@
 // group switches of group 1 at (20,100) "caseon" (on) and (60,100) "caseoff",
 // a status-line text at (100,150), a path box from (100,170) to (290,188),
 // then the minimize (250,5) and close (275,5) templates. Screen 2 (dark
-// blue): a button at (20,20) with the command "1", and the two templates.
+// blue): a button at (20,20) with the command "1", an HTML pane from (10,50)
+// to (290,190), and the two templates.
 namespace testbook {
 
 // Colours of the pictures (probes tell which one is on screen).

@@ -43,6 +43,7 @@ private slots:
     void exitAnimatesAndStoresSwitches();
     void fontsLiveWhileTheProgramRuns();
     void runHintsAndMinimize();
+    void keyboard();
 
 private:
     QString book(const QString& title);
@@ -297,6 +298,34 @@ void TestMainForm::runHintsAndMinimize() {
     QCOMPARE(commandTexts(form.executed()).last(), QString("minimize"));
     QVERIFY(form.windowState() & Qt::WindowMinimized);
     QVERIFY(!form.elements()->buttonPics()[1].hovered);
+}
+
+void TestMainForm::keyboard() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Keys"), {}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.openingRunning(), 5000);
+    // The reading keys do nothing on the cover.
+    QTest::keyClick(&form, Qt::Key_Up, Qt::ShiftModifier);
+    QVERIFY(!commandTexts(form.executed()).contains("prevchapter"));
+    form.Dispatch("2", "", false, 0, 0);
+    QTest::keyClick(&form, Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(form.executed().last().text, QString("prevchapter"));
+    QVERIFY(form.executed().last().replay); // keyboard commands are silent
+    QTest::keyClick(&form, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(form.executed().last().text, QString("nextchapter"));
+    // Shift+Home: screen 1, also while a control of the window has the focus.
+    form.Dispatch("1", "", false, 0, 0);
+    QLineEdit* box = form.pathBoxes()->box(0);
+    form.Dispatch("2", "", false, 0, 0);
+    QCOMPARE(form.currentScreen(), 1);
+    box->show();
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(form.currentScreen(), 0);
+    // Keys the window does not take reach the control.
+    box->setText("abc");
+    QTest::keyClick(box, Qt::Key_X);
+    QCOMPARE(box->text(), QString("abcx"));
 }
 
 QTEST_MAIN(TestMainForm)
