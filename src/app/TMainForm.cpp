@@ -21,11 +21,14 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLockFile>
 #include <QLoggingCategory>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QPainter>
@@ -72,6 +75,7 @@ TMainForm::TMainForm(QWidget* parent)
     setPalette(pal);
     m_sounds = new TButtonSounds(this);
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
 }
 
 TMainForm::~TMainForm() {
@@ -550,6 +554,37 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
         static_cast<QWidget*>(watched)->window() == this)
         return handleKey(static_cast<QKeyEvent*>(e));
     return QWidget::eventFilter(watched, e);
+}
+
+// ---- dropped files ----
+
+int TMainForm::dropTarget(const QString& fileName) {
+    const QString name = fileName.left(200).toLower();
+    for (const char* ext : {".htm", ".txt", ".bmp", ".jpg", ".jpeg", ".gif", ".png"})
+        if (name.contains(QLatin1String(ext)))
+            return 1;
+    if (name.contains(QLatin1String(".rar")))
+        return 2;
+    for (const char* ext : {".wav", ".mp3", ".mpa"})
+        if (name.contains(QLatin1String(ext)))
+            return 3;
+    return 0;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    const QString file = urls.first().toLocalFile();
+    // The HTML frame, the archive handling and the media player open the
+    // file when they are part of the window.
+    qCDebug(lcMain) << "dropped" << file << "for" << dropTarget(file);
+    e->acceptProposedAction();
 }
 
 // ---- opening, closing, exit ----

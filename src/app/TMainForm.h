@@ -53,6 +53,11 @@ public:
     // Makes `index` the current screen; `page` is the page the contents tree opens.
     void SwitchScreen(int index, const QString& page, int sourceKind = -1, int sourceIndex = -1);
 
+    // Who takes a file dropped on the window: 1 the HTML frame (pages,
+    // texts, pictures), 2 the archive handling (.rar), 3 the media player
+    // (.wav, .mp3, .mpa), 0 nobody. Only the first 200 characters count.
+    static int dropTarget(const QString& fileName);
+
     // TDispatchTarget
     bool buttonSoundsOn() const override { return m_wav; }
     void playButtonSound(const QString& pathText) override;
@@ -86,6 +91,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

@@ -44,6 +44,7 @@ private slots:
     void fontsLiveWhileTheProgramRuns();
     void runHintsAndMinimize();
     void keyboard();
+    void droppedFiles();
 
 private:
     QString book(const QString& title);
@@ -326,6 +327,20 @@ void TestMainForm::keyboard() {
     box->setText("abc");
     QTest::keyClick(box, Qt::Key_X);
     QCOMPARE(box->text(), QString("abcx"));
+}
+
+void TestMainForm::droppedFiles() {
+    QCOMPARE(TMainForm::dropTarget("/home/u/Page.HTML"), 1);
+    QCOMPARE(TMainForm::dropTarget("notes.txt"), 1);
+    QCOMPARE(TMainForm::dropTarget("photo.jpeg"), 1);
+    QCOMPARE(TMainForm::dropTarget("parts.rar"), 2);
+    QCOMPARE(TMainForm::dropTarget("horn.WAV"), 3);
+    QCOMPARE(TMainForm::dropTarget("song.mp3"), 3);
+    QCOMPARE(TMainForm::dropTarget("setup.exe"), 0);
+    // Pages come first: "a.gif.rar" names a picture.
+    QCOMPARE(TMainForm::dropTarget("a.gif.rar"), 1);
+    // Only the first 200 characters are looked at.
+    QCOMPARE(TMainForm::dropTarget(QString(200, 'x') + ".htm"), 0);
 }
 
 QTEST_MAIN(TestMainForm)
