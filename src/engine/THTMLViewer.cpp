@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
@@ -59,6 +60,7 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         return false;
     if (m_combo)
         m_combo->hide();
+    retire(std::move(m_doc));
     m_doc = std::move(doc);
     attach();
     m_selStart = m_selEnd = 0;
@@ -71,7 +73,19 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     return true;
 }
 
+void THTMLViewer::retire(std::unique_ptr<THtmlDocument> doc) {
+    if (!doc)
+        return;
+    // Freeing a large page takes a while: do it after the new one is shown.
+    doc->onLinkClick = nullptr;
+    doc->onCursor = nullptr;
+    doc->onImageChanged = nullptr;
+    m_retired.push_back(std::move(doc));
+    QTimer::singleShot(0, this, [this] { m_retired.clear(); });
+}
+
 void THTMLViewer::loadHtml(const QString& html, const QString& path) {
+    retire(std::move(m_doc));
     m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     m_doc->setVisited(m_visited);
     m_doc->setHtml(html, path);
@@ -99,7 +113,7 @@ bool THTMLViewer::reload(QString* error) {
 }
 
 void THTMLViewer::clear() {
-    m_doc.reset();
+    retire(std::move(m_doc));
     m_selStart = m_selEnd = 0;
     invalidateTiles();
     updateScrollBars();

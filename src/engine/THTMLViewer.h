@@ -111,6 +111,7 @@ protected:
 private:
     static constexpr int kTileHeight = 256;
     void attach();
+    void retire(std::unique_ptr<THtmlDocument> doc);
     void relayout();
     void invalidateTiles();
     void updateScrollBars();
@@ -121,6 +122,8 @@ private:
     const TFileSource* m_source = nullptr;
     TViewerSettings m_settings;
     std::unique_ptr<THtmlDocument> m_doc;
+    // Pages replaced by a new one, freed once the new page is on screen.
+    std::vector<std::unique_ptr<THtmlDocument>> m_retired;
     QStringList m_visited;
     QString m_pendingAnchor;
     bool m_needsLayout = false;

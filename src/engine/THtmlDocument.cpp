@@ -108,6 +108,7 @@ static QString bodyLinkRules(const QString& html) {
 void THtmlDocument::create() {
     m_doc.reset();
     m_words.clear();
+    m_wordsValid = false;
     m_container = std::make_unique<TQtContainer>(m_source, m_settings);
     m_container->setPageFile(m_path);
     m_container->setPrinting(m_printing);
@@ -141,6 +142,14 @@ void THtmlDocument::create() {
     m_layoutWidth = 0;
 }
 
+const TWordIndex& THtmlDocument::words() const {
+    if (!m_wordsValid && m_doc && m_layoutWidth > 0) {
+        m_words.build(m_doc->root());
+        m_wordsValid = true;
+    }
+    return m_words;
+}
+
 QString THtmlDocument::title() const {
     return m_container ? m_container->caption() : QString();
 }
@@ -163,7 +172,7 @@ int THtmlDocument::layout(int width, int viewHeight) {
     m_container->setClientSize(QSize(m_layoutWidth, viewHeight));
     m_doc->media_changed();
     m_doc->render(m_layoutWidth);
-    m_words.build(m_doc->root());
+    m_wordsValid = false;
     return m_doc->height();
 }
 
@@ -334,7 +343,7 @@ QList<TFormControlInfo> THtmlDocument::formControls() const {
 
 QVector<QRect> THtmlDocument::unbreakableBoxes() const {
     QVector<QRect> out;
-    for (const TWordIndex::Word& w : m_words.words())
+    for (const TWordIndex::Word& w : words().words())
         out << w.rect;
     if (!m_doc)
         return out;

@@ -94,7 +94,8 @@ public:
     THitInfo hitTest(const QPoint& docPoint) const;
     // Top of the element named by an anchor (<a name>, id), or -1.
     int anchorPosition(const QString& name) const;
-    const TWordIndex& words() const { return m_words; }
+    // Built on first use after each layout (find, selection, copy, printing).
+    const TWordIndex& words() const;
     QList<TFormControlInfo> formControls() const;
     QList<TElFormControl*> controlElements() const;
     // Boxes of lines of text and pictures (document coordinates), for page
@@ -132,5 +133,6 @@ private:
     std::unique_ptr<litehtml::context> m_context;
     std::unique_ptr<TQtContainer> m_container;
     litehtml::document::ptr m_doc;
-    TWordIndex m_words;
+    mutable TWordIndex m_words;
+    mutable bool m_wordsValid = false;
 };

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <unordered_map>
+
 using litehtml::html_tag;
 
 static QString attr(const litehtml::element* el, const char* name) {
@@ -12,11 +14,22 @@ static QString attr(const litehtml::element* el, const char* name) {
     return v ? QString::fromUtf8(v).trimmed() : QString();
 }
 
-void addHint(html_tag* el, const char* name, const QString& value) {
+void addHint(litehtml::style& style, const litehtml::element* el, const char* name,
+             const QString& value) {
     if (value.isEmpty())
         return;
-    QByteArray v = value.toUtf8();
-    el->add_style(std::string(name) + ":" + v.toStdString(), std::string());
+    // Pages repeat the same few hints on thousands of cells: parse each once.
+    static std::unordered_map<std::string, litehtml::style> parsed;
+    std::string text = std::string(name) + ":" + value.toUtf8().toStdString();
+    auto it = parsed.find(text);
+    if (it == parsed.end()) {
+        if (parsed.size() > 4096)
+            parsed.clear();
+        litehtml::style st;
+        st.add(text.c_str(), "", el);
+        it = parsed.emplace(text, st).first;
+    }
+    style.combine(it->second);
 }
 
 QString legacyColor(const QString& a) {
@@ -99,10 +112,10 @@ void TElFont::parse_attributes() {
             if (!t.isEmpty())
                 fams << QLatin1Char('"') + t + QLatin1Char('"');
         }
-        addHint(this, "font-family", fams.join(QLatin1Char(',')));
+        addHint(m_style, this, "font-family", fams.join(QLatin1Char(',')));
     }
-    addHint(this, "font-size", sizeKeyword(attr(this, "size")));
-    addHint(this, "color", legacyColor(attr(this, "color")));
+    addHint(m_style, this, "font-size", sizeKeyword(attr(this, "size")));
+    addHint(m_style, this, "color", legacyColor(attr(this, "color")));
     html_tag::parse_attributes();
 }
 
@@ -110,11 +123,11 @@ void TElFont::parse_attributes() {
 
 void TElBody::parse_attributes() {
     el_body::parse_attributes();
-    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
-    addHint(this, "color", legacyColor(attr(this, "text")));
+    addHint(m_style, this, "background-color", legacyColor(attr(this, "bgcolor")));
+    addHint(m_style, this, "color", legacyColor(attr(this, "text")));
     QString bg = attr(this, "background");
     if (!bg.isEmpty())
-        addHint(this, "background-image", cssUrl(bg));
+        addHint(m_style, this, "background-image", cssUrl(bg));
     QString lm = legacyLength(attr(this, "leftmargin"));
     if (lm.isEmpty())
         lm = legacyLength(attr(this, "marginwidth"));
@@ -122,12 +135,12 @@ void TElBody::parse_attributes() {
     if (tm.isEmpty())
         tm = legacyLength(attr(this, "marginheight"));
     if (!lm.isEmpty()) {
-        addHint(this, "margin-left", lm);
-        addHint(this, "margin-right", lm);
+        addHint(m_style, this, "margin-left", lm);
+        addHint(m_style, this, "margin-right", lm);
     }
     if (!tm.isEmpty()) {
-        addHint(this, "margin-top", tm);
-        addHint(this, "margin-bottom", tm);
+        addHint(m_style, this, "margin-top", tm);
+        addHint(m_style, this, "margin-bottom", tm);
     }
 }
 
@@ -159,36 +172,36 @@ void TElTable::parse_attributes() {
     int border = borderOf(this);
     QString color = legacyColor(attr(this, "bordercolor"));
     if (border > 0)
-        addHint(this, "border",
+        addHint(m_style, this, "border",
                 QStringLiteral("%1px %2 %3")
                     .arg(border)
                     .arg(color.isEmpty() ? QStringLiteral("outset") : QStringLiteral("solid"))
                     .arg(color.isEmpty() ? QStringLiteral("#c0c0c0") : color));
     else if (get_attr("border"))
-        addHint(this, "border-style", QStringLiteral("none"));
+        addHint(m_style, this, "border-style", QStringLiteral("none"));
     QString spacing = legacyLength(attr(this, "cellspacing"));
     if (!spacing.isEmpty() && !spacing.endsWith(QLatin1Char('%')))
-        addHint(this, "border-spacing", spacing);
-    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+        addHint(m_style, this, "border-spacing", spacing);
+    addHint(m_style, this, "background-color", legacyColor(attr(this, "bgcolor")));
     QString bg = attr(this, "background");
     if (!bg.isEmpty())
-        addHint(this, "background-image", cssUrl(bg));
-    addHint(this, "width", legacyLength(attr(this, "width")));
-    addHint(this, "height", legacyLength(attr(this, "height")));
+        addHint(m_style, this, "background-image", cssUrl(bg));
+    addHint(m_style, this, "width", legacyLength(attr(this, "width")));
+    addHint(m_style, this, "height", legacyLength(attr(this, "height")));
     QString align = attr(this, "align").toLower();
     if (align == QLatin1String("center")) {
-        addHint(this, "margin-left", QStringLiteral("auto"));
-        addHint(this, "margin-right", QStringLiteral("auto"));
+        addHint(m_style, this, "margin-left", QStringLiteral("auto"));
+        addHint(m_style, this, "margin-right", QStringLiteral("auto"));
     } else if (align == QLatin1String("left") || align == QLatin1String("right")) {
-        addHint(this, "float", align);
+        addHint(m_style, this, "float", align);
     }
 }
 
 void TElRow::parse_attributes() {
     el_tr::parse_attributes();
-    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
-    addHint(this, "text-align", alignToText(attr(this, "align")));
-    addHint(this, "vertical-align", valign(attr(this, "valign")));
+    addHint(m_style, this, "background-color", legacyColor(attr(this, "bgcolor")));
+    addHint(m_style, this, "text-align", alignToText(attr(this, "align")));
+    addHint(m_style, this, "vertical-align", valign(attr(this, "valign")));
 }
 
 void TElCell::parse_attributes() {
@@ -196,25 +209,25 @@ void TElCell::parse_attributes() {
     if (litehtml::element* table = tableOf(this)) {
         QString pad = legacyLength(QString::fromUtf8(table->get_attr("cellpadding", "")));
         if (!pad.isEmpty() && !pad.endsWith(QLatin1Char('%')))
-            addHint(this, "padding", pad);
+            addHint(m_style, this, "padding", pad);
         int border = borderOf(table);
         if (border > 0) {
             QString color = legacyColor(QString::fromUtf8(table->get_attr("bordercolor", "")));
-            addHint(this, "border",
+            addHint(m_style, this, "border",
                     color.isEmpty() ? QStringLiteral("1px inset #c0c0c0")
                                     : QStringLiteral("1px solid %1").arg(color));
         }
     }
-    addHint(this, "background-color", legacyColor(attr(this, "bgcolor")));
+    addHint(m_style, this, "background-color", legacyColor(attr(this, "bgcolor")));
     QString bg = attr(this, "background");
     if (!bg.isEmpty())
-        addHint(this, "background-image", cssUrl(bg));
-    addHint(this, "width", legacyLength(attr(this, "width")));
-    addHint(this, "height", legacyLength(attr(this, "height")));
-    addHint(this, "text-align", alignToText(attr(this, "align")));
-    addHint(this, "vertical-align", valign(attr(this, "valign")));
+        addHint(m_style, this, "background-image", cssUrl(bg));
+    addHint(m_style, this, "width", legacyLength(attr(this, "width")));
+    addHint(m_style, this, "height", legacyLength(attr(this, "height")));
+    addHint(m_style, this, "text-align", alignToText(attr(this, "align")));
+    addHint(m_style, this, "vertical-align", valign(attr(this, "valign")));
     if (get_attr("nowrap"))
-        addHint(this, "white-space", QStringLiteral("nowrap"));
+        addHint(m_style, this, "white-space", QStringLiteral("nowrap"));
 }
 
 // ---- img
@@ -223,33 +236,33 @@ void TElImage::parse_attributes() {
     el_image::parse_attributes();
     QString h = legacyLength(attr(this, "hspace"));
     if (!h.isEmpty() && !h.endsWith(QLatin1Char('%'))) {
-        addHint(this, "margin-left", h);
-        addHint(this, "margin-right", h);
+        addHint(m_style, this, "margin-left", h);
+        addHint(m_style, this, "margin-right", h);
     }
     QString v = legacyLength(attr(this, "vspace"));
     if (!v.isEmpty() && !v.endsWith(QLatin1Char('%'))) {
-        addHint(this, "margin-top", v);
-        addHint(this, "margin-bottom", v);
+        addHint(m_style, this, "margin-top", v);
+        addHint(m_style, this, "margin-bottom", v);
     }
     if (get_attr("border")) {
         QString b = legacyLength(attr(this, "border"));
         if (b.isEmpty() || b.endsWith(QLatin1Char('%')))
             b = QStringLiteral("0px");
-        addHint(this, "border-width", b);
-        addHint(this, "border-style",
+        addHint(m_style, this, "border-width", b);
+        addHint(m_style, this, "border-style",
                 b == QLatin1String("0px") ? QStringLiteral("none") : QStringLiteral("solid"));
     }
     QString align = attr(this, "align").toLower();
     if (align == QLatin1String("left") || align == QLatin1String("right"))
-        addHint(this, "float", align);
+        addHint(m_style, this, "float", align);
     else if (align == QLatin1String("middle") || align == QLatin1String("absmiddle") ||
              align == QLatin1String("center"))
-        addHint(this, "vertical-align", QStringLiteral("middle"));
+        addHint(m_style, this, "vertical-align", QStringLiteral("middle"));
     else if (align == QLatin1String("top") || align == QLatin1String("texttop"))
-        addHint(this, "vertical-align", QStringLiteral("top"));
+        addHint(m_style, this, "vertical-align", QStringLiteral("top"));
     else if (align == QLatin1String("bottom") || align == QLatin1String("absbottom") ||
              align == QLatin1String("baseline"))
-        addHint(this, "vertical-align", QStringLiteral("baseline"));
+        addHint(m_style, this, "vertical-align", QStringLiteral("baseline"));
 }
 
 void TElImage::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
@@ -289,31 +302,31 @@ void TElRule::parse_attributes() {
     bool solid = get_attr("noshade") || !color.isEmpty();
     if (!size.isEmpty() && !size.endsWith(QLatin1Char('%'))) {
         int px = size.chopped(2).toDouble();
-        addHint(this, "height", QStringLiteral("%1px").arg(qMax(0, px - 2)));
+        addHint(m_style, this, "height", QStringLiteral("%1px").arg(qMax(0, px - 2)));
     }
     if (solid) {
         QString c = color.isEmpty() ? QStringLiteral("#808080") : color;
-        addHint(this, "border", QStringLiteral("1px solid %1").arg(c));
-        addHint(this, "background-color", c);
+        addHint(m_style, this, "border", QStringLiteral("1px solid %1").arg(c));
+        addHint(m_style, this, "background-color", c);
     }
-    addHint(this, "width", legacyLength(attr(this, "width")));
+    addHint(m_style, this, "width", legacyLength(attr(this, "width")));
     QString align = attr(this, "align").toLower();
     if (align == QLatin1String("left"))
-        addHint(this, "margin-left", QStringLiteral("0"));
+        addHint(m_style, this, "margin-left", QStringLiteral("0"));
     else if (align == QLatin1String("right"))
-        addHint(this, "margin-right", QStringLiteral("0"));
+        addHint(m_style, this, "margin-right", QStringLiteral("0"));
 }
 
 void TElAligned::parse_attributes() {
     html_tag::parse_attributes();
-    addHint(this, "text-align", alignToText(attr(this, "align")));
+    addHint(m_style, this, "text-align", alignToText(attr(this, "align")));
 }
 
 void TElBreak::parse_attributes() {
     el_break::parse_attributes();
     QString clear = attr(this, "clear").toLower();
     if (clear == QLatin1String("all") || clear == QLatin1String("both"))
-        addHint(this, "clear", QStringLiteral("both"));
+        addHint(m_style, this, "clear", QStringLiteral("both"));
     else if (clear == QLatin1String("left") || clear == QLatin1String("right"))
-        addHint(this, "clear", clear);
+        addHint(m_style, this, "clear", clear);
 }

@@ -84,8 +84,9 @@ public:
     void parse_attributes() override;
 };
 
-// Adds a presentational hint to an element's style.
-void addHint(litehtml::html_tag* el, const char* name, const QString& value);
+// Adds a presentational hint ("name: value") to an element's style.
+void addHint(litehtml::style& style, const litehtml::element* el, const char* name,
+             const QString& value);
 // "#ff0000", "red", "ff0000" (a bare hex value, as old pages write it).
 QString legacyColor(const QString& attr);
 // "100", "100px" -> "100px"; "50%" stays; "" for junk.
