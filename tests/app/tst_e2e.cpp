@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 QString runTool(const QString& program, const QStringList& args, int timeoutMs = 10000) {
@@ -173,6 +175,24 @@ void mouseTo(QPoint global) {
     runTool("xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y())});
 }
 
+// Takes screenshots until `share` of one exceeds `threshold` (animations and
+// fades take their time on a busy machine); returns the last share, `shot`
+// holds the last screenshot.
+double pollShare(QImage& shot, const std::function<double(const QImage&)>& share, double threshold,
+                 int timeoutMs = 10000) {
+    QElapsedTimer t;
+    t.start();
+    double value = 0;
+    do {
+        shot = screenshot();
+        value = share(shot);
+        if (value > threshold)
+            break;
+        QTest::qWait(100);
+    } while (t.elapsed() < timeoutMs);
+    return value;
+}
+
 void saveShot(const QImage& shot, const QRect& window, const QString& name) {
     const QString dir = QStringLiteral(VANTREL_BINARY_DIR) + "/test-home/tst_e2e/shots";
     QDir().mkpath(dir);
@@ -230,14 +250,19 @@ void TestEndToEnd::bookInTheSkinnedWindow() {
     QVERIFY(found);
     QRect win = *found;
     QCOMPARE(win.size(), coverSkin.size());
-    QTest::qWait(1500); // the opening animation
 
-    // The skin and its outline.
-    QImage shot = screenshot();
-    saveShot(shot, win, "screen1.png");
+    // The skin and its outline, once the opening animation is over.
+    QImage shot;
     const QRect all(QPoint(0, 0), win.size());
-    const double skinShare =
-        matchShare(shot, win.topLeft(), coverSkin, {}, all, visible, book.widgetAreas(0));
+    const double skinShare = pollShare(
+        shot,
+        [&](const QImage& img) {
+            return matchShare(img, win.topLeft(), coverSkin, {}, all, visible, book.widgetAreas(0));
+        },
+        0.95);
+    QTest::qWait(200);
+    shot = screenshot();
+    saveShot(shot, win, "screen1.png");
     qInfo() << "screen 1 matches its skin at" << skinShare;
     QVERIFY(skinShare > 0.9);
     if (book.model.outline.size() >= 3) {
@@ -320,11 +345,13 @@ void TestEndToEnd::bookInTheSkinnedWindow() {
     const double normalBefore =
         matchShare(shot, win.topLeft(), rbPics.normal, rbRect.topLeft(), inner, visible);
     mouseTo(win.topLeft() + rbRect.center());
-    QTest::qWait(800);
-    shot = screenshot();
+    const double hoverShare = pollShare(
+        shot,
+        [&](const QImage& img) {
+            return matchShare(img, win.topLeft(), rbPics.hover, rbRect.topLeft(), inner, visible);
+        },
+        0.95, 5000);
     saveShot(shot, win, "screen1-hover.png");
-    const double hoverShare =
-        matchShare(shot, win.topLeft(), rbPics.hover, rbRect.topLeft(), inner, visible);
     const double normalShare =
         matchShare(shot, win.topLeft(), rbPics.normal, rbRect.topLeft(), inner, visible);
     qInfo() << "reading button: normal before" << normalBefore << "hover" << hoverShare
@@ -335,15 +362,19 @@ void TestEndToEnd::bookInTheSkinnedWindow() {
 
     // Clicking it switches to the reading screen.
     runTool("xdotool", {"click", "1"});
-    QTest::qWait(1000);
-    shot = screenshot();
-    saveShot(shot, win, "screen2.png");
     auto readingScreen = book.screen(1);
     const QRegion visible2 =
         TWindowAnimation::finalOpeningRegion(readingScreen->skin().size(), book.model.outline);
-    const double share2 = matchShare(shot, win.topLeft(), readingScreen->skin(), {},
-                                     QRect(QPoint(0, 0), readingScreen->skin().size()), visible2,
-                                     book.widgetAreas(1) << rbRect.adjusted(-40, -40, 40, 40));
+    const double share2 = pollShare(
+        shot,
+        [&](const QImage& img) {
+            return matchShare(img, win.topLeft(), readingScreen->skin(), {},
+                              QRect(QPoint(0, 0), readingScreen->skin().size()), visible2,
+                              book.widgetAreas(1) << rbRect.adjusted(-40, -40, 40, 40));
+        },
+        0.9, 5000);
+    QTest::qWait(300);
+    saveShot(screenshot(), win, "screen2.png");
     qInfo() << "screen 2 matches its skin at" << share2;
     QVERIFY(share2 > 0.8);
 
@@ -375,14 +406,16 @@ void TestEndToEnd::bookInTheSkinnedWindow() {
     QVERIFY(again.waitFirstFrame());
     const auto win3 = windowRect(book.model.title);
     QVERIFY(win3);
-    QTest::qWait(1500);
     mouseTo(QPoint(0, 0));
-    shot = screenshot();
-    saveShot(shot, *win3, "restart.png");
     const auto& pics = cover->switchOnePics()[storedIndex];
-    const double share =
-        matchShare(shot, win3->topLeft(), storedOn ? pics.on : pics.off, storedRect.topLeft(),
-                   storedRect.adjusted(1, 1, -1, -1), visible);
+    const double share = pollShare(
+        shot,
+        [&](const QImage& img) {
+            return matchShare(img, win3->topLeft(), storedOn ? pics.on : pics.off,
+                              storedRect.topLeft(), storedRect.adjusted(1, 1, -1, -1), visible);
+        },
+        0.95);
+    saveShot(shot, *win3, "restart.png");
     qInfo() << "stored switch" << storedIndex << "on" << storedOn << "match" << share;
     QVERIFY(share > 0.9);
     again.process.terminate();
