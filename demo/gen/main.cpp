@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
 
     const QString packDir = stage + QStringLiteral("/pack");
     const QString contentDir = stage + QStringLiteral("/content/run");
-    removeTree(stage);
+    // Only the generator's own folders are cleared, never the folders given.
+    removeTree(stage + QStringLiteral("/pack"));
+    removeTree(stage + QStringLiteral("/content"));
     for (const char* sub : {"snd", "help", "files"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
     QFile::remove(run + QStringLiteral("/car.avi"));
