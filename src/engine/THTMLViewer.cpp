@@ -239,30 +239,30 @@ void THTMLViewer::paintViewport(QPainter* painter) {
         return;
     }
     ensureLayout();
-    int tileWidth = qMax(vp.width(), m_doc->width());
-    if (tileWidth != m_tileWidth) {
-        m_tiles.clear();
-        m_tileWidth = tileWidth;
-    }
     qreal dpr = viewport()->devicePixelRatioF();
-    int first = sy / kTileHeight;
-    int last = (sy + vp.height()) / kTileHeight;
-    for (int t = first; t <= last; ++t) {
-        auto it = m_tiles.find(t);
-        if (it == m_tiles.end()) {
-            QPixmap tile(QSize(tileWidth, kTileHeight) * dpr);
-            tile.setDevicePixelRatio(dpr);
-            QPainter tp(&tile);
-            tp.translate(0, -t * kTileHeight);
-            m_doc->paint(&tp, QRect(0, t * kTileHeight, tileWidth, kTileHeight));
-            tp.end();
-            it = m_tiles.insert(t, tile);
+    int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
+    int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int col = firstCol; col <= lastCol; ++col) {
+            qint64 key = (qint64(row) << 20) | col;
+            auto it = m_tiles.find(key);
+            if (it == m_tiles.end()) {
+                QPixmap tile(QSize(kTileWidth, kTileHeight) * dpr);
+                tile.setDevicePixelRatio(dpr);
+                QPainter tp(&tile);
+                tp.translate(-col * kTileWidth, -row * kTileHeight);
+                m_doc->paint(&tp,
+                             QRect(col * kTileWidth, row * kTileHeight, kTileWidth, kTileHeight));
+                tp.end();
+                it = m_tiles.insert(key, tile);
+            }
+            painter->drawPixmap(QPoint(col * kTileWidth - sx, row * kTileHeight - sy), *it);
         }
-        painter->drawPixmap(QPoint(-sx, t * kTileHeight - sy), *it);
     }
     // Keep the tiles near the view only.
     for (auto it = m_tiles.begin(); it != m_tiles.end();) {
-        if (it.key() < first - 8 || it.key() > last + 8)
+        int row = int(it.key() >> 20), col = int(it.key() & 0xFFFFF);
+        if (row < firstRow - 8 || row > lastRow + 8 || col < firstCol - 2 || col > lastCol + 2)
             it = m_tiles.erase(it);
         else
             ++it;

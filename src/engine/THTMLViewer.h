@@ -109,6 +109,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static constexpr int kTileWidth = 512;
     static constexpr int kTileHeight = 256;
     void attach();
     void retire(std::unique_ptr<THtmlDocument> doc);
@@ -127,8 +128,8 @@ private:
     QStringList m_visited;
     QString m_pendingAnchor;
     bool m_needsLayout = false;
-    QHash<int, QPixmap> m_tiles;
-    int m_tileWidth = 0;
+    QHash<qint64, QPixmap> m_tiles; // key: row << 20 | column
+
     int m_selStart = 0;
     int m_selEnd = 0;
     int m_dragAnchor = -1;

@@ -45,6 +45,19 @@ private slots:
         p.end();
     }
 
+    void widePagesPaintOnlyVisibleTiles() {
+        TestPages pages;
+        pages.page("w.htm", "<table width=60000><tr><td>wide</table>");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("w.htm")));
+        QImage img(v->viewport()->size(), QImage::Format_RGB32);
+        QPainter p(&img);
+        v->paintViewport(&p);
+        p.end();
+        QVERIFY(v->cachedTileCount() > 0);
+        QVERIFY(v->cachedTileCount() <= 4);
+    }
+
     void anchorsOnLoadAndLinks() {
         TestPages pages;
         pages.page("a.htm", "<a href='#down'>jump</a><div style='height:2000px'></div>"

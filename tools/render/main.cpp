@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     doc.layout(width, 600);
     const int maxHeight = 30000;
     int height = qBound(1, doc.height(), maxHeight);
-    int w = qMax(width, doc.width());
+    int w = qBound(width, doc.width(), 10000);
     QImage image(w, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
