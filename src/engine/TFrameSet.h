@@ -14,6 +14,8 @@ struct TFrameNode {
     int border = -1; // border attribute; -1 when absent
     bool frameBorder = true;
     QList<TFrameNode> children;
+    // A set that is the page of a frame (name keeps that frame's name).
+    bool fromFrame = false;
     // A frame:
     QString name;
     QString src;

@@ -163,7 +163,11 @@ static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSou
     if (!inner.isSet)
         return;
     QString file = node.src;
+    QString name = node.name;
     node = inner;
+    node.fromFrame = true;
+    node.name = name;
+    node.src = file;
     for (TFrameNode& child : node.children)
         expandTree(child, file, source, depth + 1);
 }
@@ -460,6 +464,49 @@ void TFrameViewer::checkVisitedLinks() {
     }
 }
 
+// The leaves of a tree in order, with the chain of nodes down to each.
+static void leafPaths(TFrameNode& node, QList<TFrameNode*>& chain, QList<QList<TFrameNode*>>& out) {
+    chain << &node;
+    if (node.isSet) {
+        for (TFrameNode& child : node.children)
+            leafPaths(child, chain, out);
+    } else {
+        out << chain;
+    }
+    chain.removeLast();
+}
+
+static TFrameNode* frameSetNamed(TFrameNode& node, const QString& name) {
+    if (node.isSet && node.fromFrame && node.name.compare(name, Qt::CaseInsensitive) == 0)
+        return &node;
+    for (TFrameNode& child : node.children)
+        if (TFrameNode* found = frameSetNamed(child, name))
+            return found;
+    return nullptr;
+}
+
+bool TFrameViewer::replaceNode(TFrameNode* node, const QString& path) {
+    if (!m_source || !m_source->exists(linkpath::withoutAnchor(path)))
+        return false;
+    QMap<QString, QString> files;
+    for (const Frame& f : m_frames)
+        if (!f.name.isEmpty())
+            files.insert(f.name, f.file);
+    TFrameNode leaf;
+    leaf.name = node->name;
+    leaf.src = path;
+    leaf.frameBorder = node->frameBorder;
+    *node = leaf;
+    expandTree(*node, path, m_source, 1);
+    clearFrames();
+    buildFrames(m_root, m_currentFile, files, 0);
+    for (const Frame& f : m_frames)
+        if (f.name.compare(leaf.name, Qt::CaseInsensitive) == 0)
+            m_active = f.viewer;
+    layoutFrames();
+    return true;
+}
+
 bool TFrameViewer::onLinkClicked(THTMLViewer* from, const QString& target, const QString& url) {
     m_active = from;
     bool handled = false;
@@ -476,8 +523,37 @@ bool TFrameViewer::onLinkClicked(THTMLViewer* from, const QString& target, const
     }
     QString full =
         from->document() ? from->document()->expandLink(url) : linkpath::expand(m_currentFile, url);
+    const bool namedSet =
+        !t.isEmpty() && !t.startsWith(QLatin1Char('_')) && frameSetNamed(m_root, t);
+    if (m_root.isSet && (t == QLatin1String("_parent") || namedSet)) {
+        // The frame whose page is a frame set: _parent of a frame inside it,
+        // or a target naming it. The whole set gives way to the new page.
+        TFrameNode* owner = namedSet ? frameSetNamed(m_root, t) : nullptr;
+        if (!owner) {
+            QList<QList<TFrameNode*>> paths;
+            QList<TFrameNode*> chain;
+            leafPaths(m_root, chain, paths);
+            int index = -1;
+            for (int i = 0; i < m_frames.size(); ++i)
+                if (m_frames[i].viewer == from)
+                    index = i;
+            if (index >= 0 && index < paths.size())
+                for (int i = int(paths[index].size()) - 2; i >= 1 && !owner; --i)
+                    if (paths[index][i]->fromFrame)
+                        owner = paths[index][i];
+        }
+        if (owner) {
+            storePosition();
+            if (replaceNode(owner, full))
+                pushHistory();
+            return true;
+        }
+        // A frame of the top page: its parent is the whole viewer.
+        loadFile(full);
+        return true;
+    }
     int frame = -1;
-    if (m_root.isSet && t != QLatin1String("_top") && t != QLatin1String("_parent")) {
+    if (m_root.isSet && t != QLatin1String("_top")) {
         for (int i = 0; i < m_frames.size(); ++i) {
             if (t.isEmpty() || t == QLatin1String("_self") ? m_frames[i].viewer == from
                                                            : m_frames[i].name.toLower() == t) {

@@ -113,6 +113,7 @@ private:
     QRect contentRect() const;
     void placeNode(const TFrameNode& node, const QRect& rect, int& frameCursor);
     void clearFrames();
+    bool replaceNode(TFrameNode* node, const QString& path);
     void pushHistory();
     void storePosition();
     HistoryEntry currentEntry() const;

@@ -169,6 +169,36 @@ private slots:
         QCOMPARE(fv.frameViewer("r")->geometry(), QRect(200, 100, 200, 200));
     }
 
+    void parentAndFramesWhosePageIsASet() {
+        TestPages pages;
+        pages.page("outer.htm", "<frameset rows='100,*'><frame name=head src=h.htm>"
+                                "<frame name=body src=inner.htm></frameset>");
+        pages.page("inner.htm", "<frameset cols='50%,50%'><frame name=l src=l.htm>"
+                                "<frame name=r src=r.htm></frameset>");
+        pages.page("h.htm", "<a href=two.htm target=body>ToBody</a> "
+                            "<a href=two.htm target=_parent>Up</a>");
+        pages.page("l.htm", "<a href=one.htm target=_parent>Parent</a>");
+        pages.page("r.htm", "R");
+        pages.page("one.htm", "One");
+        pages.page("two.htm", "Two");
+        TFrameViewer fv;
+        fv.setFileSource(&pages.source);
+        fv.resize(400, 300);
+        QVERIFY(fv.loadFile(pages.path("outer.htm")));
+        click(fv.frameViewer("l"), "Parent");
+        QCOMPARE(fv.frameNames(), QStringList({"head", "body"}));
+        QVERIFY(fv.frameViewer("body")->document()->words().text().contains("One"));
+        QVERIFY(fv.frameViewer("head")->document()->words().text().contains("ToBody"));
+        fv.goBack();
+        QCOMPARE(fv.frameNames(), QStringList({"head", "l", "r"}));
+        click(fv.frameViewer("head"), "ToBody");
+        QCOMPARE(fv.frameNames(), QStringList({"head", "body"}));
+        QVERIFY(fv.frameViewer("body")->document()->words().text().contains("Two"));
+        click(fv.frameViewer("head"), "Up");
+        QVERIFY(!fv.isFrameSet());
+        QCOMPARE(fv.currentFile(), pages.path("two.htm"));
+    }
+
     void historyOrderAndLimit() {
         TestPages pages;
         for (int i = 0; i < 5; ++i)
