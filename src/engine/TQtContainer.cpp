@@ -190,9 +190,27 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
                              litehtml::web_color color, const litehtml::position& pos) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
     auto* f = reinterpret_cast<TFontEntry*>(hFont);
+    QColor c(color.red, color.green, color.blue, color.alpha);
+    QString t = QString::fromUtf8(text);
+    if (t.trimmed().isEmpty()) {
+        // Qt draws no underline under bare spaces; links and underlined
+        // text should run on unbroken across them.
+        const QFont& font = f->font;
+        if (!(font.underline() || font.strikeOut() || font.overline()))
+            return;
+        int w = qMax(1, f->metrics.lineWidth());
+        int base = pos.y + f->metrics.ascent();
+        if (font.underline())
+            p->fillRect(QRect(pos.x, base + f->metrics.underlinePos(), pos.width, w), c);
+        if (font.strikeOut())
+            p->fillRect(QRect(pos.x, base - f->metrics.strikeOutPos(), pos.width, w), c);
+        if (font.overline())
+            p->fillRect(QRect(pos.x, base - f->metrics.overlinePos(), pos.width, w), c);
+        return;
+    }
     p->setFont(f->font);
-    p->setPen(QColor(color.red, color.green, color.blue, color.alpha));
-    p->drawText(pos.x, pos.y + f->metrics.ascent(), QString::fromUtf8(text));
+    p->setPen(c);
+    p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
 }
 
 int TQtContainer::pt_to_px(int pt) const {
