@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
         viewer.paintViewport(&p);
     }
     for (int step = 1; step <= 200; ++step) {
+        // The time between two scroll steps: the viewer paints the tiles
+        // next to the view meanwhile.
+        QCoreApplication::processEvents();
         viewer.setPosition(step * 40);
         QElapsedTimer t;
         t.start();

@@ -239,25 +239,15 @@ void THTMLViewer::paintViewport(QPainter* painter) {
         return;
     }
     ensureLayout();
-    qreal dpr = viewport()->devicePixelRatioF();
     int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
     int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
-    for (int row = firstRow; row <= lastRow; ++row) {
-        for (int col = firstCol; col <= lastCol; ++col) {
-            qint64 key = (qint64(row) << 20) | col;
-            auto it = m_tiles.find(key);
-            if (it == m_tiles.end()) {
-                QPixmap tile(QSize(kTileWidth, kTileHeight) * dpr);
-                tile.setDevicePixelRatio(dpr);
-                QPainter tp(&tile);
-                tp.translate(-col * kTileWidth, -row * kTileHeight);
-                m_doc->paint(&tp,
-                             QRect(col * kTileWidth, row * kTileHeight, kTileWidth, kTileHeight));
-                tp.end();
-                it = m_tiles.insert(key, tile);
-            }
-            painter->drawPixmap(QPoint(col * kTileWidth - sx, row * kTileHeight - sy), *it);
-        }
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int col = firstCol; col <= lastCol; ++col)
+            painter->drawPixmap(QPoint(col * kTileWidth - sx, row * kTileHeight - sy),
+                                tile(row, col));
+    if (!m_prefetchQueued) {
+        m_prefetchQueued = true;
+        QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
     }
     // Keep the tiles near the view only.
     for (auto it = m_tiles.begin(); it != m_tiles.end();) {
@@ -272,6 +262,46 @@ void THTMLViewer::paintViewport(QPainter* painter) {
         hl.setAlpha(110);
         for (const QRect& r : m_doc->words().rectsFor(m_selStart, m_selEnd))
             painter->fillRect(r.translated(-sx, -sy), hl);
+    }
+}
+
+const QPixmap& THTMLViewer::tile(int row, int col) {
+    qint64 key = (qint64(row) << 20) | col;
+    auto it = m_tiles.find(key);
+    if (it == m_tiles.end()) {
+        qreal dpr = viewport()->devicePixelRatioF();
+        QPixmap pixmap(QSize(kTileWidth, kTileHeight) * dpr);
+        pixmap.setDevicePixelRatio(dpr);
+        QPainter tp(&pixmap);
+        tp.translate(-col * kTileWidth, -row * kTileHeight);
+        m_doc->paint(&tp, QRect(col * kTileWidth, row * kTileHeight, kTileWidth, kTileHeight));
+        tp.end();
+        it = m_tiles.insert(key, pixmap);
+    }
+    return *it;
+}
+
+void THTMLViewer::prefetchTile() {
+    m_prefetchQueued = false;
+    if (!m_doc || !m_doc->isLoaded() || m_needsLayout)
+        return;
+    QSize vp = viewport()->size();
+    int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
+    int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
+    int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
+    int rows = (m_doc->height() + kTileHeight - 1) / kTileHeight;
+    for (int row : {lastRow + 1, firstRow - 1}) {
+        if (row < 0 || row >= rows)
+            continue;
+        for (int col = firstCol; col <= lastCol; ++col) {
+            if (m_tiles.contains((qint64(row) << 20) | col))
+                continue;
+            tile(row, col);
+            // One tile per pass: input stays responsive.
+            m_prefetchQueued = true;
+            QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
+            return;
+        }
     }
 }
 

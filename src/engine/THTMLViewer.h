@@ -109,12 +109,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    static constexpr int kTileWidth = 512;
-    static constexpr int kTileHeight = 256;
+    static constexpr int kTileWidth = 1024;
+    static constexpr int kTileHeight = 384;
     void attach();
     void retire(std::unique_ptr<THtmlDocument> doc);
     void relayout();
     void invalidateTiles();
+    // Paints one missing tile next to the view while the viewer is idle, so
+    // that scrolling finds it ready.
+    void prefetchTile();
+    const QPixmap& tile(int row, int col);
     void updateScrollBars();
     QPoint toDocument(const QPoint& viewportPoint) const;
     void followLink(const QString& target, const QString& url);
@@ -129,6 +133,7 @@ private:
     QString m_pendingAnchor;
     bool m_needsLayout = false;
     QHash<qint64, QPixmap> m_tiles; // key: row << 20 | column
+    bool m_prefetchQueued = false;
 
     int m_selStart = 0;
     int m_selEnd = 0;
