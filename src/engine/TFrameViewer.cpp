@@ -322,10 +322,19 @@ bool TFrameViewer::show(const QString& path, const QMap<QString, QString>& frame
         buildFrames(m_root, file, frameFiles, 0);
         m_active = nullptr;
     } else {
-        if (!m_single)
+        bool created = !m_single;
+        if (created) {
             m_single = newViewer();
-        if (!m_single->loadFile(path, error))
+            m_single->setGeometry(contentRect());
+        }
+        if (!m_single->loadFile(path, error)) {
+            if (created && m_root.isSet) {
+                // The frame set stays as it was.
+                delete m_single;
+                m_single = nullptr;
+            }
             return false;
+        }
         clearFrames();
         m_root = TFrameNode();
         m_active = m_single;

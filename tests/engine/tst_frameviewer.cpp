@@ -185,6 +185,11 @@ private slots:
         fv.setFileSource(&pages.source);
         fv.resize(400, 300);
         QVERIFY(fv.loadFile(pages.path("outer.htm")));
+        // A page that is not there leaves the frame set as it was.
+        QVERIFY(!fv.loadFile(pages.path("gone.htm")));
+        QVERIFY(fv.isFrameSet());
+        QCOMPARE(fv.viewers().size(), 3);
+        QCOMPARE(fv.findChildren<THTMLViewer*>().size(), 3);
         click(fv.frameViewer("l"), "Parent");
         QCOMPARE(fv.frameNames(), QStringList({"head", "body"}));
         QVERIFY(fv.frameViewer("body")->document()->words().text().contains("One"));
