@@ -1,5 +1,7 @@
 #include "engine/TMasterCss.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace mastercss {
@@ -71,6 +73,26 @@ select, input, textarea, button { display: inline-block; }
 input[type=hidden] { display: none; }
 label { display: inline; }
 )CSS";
+
+QString mendCss(const QString& css) {
+    if (!css.contains(QLatin1String("font-size"), Qt::CaseInsensitive))
+        return css;
+    static const QRegularExpression relative(
+        QStringLiteral("(font-size\\s*:\\s*)(smaller|larger)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out = css;
+    auto it = relative.globalMatch(css);
+    // Replace from the end so that earlier offsets stay valid.
+    QList<QRegularExpressionMatch> matches;
+    while (it.hasNext())
+        matches.prepend(it.next());
+    for (const auto& m : matches)
+        out.replace(m.capturedStart(2), m.capturedLength(2),
+                    m.captured(2).compare(QLatin1String("smaller"), Qt::CaseInsensitive) == 0
+                        ? QStringLiteral("0.83em")
+                        : QStringLiteral("1.2em"));
+    return out;
+}
 
 QString styleSheet(const TViewerSettings& s) {
     QString css = QString::fromUtf8(kBase);

@@ -10,6 +10,9 @@ namespace mastercss {
 
 QString styleSheet(const TViewerSettings& settings);
 QString cssColor(const QColor& c);
+// Rewrites what the layout library ignores in a page's CSS (style sheets,
+// <style> blocks and style attributes): font-size smaller/larger become em.
+QString mendCss(const QString& css);
 // Pixels of the viewer's default font size (points at 96 dpi).
 int defaultFontPx(const TViewerSettings& settings);
 

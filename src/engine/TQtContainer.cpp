@@ -510,7 +510,7 @@ void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& 
         return;
     QString css = data->startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(data->mid(3))
                                                    : cp1251::toUnicode(*data);
-    text = css.toUtf8().toStdString();
+    text = mastercss::mendCss(css).toUtf8().toStdString();
     baseurl = full.toUtf8().toStdString();
 }
 

@@ -156,6 +156,19 @@ private slots:
         QVERIFY(wordRect(*doc, "High").top() < plain.top());
     }
 
+    void relativeFontSizesInCss() {
+        TestPages pages;
+        pages.write("s.css", "span.up { font-size: LARGER }");
+        pages.page("r.htm", "<link rel=stylesheet href=s.css><style>.down{font-size:smaller}"
+                            "</style><p>Base <span class=down>Down</span> <span class=up>Up"
+                            "</span> <span style='font-size: larger'>Inline</span>");
+        auto doc = open(pages, "r.htm");
+        int base = wordRect(*doc, "Base").height();
+        QVERIFY(wordRect(*doc, "Down").height() < base);
+        QVERIFY(wordRect(*doc, "Up").height() > base);
+        QVERIFY(wordRect(*doc, "Inline").height() > base);
+    }
+
     void centerCentresTables() {
         TestPages pages;
         pages.page("c.htm", "<body style='margin:0'><center><table width=200 cellspacing=0 "
