@@ -36,6 +36,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 Q_LOGGING_CATEGORY(lcMain, "vantrel.main", QtWarningMsg)
@@ -109,8 +110,13 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     m_lastPressedButton = -1;
     m_commandLineMode = !args.isEmpty();
 
-    // 6. The other two modes.
-    if (args.join(QLatin1Char(' ')).contains(QLatin1String("/t"))) {
+    // 6. The other two modes. "/t" anywhere asks for the thesaurus window; on
+    // this system "/t" also begins many paths ("/tmp/page.htm"), so an
+    // argument that names an existing file or folder is a document.
+    const bool thesaurus = std::any_of(args.begin(), args.end(), [](const QString& a) {
+        return a.contains(QLatin1String("/t")) && !QFileInfo::exists(a);
+    });
+    if (thesaurus) {
         complain(QStringLiteral("the thesaurus window is not available in this version"));
         return 2;
     }

@@ -98,7 +98,11 @@ void TestMainForm::otherModesAreRefused() {
     QCOMPARE(a.FormCreate(dir, {"page.htm", "/h"}), std::optional<int>(2));
     TMainForm b;
     QCOMPARE(b.FormCreate(dir, {"x/tpage.htm"}), std::optional<int>(2));
-    // Neither took the book's lock: the skinned window still starts.
+    // A document path that happens to contain "/t" is not the thesaurus switch
+    // (it is refused all the same while the standard window is missing).
+    TMainForm d;
+    QCOMPARE(d.FormCreate(dir, {dir + "/Dod.dhl"}), std::optional<int>(2));
+    // None took the book's lock: the skinned window still starts.
     TMainForm c;
     QCOMPARE(c.FormCreate(dir, {}), std::nullopt);
 }
