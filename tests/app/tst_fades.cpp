@@ -3,6 +3,7 @@
 #include "dialogs/TEffCar.h"
 
 #include <QTest>
+#include <QThread>
 #include <QWidget>
 
 namespace {
@@ -28,6 +29,7 @@ private slots:
     void buttonFadeCancel();
     void buttonFadeNotDrawnWhileBlocked();
     void windowFade51StepsThenStop();
+    void timerDrivenFadeRunsToItsEnd();
 };
 
 void TestFades::blendRule_data() {
@@ -225,6 +227,27 @@ void TestFades::windowFade51StepsThenStop() {
     QCOMPARE(weights[51], 255);
     QCOMPARE(states, (QList<bool>{true, false}));
     QVERIFY(fade.frame().isNull());
+}
+
+void TestFades::timerDrivenFadeRunsToItsEnd() {
+    // The real tick source: every tick arrives on this thread, one at a time,
+    // and the fade ends with its 255 frame.
+    TEffBtnCar fade(nullptr, 0);
+    fade.setStep(4);
+    QList<int> weights;
+    const Qt::HANDLE self = QThread::currentThreadId();
+    bool sameThread = true;
+    fade.drawFrame = [&](const TEffBtnCar& e) {
+        weights.append(e.lastWeight());
+        sameThread = sameThread && QThread::currentThreadId() == self;
+    };
+    fade.StartFade(solid({8, 8}, 0), solid({8, 8}, 0xffffff), {});
+    QTRY_VERIFY_WITH_TIMEOUT(!fade.running(), 10000);
+    QVERIFY(sameThread);
+    QCOMPARE(weights.size(), 64);
+    QCOMPARE(weights.last(), 255);
+    for (qsizetype i = 1; i < weights.size(); ++i)
+        QVERIFY(weights[i] > weights[i - 1] || weights[i] == 255);
 }
 
 QTEST_MAIN(TestFades)
