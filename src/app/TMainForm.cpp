@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -545,6 +546,12 @@ bool TMainForm::handleKey(QKeyEvent* e) {
         // until then the key goes on to the control that has the focus.
         return false;
     }
+}
+
+void TMainForm::leaveEvent(QEvent*) {
+    // The pointer left the window: no element keeps its hover look.
+    if (m_elements && !m_dragging && !rect().contains(mapFromGlobal(QCursor::pos())))
+        m_elements->mouseMove(QPoint(-1, -1));
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* e) {

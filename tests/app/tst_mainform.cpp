@@ -8,6 +8,8 @@
 
 #include <QLineEdit>
 
+#include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -207,6 +209,13 @@ void TestMainForm::mouseDrivesTheWindow() {
     QTest::mouseClick(&form, Qt::LeftButton, Qt::ShiftModifier, {30, 70});
     QCOMPARE(form.executed().size(), n);
     QVERIFY(form.model().screens[0].switchone[0].on);
+    // Leaving the window takes the hover look away.
+    QTest::mouseMove(&form, {30, 30});
+    QTRY_VERIFY(form.elements()->buttonPics()[0].hovered);
+    QCursor::setPos(form.mapToGlobal(QPoint(-50, -50)));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&form, &leave);
+    QVERIFY(!form.elements()->buttonPics()[0].hovered);
     // The reading-screen button switches screens.
     QTest::mouseMove(&form, {30, 30});
     QTest::mouseClick(&form, Qt::LeftButton, {}, {30, 30});
