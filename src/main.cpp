@@ -2,14 +2,14 @@
 #include "data/BookPaths.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QStringList args = QApplication::arguments();
     args.removeFirst();
     QString book = BookPaths::takeBookOption(args);
-    if (book.isEmpty())
-        book = QApplication::applicationDirPath();
+    book = book.isEmpty() ? QApplication::applicationDirPath() : QDir(book).absolutePath();
 
     TMainForm form;
     if (const std::optional<int> status = form.FormCreate(book, args))
