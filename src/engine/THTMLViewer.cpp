@@ -15,6 +15,9 @@
 
 THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
+    // As browsers of the time: the vertical bar is always there, so a page
+    // that grows longer never reflows to a narrower width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -25,6 +28,7 @@ THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
 THTMLViewer::~THTMLViewer() = default;
 
 void THTMLViewer::setSettings(const TViewerSettings& settings) {
+    complete();
     if (settings == m_settings)
         return;
     m_settings = settings;
@@ -56,21 +60,59 @@ void THTMLViewer::attach() {
 bool THTMLViewer::loadFile(const QString& path, QString* error) {
     auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     doc->setVisited(m_visited);
-    if (!doc->load(path, error))
+    if (!doc->read(path, error))
         return false;
+    std::unique_ptr<THtmlDocument> first;
+    const QString anchor = linkpath::anchorOf(path);
+    if (anchor.isEmpty() && doc->kind() == TPageDecoder::Kind::Html &&
+        doc->html().size() > kProgressiveChars) {
+        int cut = THtmlDocument::firstScreenCut(doc->html(), kFirstScreenChars);
+        if (cut > 0 && cut < doc->html().size() * 3 / 4) {
+            first = std::make_unique<THtmlDocument>(m_source, m_settings);
+            first->setVisited(m_visited);
+            first->setHtml(doc->html().left(cut), doc->path());
+        }
+    }
+    if (!first)
+        doc->parse();
     if (m_combo)
         m_combo->hide();
     retire(std::move(m_doc));
-    m_doc = std::move(doc);
+    m_pending.reset();
+    if (first) {
+        m_doc = std::move(first);
+        m_pending = std::move(doc);
+        QTimer::singleShot(0, this, [this] { complete(); });
+    } else {
+        m_doc = std::move(doc);
+    }
     attach();
     m_selStart = m_selEnd = 0;
-    m_pendingAnchor = linkpath::anchorOf(path);
+    m_pendingAnchor = anchor;
     m_coveredUrl.clear();
     relayout();
     if (!scrollToAnchor(m_pendingAnchor))
         setPosition(0);
     emit documentChanged();
     return true;
+}
+
+void THTMLViewer::complete() const {
+    if (!m_pending)
+        return;
+    auto* self = const_cast<THTMLViewer*>(this);
+    m_pending->parse();
+    int y = self->verticalScrollBar()->value();
+    self->retire(std::move(m_doc));
+    m_doc = std::move(m_pending);
+    self->attach();
+    self->relayout();
+    self->verticalScrollBar()->setValue(y);
+}
+
+THtmlDocument* THTMLViewer::document() const {
+    complete();
+    return m_doc.get();
 }
 
 void THTMLViewer::retire(std::unique_ptr<THtmlDocument> doc) {
@@ -85,6 +127,7 @@ void THTMLViewer::retire(std::unique_ptr<THtmlDocument> doc) {
 }
 
 void THTMLViewer::loadHtml(const QString& html, const QString& path) {
+    m_pending.reset();
     retire(std::move(m_doc));
     m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     m_doc->setVisited(m_visited);
@@ -98,6 +141,7 @@ void THTMLViewer::loadHtml(const QString& html, const QString& path) {
 }
 
 bool THTMLViewer::reload(QString* error) {
+    complete();
     if (!m_doc)
         return false;
     int y = position();
@@ -113,6 +157,7 @@ bool THTMLViewer::reload(QString* error) {
 }
 
 void THTMLViewer::clear() {
+    m_pending.reset();
     retire(std::move(m_doc));
     m_selStart = m_selEnd = 0;
     invalidateTiles();
@@ -131,6 +176,7 @@ QSize THTMLViewer::lastPictureSize() const {
 }
 
 void THTMLViewer::remarkVisited() {
+    complete();
     if (!m_doc)
         return;
     int y = position();
@@ -185,17 +231,21 @@ int THTMLViewer::position() const {
 }
 
 void THTMLViewer::setPosition(int y) {
+    if (m_pending && y > verticalScrollBar()->maximum())
+        complete();
     ensureLayout();
     verticalScrollBar()->setValue(y);
 }
 
 int THTMLViewer::maxPosition() const {
+    complete();
     return verticalScrollBar()->maximum();
 }
 
 bool THTMLViewer::scrollToAnchor(const QString& name) {
     if (!m_doc || name.isEmpty())
         return false;
+    complete();
     ensureLayout();
     int y = m_doc->anchorPosition(name);
     if (y < 0)
@@ -311,16 +361,19 @@ void THTMLViewer::paintEvent(QPaintEvent*) {
 }
 
 THitInfo THTMLViewer::objectAt(const QPoint& viewerPoint) const {
+    complete();
     if (!m_doc)
         return {};
     return m_doc->hitTest(toDocument(viewport()->mapFrom(this, viewerPoint)));
 }
 
 QList<TFormControlInfo> THTMLViewer::formControls() const {
+    complete();
     return m_doc ? m_doc->formControls() : QList<TFormControlInfo>();
 }
 
 void THTMLViewer::setControlSelection(int controlIndex, int optionIndex) {
+    complete();
     if (!m_doc)
         return;
     QList<TElFormControl*> controls = m_doc->controlElements();
@@ -332,6 +385,7 @@ void THTMLViewer::setControlSelection(int controlIndex, int optionIndex) {
 }
 
 bool THTMLViewer::openDropDown(int controlIndex) {
+    complete();
     if (!m_doc)
         return false;
     QList<TElFormControl*> controls = m_doc->controlElements();
@@ -361,6 +415,7 @@ bool THTMLViewer::openDropDown(int controlIndex) {
 }
 
 void THTMLViewer::mousePressEvent(QMouseEvent* event) {
+    complete();
     emit mousePressed(event);
     setFocus(Qt::MouseFocusReason);
     if (!m_doc || event->button() != Qt::LeftButton)
@@ -457,6 +512,7 @@ void THTMLViewer::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void THTMLViewer::mouseDoubleClickEvent(QMouseEvent* event) {
+    complete();
     if (!m_doc)
         return;
     auto [s, e] = m_doc->words().wordAt(toDocument(event->position().toPoint()));
@@ -480,6 +536,7 @@ void THTMLViewer::leaveEvent(QEvent* event) {
 }
 
 void THTMLViewer::keyPressEvent(QKeyEvent* event) {
+    complete();
     emit keyPressed(event);
     if (event->isAccepted() && event->modifiers() == Qt::ControlModifier) {
         if (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) {
@@ -525,6 +582,7 @@ void THTMLViewer::followLink(const QString& target, const QString& url) {
 }
 
 void THTMLViewer::setSelection(int start, int length) {
+    complete();
     int size = m_doc ? int(m_doc->words().text().size()) : 0;
     m_selStart = qBound(0, start, size);
     m_selEnd = qBound(m_selStart, start + qMax(0, length), size);
@@ -532,6 +590,7 @@ void THTMLViewer::setSelection(int start, int length) {
 }
 
 void THTMLViewer::selectAll() {
+    complete();
     if (!m_doc)
         return;
     ensureLayout();
@@ -539,6 +598,7 @@ void THTMLViewer::selectAll() {
 }
 
 QString THTMLViewer::selectedText() const {
+    complete();
     if (!m_doc || m_selEnd <= m_selStart)
         return {};
     return m_doc->words().copyText(m_selStart, m_selEnd);
@@ -569,6 +629,7 @@ void THTMLViewer::scrollIntoView(const QRect& r) {
 }
 
 bool THTMLViewer::find(const QString& text, bool matchCase) {
+    complete();
     if (!m_doc)
         return false;
     ensureLayout();

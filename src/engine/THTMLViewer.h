@@ -43,7 +43,8 @@ public:
     QString currentFile() const;
     QString documentTitle() const;
     bool hasDocument() const { return m_doc && m_doc->isLoaded(); }
-    THtmlDocument* document() const { return m_doc.get(); }
+    // The page (completing a page whose first screen is shown).
+    THtmlDocument* document() const;
     // Width and height of the last picture loaded for display.
     QSize lastPictureSize() const;
 
@@ -126,7 +127,14 @@ private:
 
     const TFileSource* m_source = nullptr;
     TViewerSettings m_settings;
-    std::unique_ptr<THtmlDocument> m_doc;
+    // A long page shows its first screen from a parse of its beginning; the
+    // whole page (m_pending) is parsed on the next turn of the event loop or
+    // as soon as anything needs more than the first screen.
+    static constexpr int kProgressiveChars = 96 * 1024;
+    static constexpr int kFirstScreenChars = 24 * 1024;
+    void complete() const;
+    mutable std::unique_ptr<THtmlDocument> m_doc;
+    mutable std::unique_ptr<THtmlDocument> m_pending;
     // Pages replaced by a new one, freed once the new page is on screen.
     std::vector<std::unique_ptr<THtmlDocument>> m_retired;
     QStringList m_visited;

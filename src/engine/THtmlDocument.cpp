@@ -23,6 +23,60 @@ THtmlDocument::~THtmlDocument() {
 }
 
 bool THtmlDocument::load(const QString& path, QString* error) {
+    if (!read(path, error))
+        return false;
+    create();
+    return true;
+}
+
+void THtmlDocument::parse() {
+    create();
+}
+
+int THtmlDocument::firstScreenCut(const QString& html, int from) {
+    static const QRegularExpression tag(
+        QStringLiteral("<(/?)(table|p|div|h[1-6]|hr|ul|ol|center|pre|blockquote|script|style|"
+                       "!--)[\\s>]"),
+        QRegularExpression::CaseInsensitiveOption);
+    int depth = 0;
+    int pos = 0;
+    while (pos < html.size()) {
+        QRegularExpressionMatch m = tag.match(html, pos);
+        if (!m.hasMatch())
+            return -1;
+        pos = m.capturedEnd();
+        const QString name = m.captured(2).toLower();
+        const bool closing = !m.captured(1).isEmpty();
+        if (name == QLatin1String("!--")) {
+            int end = html.indexOf(QLatin1String("-->"), pos);
+            if (end < 0)
+                return -1;
+            pos = end + 3;
+            continue;
+        }
+        if (!closing && (name == QLatin1String("script") || name == QLatin1String("style"))) {
+            int end = html.indexOf(QLatin1String("</") + name, pos, Qt::CaseInsensitive);
+            if (end < 0)
+                return -1;
+            pos = end;
+            continue;
+        }
+        if (name == QLatin1String("table")) {
+            if (closing) {
+                depth = qMax(0, depth - 1);
+                continue;
+            }
+            if (depth++ == 0 && m.capturedStart() >= from)
+                return m.capturedStart(); // a table outside any table
+            continue;
+        }
+        if (!closing && depth == 0 && m.capturedStart() >= from)
+            return m.capturedStart();
+    }
+    return -1;
+}
+
+bool THtmlDocument::read(const QString& path, QString* error) {
     std::optional<QByteArray> bytes;
     if (m_source)
         bytes = m_source->read(linkpath::withoutAnchor(path));
@@ -34,7 +88,9 @@ bool THtmlDocument::load(const QString& path, QString* error) {
     m_kind = TPageDecoder::kindOf(path);
     m_path = linkpath::withoutAnchor(path);
     m_html = TPageDecoder::toHtml(*bytes, m_kind, linkpath::fileNameOf(m_path));
-    create();
+    m_doc.reset();
+    m_words.clear();
+    m_wordsValid = false;
     return true;
 }
 

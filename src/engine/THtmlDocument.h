@@ -57,6 +57,13 @@ public:
     // Reads and parses a book file. A file that is not there fails with
     // "Can't locate file: " followed by the path.
     bool load(const QString& path, QString* error = nullptr);
+    // load() in two steps: read and decode the file, then parse it.
+    bool read(const QString& path, QString* error = nullptr);
+    void parse();
+    // Where a long page can be cut for a first screen shown before the whole
+    // page is parsed: the start of a block outside any table, at or after
+    // `from` characters; -1 when there is none.
+    static int firstScreenCut(const QString& html, int from);
     // Parses page text already decoded; `path` is where its links point from.
     void setHtml(const QString& html, const QString& path);
     // Parses the page again (visited links re-marked, new settings).

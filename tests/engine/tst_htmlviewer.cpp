@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPainter>
+#include <QScrollBar>
 #include <QtTest>
 
 class TstHtmlViewer : public QObject {
@@ -56,6 +57,41 @@ private slots:
         p.end();
         QVERIFY(v->cachedTileCount() > 0);
         QVERIFY(v->cachedTileCount() <= 4);
+    }
+
+    void longPageShowsFirstScreenFirst() {
+        TestPages pages;
+        QString html = "<html><head><style>p{margin:4px}</style></head><body>";
+        for (int i = 0; html.size() < 150 * 1024; ++i)
+            html += QStringLiteral("<p>Paragraph %1 <b>bold</b> text<table border=1><tr><td>"
+                                   "cell %1</td></tr></table>")
+                        .arg(i);
+        html += "<p>VeryLastWord";
+        pages.page("long.htm", html);
+        auto v = viewer(pages);
+        v->resize(500, 400);
+        v->show();
+        QVERIFY(QTest::qWaitForWindowExposed(v.get()));
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        QImage first(v->viewport()->size(), QImage::Format_RGB32);
+        {
+            QPainter p(&first);
+            v->paintViewport(&p);
+        }
+        int shortRange = v->verticalScrollBar()->maximum();
+        // The rest of the page arrives on the next turn of the event loop.
+        QTRY_VERIFY(v->verticalScrollBar()->maximum() > shortRange);
+        QImage whole(v->viewport()->size(), QImage::Format_RGB32);
+        {
+            QPainter p(&whole);
+            v->paintViewport(&p);
+        }
+        QCOMPARE(first, whole);
+
+        // Anything that needs the whole page gets it at once.
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        QVERIFY(v->find("VeryLastWord", true));
+        QVERIFY(v->position() > shortRange);
     }
 
     void anchorsOnLoadAndLinks() {
