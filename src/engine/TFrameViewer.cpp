@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QResizeEvent>
 
+#include <functional>
+
 TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {}
 
 TFrameViewer::~TFrameViewer() = default;
@@ -142,17 +144,21 @@ QString TFrameViewer::expandLink(const QString& link) const {
 }
 
 // Replaces frames whose page is itself a frame set by that set, and makes
-// every frame source a full path.
+// every frame source a full path. `pages` (frame name -> full path, from a
+// history entry) gives the page a frame showed; it wins over the frame's src.
 static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSource* source,
-                       int depth) {
+                       int depth, const QMap<QString, QString>& pages = {}) {
     if (node.isSet) {
         for (TFrameNode& child : node.children)
-            expandTree(child, baseFile, source, depth + 1);
+            expandTree(child, baseFile, source, depth + 1, pages);
         return;
     }
+    if (!node.name.isEmpty() && pages.contains(node.name))
+        node.src = pages.value(node.name);
+    else if (!node.src.isEmpty())
+        node.src = linkpath::expand(baseFile, node.src);
     if (node.src.isEmpty())
         return;
-    node.src = linkpath::expand(baseFile, node.src);
     if (depth > 8 || !source || TPageDecoder::kindOf(node.src) != TPageDecoder::Kind::Html)
         return;
     std::optional<QByteArray> bytes = source->read(linkpath::withoutAnchor(node.src));
@@ -169,7 +175,7 @@ static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSou
     node.name = name;
     node.src = file;
     for (TFrameNode& child : node.children)
-        expandTree(child, file, source, depth + 1);
+        expandTree(child, file, source, depth + 1, pages);
 }
 
 void TFrameViewer::buildFrames(const TFrameNode& node, const QString& baseFile,
@@ -312,7 +318,7 @@ bool TFrameViewer::show(const QString& path, const QMap<QString, QString>& frame
     if (TPageDecoder::kindOf(file) == TPageDecoder::Kind::Html)
         root = frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
     if (root.isSet) {
-        expandTree(root, file, m_source, 0);
+        expandTree(root, file, m_source, 0, frameFiles);
         clearFrames();
         if (m_single) {
             m_single->deleteLater();
@@ -360,6 +366,15 @@ TFrameViewer::HistoryEntry TFrameViewer::currentEntry() const {
     for (const Frame& f : m_frames)
         if (!f.name.isEmpty())
             e.frames.insert(f.name, f.file);
+    // Frames whose page is a frame set, so that going back to the entry
+    // shows that set again (or the page that had replaced it).
+    std::function<void(const TFrameNode&)> sets = [&](const TFrameNode& node) {
+        if (node.isSet && node.fromFrame && !node.name.isEmpty())
+            e.frames.insert(node.name, node.src);
+        for (const TFrameNode& child : node.children)
+            sets(child);
+    };
+    sets(m_root);
     if (THTMLViewer* v = activeViewer())
         e.position = v->position();
     return e;
@@ -494,6 +509,15 @@ static TFrameNode* frameSetNamed(TFrameNode& node, const QString& name) {
     return nullptr;
 }
 
+bool TFrameViewer::isFrameSetPage(const QString& path) const {
+    QString file = linkpath::withoutAnchor(path);
+    if (!m_source || TPageDecoder::kindOf(file) != TPageDecoder::Kind::Html)
+        return false;
+    std::optional<QByteArray> bytes = m_source->read(file);
+    return bytes &&
+           frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes))).isSet;
+}
+
 bool TFrameViewer::replaceNode(TFrameNode* node, const QString& path) {
     if (!m_source || !m_source->exists(linkpath::withoutAnchor(path)))
         return false;
@@ -584,6 +608,15 @@ bool TFrameViewer::onLinkClicked(THTMLViewer* from, const QString& target, const
             return true;
         }
         storePosition();
+        // A frame set page sent to a frame becomes a nested set there.
+        QList<QList<TFrameNode*>> paths;
+        QList<TFrameNode*> chain;
+        leafPaths(m_root, chain, paths);
+        if (frame < paths.size() && isFrameSetPage(full)) {
+            if (replaceNode(paths[frame].last(), full))
+                pushHistory();
+            return true;
+        }
         if (showInFrame(frame, full, nullptr))
             pushHistory();
         return true;

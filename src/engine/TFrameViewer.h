@@ -114,6 +114,7 @@ private:
     void placeNode(const TFrameNode& node, const QRect& rect, int& frameCursor);
     void clearFrames();
     bool replaceNode(TFrameNode* node, const QString& path);
+    bool isFrameSetPage(const QString& path) const;
     void pushHistory();
     void storePosition();
     HistoryEntry currentEntry() const;

@@ -204,6 +204,51 @@ private slots:
         QCOMPARE(fv.currentFile(), pages.path("two.htm"));
     }
 
+    void historyOfNestedSets() {
+        TestPages pages;
+        pages.page("outer.htm", "<frameset rows='100,*'><frame name=head src=h.htm>"
+                                "<frame name=body src=inner.htm></frameset>");
+        pages.page("inner.htm", "<frameset cols='50%,50%'><frame name=l src=l.htm>"
+                                "<frame name=r src=r.htm></frameset>");
+        pages.page("h.htm", "<a href=two.htm target=body>ToBody</a> "
+                            "<a href=inner.htm target=body>Inner</a>");
+        pages.page("l.htm", "<a href=r2.htm target=r>Right</a>");
+        pages.page("r.htm", "R");
+        pages.page("r2.htm", "Second");
+        pages.page("two.htm", "Two");
+        TFrameViewer fv;
+        fv.setFileSource(&pages.source);
+        fv.resize(400, 300);
+        QVERIFY(fv.loadFile(pages.path("outer.htm")));
+        auto text = [&](const char* frame) {
+            THTMLViewer* v = fv.frameViewer(frame);
+            return v ? v->document()->words().text().trimmed() : QString();
+        };
+        click(fv.frameViewer("l"), "Right");
+        QCOMPARE(text("r"), QStringLiteral("Second"));
+        click(fv.frameViewer("head"), "ToBody");
+        QCOMPARE(fv.frameNames(), QStringList({"head", "body"}));
+        fv.goBack();
+        QCOMPARE(fv.frameNames(), QStringList({"head", "l", "r"}));
+        QCOMPARE(text("r"), QStringLiteral("Second"));
+        fv.goBack();
+        QCOMPARE(text("r"), QStringLiteral("R"));
+        fv.goFwd();
+        QCOMPARE(text("r"), QStringLiteral("Second"));
+        // Forward again to the entry where a page had replaced the set.
+        fv.goFwd();
+        QCOMPARE(fv.frameNames(), QStringList({"head", "body"}));
+        QCOMPARE(text("body"), QStringLiteral("Two"));
+        // A frame set page sent to a plain frame nests there.
+        click(fv.frameViewer("head"), "Inner");
+        QCOMPARE(fv.frameNames(), QStringList({"head", "l", "r"}));
+        QCOMPARE(text("r"), QStringLiteral("R"));
+        fv.goBack();
+        QCOMPARE(text("body"), QStringLiteral("Two"));
+        fv.goFwd();
+        QCOMPARE(fv.frameNames(), QStringList({"head", "l", "r"}));
+    }
+
     void historyOrderAndLimit() {
         TestPages pages;
         for (int i = 0; i < 5; ++i)
