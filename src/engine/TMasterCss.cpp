@@ -74,7 +74,8 @@ input[type=hidden] { display: none; }
 label { display: inline; }
 )CSS";
 
-QString mendCss(const QString& css) {
+// font-size: smaller/larger become em.
+static QString mendRelativeFontSizes(const QString& css) {
     if (!css.contains(QLatin1String("font-size"), Qt::CaseInsensitive))
         return css;
     static const QRegularExpression relative(
@@ -92,6 +93,49 @@ QString mendCss(const QString& css) {
                         ? QStringLiteral("0.83em")
                         : QStringLiteral("1.2em"));
     return out;
+}
+
+// The declarations around `at`: from the last "{" or quote before it to the
+// next "}" or quote after it.
+static QStringView declarationBlock(const QString& css, qsizetype at) {
+    qsizetype from = at;
+    while (from > 0 && !QStringView(u"{\"'").contains(css.at(from - 1)))
+        --from;
+    qsizetype to = at;
+    while (to < css.size() && !QStringView(u"}\"'").contains(css.at(to)))
+        ++to;
+    return QStringView(css).mid(from, to - from);
+}
+
+// vertical-align: sub/super moves inline text down or up, as browsers do; the
+// layout library leaves such text on the baseline, so the element is shifted
+// by relative positioning instead (as the default sub and sup rules do). A
+// declaration block that positions the element itself is left alone.
+static QString mendVerticalAlign(const QString& css) {
+    if (!css.contains(QLatin1String("vertical-align"), Qt::CaseInsensitive))
+        return css;
+    static const QRegularExpression shift(QStringLiteral("vertical-align\\s*:\\s*(sub|super)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression positioned(QStringLiteral("(^|[^-\\w])(position|top)\\s*:"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QString out = css;
+    auto it = shift.globalMatch(css);
+    QList<QRegularExpressionMatch> matches;
+    while (it.hasNext())
+        matches.prepend(it.next());
+    for (const auto& m : matches) {
+        if (positioned.match(declarationBlock(css, m.capturedStart())).hasMatch())
+            continue;
+        bool sub = m.captured(1).compare(QLatin1String("sub"), Qt::CaseInsensitive) == 0;
+        out.replace(m.capturedStart(), m.capturedLength(),
+                    sub ? QStringLiteral("position: relative; top: 0.3em")
+                        : QStringLiteral("position: relative; top: -0.4em"));
+    }
+    return out;
+}
+
+QString mendCss(const QString& css) {
+    return mendVerticalAlign(mendRelativeFontSizes(css));
 }
 
 QString styleSheet(const TViewerSettings& s) {

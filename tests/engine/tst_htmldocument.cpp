@@ -169,6 +169,27 @@ private slots:
         QVERIFY(wordRect(*doc, "Inline").height() > base);
     }
 
+    void verticalAlignSubAndSuper() {
+        TestPages pages;
+        pages.write("s.css", ".lo { Vertical-Align: SUB }");
+        pages.page("v.htm", "<link rel=stylesheet href=s.css><style>em.hi{vertical-align:super;"
+                            "color:red}</style><p>Base <span class=lo>Down</span> <em class=hi>"
+                            "Up</em> <span style='vertical-align: sub'>Low</span> <a href=x.htm "
+                            "style='vertical-align:super'>Link</a> <img width=10 height=30> "
+                            "<span style='vertical-align:baseline'>Flat</span>");
+        auto doc = open(pages, "v.htm");
+        QRect base = wordRect(*doc, "Base");
+        QVERIFY(wordRect(*doc, "Down").top() > base.top());
+        QVERIFY(wordRect(*doc, "Low").top() > base.top());
+        QVERIFY(wordRect(*doc, "Up").top() < base.top());
+        QRect link = wordRect(*doc, "Link");
+        QVERIFY(link.top() < base.top());
+        QCOMPARE(wordRect(*doc, "Flat").top(), base.top());
+        // The raised link is still clicked where it is drawn.
+        THitInfo hit = doc->hitTest(link.center());
+        QVERIFY(hit.isLink);
+    }
+
     void centerCentresTables() {
         TestPages pages;
         pages.page("c.htm", "<body style='margin:0'><center><table width=200 cellspacing=0 "
