@@ -35,8 +35,72 @@ QString TElFormControl::typeName() const {
 }
 
 void TElFormControl::setSelectedIndex(int i) {
-    if (i >= 0 && i < m_options.size())
-        m_selected = i;
+    if (i < 0 || i >= m_options.size())
+        return;
+    if (m_listBox) {
+        for (int k = 0; k < m_chosen.size(); ++k)
+            m_chosen[k] = k == i;
+        m_anchor = i;
+        // Scroll the entry into view.
+        if (i < m_top)
+            m_top = i;
+        else if (i >= m_top + visibleRows())
+            scrollRows(i - (m_top + visibleRows()) + 1);
+    }
+    m_selected = i;
+}
+
+void TElFormControl::choose(int i, bool on) {
+    if (i < 0 || i >= m_chosen.size())
+        return;
+    m_chosen[i] = on;
+    m_selected = int(m_chosen.indexOf(true));
+}
+
+bool TElFormControl::isSelected(int i) const {
+    if (m_listBox)
+        return i >= 0 && i < m_chosen.size() && m_chosen[i];
+    return i == m_selected;
+}
+
+QStringList TElFormControl::selectedTexts() const {
+    QStringList out;
+    for (int i = 0; i < m_options.size(); ++i)
+        if (isSelected(i))
+            out << m_options[i];
+    return out;
+}
+
+int TElFormControl::visibleRows() const {
+    // A multiple list without a size shows four rows, as browsers do.
+    return m_size > 1 ? m_size : 4;
+}
+
+void TElFormControl::scrollRows(int delta) {
+    int maxTop = qMax(0, int(m_options.size()) - visibleRows());
+    m_top = qBound(0, m_top + delta, maxTop);
+}
+
+TElFormControl::State TElFormControl::state() const {
+    State s;
+    s.kind = m_kind;
+    s.chosen = m_chosen;
+    s.selected = m_selected;
+    s.top = m_top;
+    s.checked = m_checked;
+    s.value = m_value;
+    return s;
+}
+
+void TElFormControl::restore(const State& s) {
+    if (s.kind != m_kind || s.chosen.size() != m_chosen.size())
+        return;
+    m_chosen = s.chosen;
+    if (s.selected < m_options.size())
+        m_selected = s.selected;
+    m_top = s.top;
+    m_checked = s.checked;
+    m_value = s.value;
 }
 
 QString TElFormControl::selectedText() const {
@@ -47,23 +111,39 @@ void TElFormControl::parse_attributes() {
     QString tag = QString::fromUtf8(get_tagName());
     if (tag == QLatin1String("select")) {
         m_kind = Kind::Select;
-        std::function<void(const litehtml::element::ptr&)> collect =
+        QList<int> marked;
+        std::function<void(const litehtml::element::ptr&)> collectSelected =
             [&](const litehtml::element::ptr& el) {
                 for (size_t i = 0; i < el->get_children_count(); ++i) {
                     auto child = el->get_child(int(i));
                     const char* t = child->get_tagName();
                     if (t && std::strcmp(t, "option") == 0) {
                         if (child->get_attr("selected"))
-                            m_selected = int(m_options.size());
+                            marked << int(m_options.size());
                         m_options << textOf(child);
                     } else {
-                        collect(child);
+                        collectSelected(child);
                     }
                 }
             };
-        collect(shared_from_this());
-        if (m_selected < 0 && !m_options.isEmpty())
-            m_selected = 0;
+        collectSelected(shared_from_this());
+        m_multiple = get_attr("multiple") != nullptr;
+        m_size = attrOf(this, "size").toInt();
+        m_listBox = m_multiple || m_size > 1;
+        if (m_listBox) {
+            // A list box shows no selection unless an entry is marked; a
+            // single one keeps the last marked entry.
+            m_chosen = QList<bool>(m_options.size(), false);
+            if (!m_multiple && !marked.isEmpty())
+                marked = {marked.last()};
+            for (int i : marked)
+                m_chosen[i] = true;
+            m_selected = marked.isEmpty() ? -1 : marked.first();
+            if (m_selected >= visibleRows())
+                scrollRows(m_selected - visibleRows() + 1);
+        } else {
+            m_selected = marked.isEmpty() ? (m_options.isEmpty() ? -1 : 0) : marked.last();
+        }
     } else if (tag == QLatin1String("textarea")) {
         m_kind = Kind::TextArea;
         litehtml::tstring t;
@@ -110,7 +190,12 @@ void TElFormControl::parse_styles(bool is_reparse) {
         int widest = 0;
         for (const QString& o : m_options)
             widest = qMax(widest, textWidth(o));
-        w = widest + h + 12;
+        if (m_listBox) {
+            w = widest + 8 + (m_options.size() > visibleRows() ? kBarWidth : 0);
+            height = h * visibleRows() + 4;
+        } else {
+            w = widest + h + 12;
+        }
         break;
     }
     case Kind::Text:
@@ -140,6 +225,119 @@ void TElFormControl::parse_styles(bool is_reparse) {
         m_css_width.set_value(float(w), litehtml::css_units_px);
     if (m_css_height.is_predefined())
         m_css_height.set_value(float(height), litehtml::css_units_px);
+}
+
+TElFormControl::ListGeometry TElFormControl::listGeometry(const QRect& box) {
+    ListGeometry g;
+    auto* font = reinterpret_cast<TFontEntry*>(get_font());
+    g.rowHeight = qMax(1, font ? font->metrics.height() : 14);
+    QRect inner = box.adjusted(2, 2, -2, -2);
+    g.rows = inner;
+    int count = int(m_options.size()), rows = visibleRows();
+    if (count <= rows || inner.width() <= kBarWidth || inner.height() < 8)
+        return g;
+    g.rows.setRight(inner.right() - kBarWidth);
+    g.bar = QRect(g.rows.right() + 1, inner.top(), kBarWidth, inner.height());
+    int bh = qMin(kBarWidth, g.bar.height() / 2);
+    g.up = QRect(g.bar.left(), g.bar.top(), kBarWidth, bh);
+    g.down = QRect(g.bar.left(), g.bar.bottom() - bh + 1, kBarWidth, bh);
+    int track = g.bar.height() - 2 * bh;
+    int thumbH = qMax(8, track * rows / count);
+    if (thumbH < track) {
+        int y = g.up.bottom() + 1 + (track - thumbH) * m_top / qMax(1, count - rows);
+        g.thumb = QRect(g.bar.left(), y, kBarWidth, thumbH);
+    }
+    return g;
+}
+
+bool TElFormControl::listBoxClick(const QPoint& at, Qt::KeyboardModifiers modifiers) {
+    if (!m_listBox)
+        return false;
+    ListGeometry g = listGeometry(documentRect());
+    int rows = visibleRows();
+    if (g.bar.contains(at)) {
+        int top = m_top;
+        if (g.up.contains(at))
+            scrollRows(-1);
+        else if (g.down.contains(at))
+            scrollRows(1);
+        else if (!g.thumb.isEmpty() && at.y() < g.thumb.top())
+            scrollRows(-rows);
+        else if (!g.thumb.isEmpty() && at.y() > g.thumb.bottom())
+            scrollRows(rows);
+        return top != m_top;
+    }
+    if (!g.rows.contains(at))
+        return false;
+    int i = m_top + (at.y() - g.rows.top()) / g.rowHeight;
+    if (i < 0 || i >= m_options.size() || i >= m_top + rows)
+        return false;
+    const QList<bool> before = m_chosen;
+    if (m_multiple && (modifiers & Qt::ControlModifier)) {
+        choose(i, !m_chosen[i]);
+        m_anchor = i;
+    } else if (m_multiple && (modifiers & Qt::ShiftModifier) && m_anchor >= 0) {
+        for (int k = 0; k < m_chosen.size(); ++k)
+            m_chosen[k] = k >= qMin(m_anchor, i) && k <= qMax(m_anchor, i);
+        m_selected = int(m_chosen.indexOf(true));
+    } else {
+        for (int k = 0; k < m_chosen.size(); ++k)
+            m_chosen[k] = k == i;
+        m_selected = i;
+        m_anchor = i;
+    }
+    return before != m_chosen;
+}
+
+void TElFormControl::drawListBox(QPainter* p, const QRect& box) {
+    ListGeometry g = listGeometry(box);
+    const QColor face(0xd4, 0xd0, 0xc8), dark(0x80, 0x80, 0x80), shadow(0x40, 0x40, 0x40);
+    p->save();
+    p->setClipRect(g.rows);
+    for (int i = m_top; i < m_options.size() && i < m_top + visibleRows(); ++i) {
+        QRect row(g.rows.left(), g.rows.top() + (i - m_top) * g.rowHeight, g.rows.width(),
+                  g.rowHeight);
+        bool on = isSelected(i);
+        if (on)
+            p->fillRect(row, QColor(0x0a, 0x24, 0x6a));
+        p->setPen(on ? Qt::white : Qt::black);
+        p->drawText(row.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, m_options[i]);
+    }
+    p->restore();
+    if (g.bar.isEmpty())
+        return;
+    // The scroll bar of the time: a light track, raised arrow buttons and thumb.
+    p->fillRect(g.bar, QColor(0xea, 0xe8, 0xe3));
+    auto raised = [&](const QRect& b) {
+        p->fillRect(b, face);
+        p->setPen(Qt::white);
+        p->drawLine(b.topLeft(), b.topRight() - QPoint(1, 0));
+        p->drawLine(b.topLeft(), b.bottomLeft() - QPoint(0, 1));
+        p->setPen(shadow);
+        p->drawLine(b.bottomLeft(), b.bottomRight());
+        p->drawLine(b.topRight(), b.bottomRight());
+        p->setPen(dark);
+        p->drawLine(b.bottomLeft() + QPoint(1, -1), b.bottomRight() + QPoint(-1, -1));
+        p->drawLine(b.topRight() + QPoint(-1, 1), b.bottomRight() + QPoint(-1, -1));
+    };
+    auto arrow = [&](const QRect& b, bool upwards) {
+        raised(b);
+        QPoint c = b.center();
+        QPolygon tri;
+        if (upwards)
+            tri << QPoint(c.x() - 3, c.y() + 1) << QPoint(c.x() + 3, c.y() + 1)
+                << QPoint(c.x(), c.y() - 2);
+        else
+            tri << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1)
+                << QPoint(c.x(), c.y() + 2);
+        p->setPen(Qt::black);
+        p->setBrush(Qt::black);
+        p->drawPolygon(tri);
+    };
+    arrow(g.up, true);
+    arrow(g.down, false);
+    if (!g.thumb.isEmpty())
+        raised(g.thumb);
 }
 
 QRect TElFormControl::documentRect() const {
@@ -182,6 +380,11 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
     QRect b = r.adjusted(0, 0, -1, -1);
     switch (m_kind) {
     case Kind::Select: {
+        if (m_listBox) {
+            sunken(b);
+            drawListBox(p, r);
+            break;
+        }
         sunken(b);
         int bw = r.height() - 4;
         QRect button(r.right() - bw - 1, r.top() + 2, bw, r.height() - 4);

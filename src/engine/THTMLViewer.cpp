@@ -427,8 +427,13 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
         int index = int(controls.indexOf(hit.control));
         switch (hit.control->kind()) {
         case TElFormControl::Kind::Select:
-            openDropDown(index);
-            return;
+            if (!hit.control->isListBox()) {
+                openDropDown(index);
+                return;
+            }
+            if (!hit.control->listBoxClick(d, event->modifiers()))
+                return;
+            break;
         case TElFormControl::Kind::CheckBox:
             hit.control->setChecked(!hit.control->checked());
             break;
@@ -457,6 +462,26 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
         invalidateTiles();
         viewport()->update();
     }
+}
+
+void THTMLViewer::wheelEvent(QWheelEvent* event) {
+    // The wheel over a list box with more entries than rows scrolls the list.
+    if (m_doc) {
+        THitInfo hit = m_doc->hitTest(toDocument(event->position().toPoint()));
+        TElFormControl* c = hit.control;
+        if (c && c->isListBox() && c->options().size() > c->visibleRows()) {
+            int steps = event->angleDelta().y() / 40; // three rows a notch
+            int top = c->topRow();
+            c->scrollRows(-steps);
+            if (c->topRow() != top) {
+                invalidateTiles();
+                viewport()->update();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QAbstractScrollArea::wheelEvent(event);
 }
 
 void THTMLViewer::mouseMoveEvent(QMouseEvent* event) {

@@ -75,7 +75,8 @@ public:
     THitInfo objectAt(const QPoint& viewerPoint) const;
     QList<TFormControlInfo> formControls() const;
     // Opens the drop-down list of the page's n-th form control (a real combo
-    // box over the drawn one); false when it is not a drop-down.
+    // box over the drawn one); false when it is not a drop-down (list boxes
+    // are worked in the page: clicks select rows, the wheel scrolls them).
     bool openDropDown(int controlIndex);
     void setControlSelection(int controlIndex, int optionIndex);
 
@@ -107,6 +108,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -103,7 +103,18 @@ void THtmlDocument::setHtml(const QString& html, const QString& path) {
 
 void THtmlDocument::reparse() {
     if (m_doc)
-        create();
+        recreate(*this);
+}
+
+void THtmlDocument::recreate(const THtmlDocument& statesFrom) {
+    QList<TElFormControl::State> states;
+    for (TElFormControl* c : statesFrom.controlElements())
+        states << c->state();
+    create();
+    QList<TElFormControl*> controls = controlElements();
+    if (controls.size() == states.size())
+        for (int i = 0; i < controls.size(); ++i)
+            controls[i]->restore(states[i]);
 }
 
 void THtmlDocument::copyFrom(const THtmlDocument& other) {
@@ -111,7 +122,7 @@ void THtmlDocument::copyFrom(const THtmlDocument& other) {
     m_path = other.m_path;
     m_html = other.m_html;
     m_visited = other.m_visited;
-    create();
+    recreate(other);
 }
 
 void THtmlDocument::setSettings(const TViewerSettings& settings) {
@@ -390,6 +401,8 @@ QList<TFormControlInfo> THtmlDocument::formControls() const {
         info.value = c->value();
         info.selectedText = c->selectedText();
         info.options = c->options();
+        info.listBox = c->isListBox();
+        info.selectedTexts = c->selectedTexts();
         info.checked = c->checked();
         info.rect = c->documentRect();
         out << info;

@@ -38,8 +38,10 @@ struct TFormControlInfo {
     QString name;
     QString type; // "select", "text", "checkbox", "radio", "button", "textarea", ...
     QString value;
-    QString selectedText; // drop-down lists
+    QString selectedText; // drop-down lists and list boxes (the first selected)
     QStringList options;
+    bool listBox = false; // a <select> with size above 1 or multiple
+    QStringList selectedTexts;
     bool checked = false;
     QRect rect; // document coordinates
 };
@@ -123,6 +125,8 @@ public:
 
 private:
     void create();
+    // Parses the page again keeping what the reader set in its form controls.
+    void recreate(const THtmlDocument& statesFrom);
 
     const TFileSource* m_source;
     TViewerSettings m_settings;

@@ -216,6 +216,54 @@ private slots:
         combo->hidePopup();
         emit combo->activated(2);
         QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("C"));
+        // Marking visited links parses the page again; the choice stays.
+        v->remarkVisited();
+        QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("C"));
+    }
+
+    void listBoxesWorkInThePage() {
+        TestPages pages;
+        pages.page("l.htm", "<select name=one size=3><option>A<option>B<option selected>C"
+                            "<option>D<option>E</select> <select name=many multiple><option>P"
+                            "<option>Q<option>R</select> <select name=drop><option>X</select>");
+        auto v = viewer(pages);
+        v->show();
+        QVERIFY(v->loadFile(pages.path("l.htm")));
+        QList<TFormControlInfo> c = v->formControls();
+        QVERIFY(c[0].listBox && c[1].listBox && !c[2].listBox);
+        QCOMPARE(c[0].selectedText, QStringLiteral("C"));
+        QVERIFY(c[1].selectedTexts.isEmpty());
+        // Three rows (and four for a multiple list without a size) of one line each.
+        int row = (c[0].rect.height() - 4) / 3;
+        QVERIFY(row >= 10 && c[0].rect.height() > 2 * c[2].rect.height());
+        QCOMPARE((c[1].rect.height() - 4) / 4, row);
+        auto rowPoint = [&](const QRect& r, int i) {
+            return QPoint(r.left() + 6, r.top() + 2 + i * row + row / 2);
+        };
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 0));
+        QCOMPARE(v->formControls().at(0).selectedTexts, QStringList({"A"}));
+        QVERIFY(!v->viewport()->findChild<QComboBox*>());
+        // The scroll bar's down arrow, twice: the list shows C, D, E.
+        QPoint down(c[0].rect.right() - 8, c[0].rect.bottom() - 4);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 0));
+        QCOMPARE(v->formControls().at(0).selectedTexts, QStringList({"C"}));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 2));
+        QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("E"));
+
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[1].rect, 0));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          rowPoint(c[1].rect, 2));
+        QCOMPARE(v->formControls().at(1).selectedTexts, QStringList({"P", "R"}));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowPoint(c[1].rect, 1));
+        QCOMPARE(v->formControls().at(1).selectedTexts, QStringList({"Q", "R"}));
+        // Below the last entry nothing changes.
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[1].rect, 3));
+        QCOMPARE(v->formControls().at(1).selectedTexts, QStringList({"Q", "R"}));
+        v->remarkVisited();
+        QCOMPARE(v->formControls().at(1).selectedTexts, QStringList({"Q", "R"}));
+        QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("E"));
     }
 
     void missingFileKeepsPage() {
