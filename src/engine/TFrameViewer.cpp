@@ -4,13 +4,16 @@
 #include "engine/TLinkPath.h"
 #include "engine/TPageDecoder.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QResizeEvent>
 
 #include <functional>
 
-TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {}
+TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true); // the cursor shows which frame borders can be dragged
+}
 
 TFrameViewer::~TFrameViewer() = default;
 
@@ -79,6 +82,7 @@ void TFrameViewer::clearFrames() {
             f.viewer->deleteLater();
     m_frames.clear();
     m_borders.clear();
+    m_dragging = false;
 }
 
 QList<THTMLViewer*> TFrameViewer::viewers() const {
@@ -207,10 +211,33 @@ void TFrameViewer::buildFrames(const TFrameNode& node, const QString& baseFile,
 int TFrameViewer::borderWidth(const TFrameNode& set) const {
     if (!set.frameBorder)
         return 0;
+    // Frames that all ask for no border get none between them.
+    bool any = set.children.isEmpty();
+    for (const TFrameNode& child : set.children)
+        any = any || child.frameBorder;
+    if (!any)
+        return 0;
     return set.border >= 0 ? set.border : 4;
 }
 
-void TFrameViewer::placeNode(const TFrameNode& node, const QRect& rect, int& cursor) {
+// Whether the line between row (or column) `index` and the next one of a set
+// may be dragged: not when a frame on either side says noresize.
+static bool resizable(const TFrameNode& set, int rowCount, int colCount, bool betweenRows,
+                      int index) {
+    for (int r = 0; r < rowCount; ++r)
+        for (int c = 0; c < colCount; ++c) {
+            int line = betweenRows ? r : c;
+            if (line != index && line != index + 1)
+                continue;
+            int child = r * colCount + c;
+            if (child < set.children.size() && !set.children[child].isSet &&
+                set.children[child].noResize)
+                return false;
+        }
+    return true;
+}
+
+void TFrameViewer::placeNode(TFrameNode& node, const QRect& rect, int& cursor) {
     if (!node.isSet) {
         if (cursor < m_frames.size()) {
             Frame& f = m_frames[cursor];
@@ -239,16 +266,79 @@ void TFrameViewer::placeNode(const TFrameNode& node, const QRect& rect, int& cur
                 placeNode(node.children[child], inner, cursor);
             ++child;
             if (c + 1 < cols.size() && gap > 0)
-                m_borders << QRect(x + w - right, y, left + right, h);
+                m_borders << Border{QRect(x + w - gap / 2, y, gap, h),
+                                    &node,
+                                    false,
+                                    c,
+                                    cols,
+                                    resizable(node, int(rows.size()), int(cols.size()), false, c)};
             x += w;
         }
         if (r + 1 < rows.size() && gap > 0)
-            m_borders << QRect(rect.left(), y + h - gap / 2, rect.width(), gap);
+            m_borders << Border{
+                QRect(rect.left(), y + h - gap / 2, rect.width(), gap),      &node, true, r, rows,
+                resizable(node, int(rows.size()), int(cols.size()), true, r)};
         y += h;
     }
     // Frames beyond the grid get no room.
     for (; child < node.children.size(); ++child)
         placeNode(node.children[child], QRect(), cursor);
+}
+
+const TFrameViewer::Border* TFrameViewer::borderAt(const QPoint& p) const {
+    for (const Border& b : m_borders)
+        if (b.rect.contains(p))
+            return &b;
+    return nullptr;
+}
+
+void TFrameViewer::mousePressEvent(QMouseEvent* event) {
+    const Border* b =
+        event->button() == Qt::LeftButton ? borderAt(event->position().toPoint()) : nullptr;
+    if (!b || !b->resizable) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_drag = *b;
+    m_dragging = true;
+    m_dragStart = event->position().toPoint();
+}
+
+void TFrameViewer::mouseMoveEvent(QMouseEvent* event) {
+    QPoint p = event->position().toPoint();
+    if (!m_dragging) {
+        const Border* b = borderAt(p);
+        if (b && b->resizable)
+            setCursor(b->betweenRows ? Qt::SplitVCursor : Qt::SplitHCursor);
+        else
+            unsetCursor();
+        return;
+    }
+    // The two frames beside the line share their room anew; each keeps at
+    // least a few pixels. The sizes become weights, so that the frames keep
+    // their shares when the viewer is resized.
+    int delta = m_drag.betweenRows ? p.y() - m_dragStart.y() : p.x() - m_dragStart.x();
+    QVector<int> sizes = m_drag.sizes;
+    int i = m_drag.index;
+    if (i + 1 >= sizes.size())
+        return;
+    const int least = qMin(8, qMin(sizes[i], sizes[i + 1]));
+    delta = qBound(least - sizes[i], delta, sizes[i + 1] - least);
+    sizes[i] += delta;
+    sizes[i + 1] -= delta;
+    QStringList spec;
+    for (int size : sizes)
+        spec << QString::number(qMax(0, size)) + QLatin1Char('*');
+    (m_drag.betweenRows ? m_drag.set->rows : m_drag.set->cols) = spec.join(QLatin1Char(','));
+    layoutFrames();
+}
+
+void TFrameViewer::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 QRect TFrameViewer::contentRect() const {
@@ -290,7 +380,8 @@ void TFrameViewer::paintEvent(QPaintEvent*) {
         p.drawLine(r.bottomLeft() + QPoint(1, -1), r.bottomRight() + QPoint(-1, -1));
         p.drawLine(r.topRight() + QPoint(-1, 1), r.bottomRight() + QPoint(-1, -1));
     }
-    for (const QRect& r : m_borders) {
+    for (const Border& b : m_borders) {
+        const QRect& r = b.rect;
         p.fillRect(r, face);
         p.setPen(Qt::white);
         if (r.width() > r.height())
@@ -305,8 +396,8 @@ void TFrameViewer::paintEvent(QPaintEvent*) {
     }
 }
 
-bool TFrameViewer::show(const QString& path, const QMap<QString, QString>& frameFiles,
-                        QString* error) {
+bool TFrameViewer::showFile(const QString& path, const QMap<QString, QString>& frameFiles,
+                            QString* error) {
     QString file = linkpath::withoutAnchor(path);
     std::optional<QByteArray> bytes = m_source ? m_source->read(file) : std::nullopt;
     if (!bytes) {
@@ -407,7 +498,7 @@ void TFrameViewer::pushHistory() {
 
 bool TFrameViewer::loadFile(const QString& path, QString* error) {
     storePosition();
-    if (!show(path, {}, error))
+    if (!showFile(path, {}, error))
         return false;
     pushHistory();
     return true;
@@ -443,7 +534,7 @@ void TFrameViewer::setHistoryIndex(int index) {
         return;
     storePosition();
     const HistoryEntry e = m_history[index];
-    if (!show(e.file, e.frames, nullptr))
+    if (!showFile(e.file, e.frames, nullptr))
         return;
     m_historyIndex = index;
     if (THTMLViewer* v = activeViewer())

@@ -89,6 +89,11 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Dragging a frame border (one without noresize beside it) resizes the
+    // frames on both sides.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     struct Frame {
@@ -104,14 +109,24 @@ private:
         int position = 0;
     };
 
-    bool show(const QString& path, const QMap<QString, QString>& frameFiles, QString* error);
+    bool showFile(const QString& path, const QMap<QString, QString>& frameFiles, QString* error);
     bool showInFrame(int frameIndex, const QString& path, QString* error);
     THTMLViewer* newViewer();
     void buildFrames(const TFrameNode& node, const QString& baseFile,
                      const QMap<QString, QString>& frameFiles, int depth);
     void layoutFrames();
     QRect contentRect() const;
-    void placeNode(const TFrameNode& node, const QRect& rect, int& frameCursor);
+    // A border between two rows or columns of a frame set.
+    struct Border {
+        QRect rect;
+        TFrameNode* set = nullptr;
+        bool betweenRows = false;
+        int index = 0;      // the line after this row or column
+        QVector<int> sizes; // the set's row or column sizes when laid out
+        bool resizable = true;
+    };
+    void placeNode(TFrameNode& node, const QRect& rect, int& frameCursor);
+    const Border* borderAt(const QPoint& p) const;
     void clearFrames();
     bool replaceNode(TFrameNode* node, const QString& path);
     bool isFrameSetPage(const QString& path) const;
@@ -130,7 +145,10 @@ private:
     QString m_currentFile;
     TFrameNode m_root;
     QList<Frame> m_frames;
-    QList<QRect> m_borders; // gaps between frames, painted as frame borders
+    QList<Border> m_borders; // gaps between frames, painted as frame borders
+    Border m_drag;
+    bool m_dragging = false;
+    QPoint m_dragStart;
     QPointer<THTMLViewer> m_single;
     QPointer<THTMLViewer> m_active;
     QList<HistoryEntry> m_history;

@@ -169,6 +169,53 @@ private slots:
         QCOMPARE(fv.frameViewer("r")->geometry(), QRect(200, 100, 200, 200));
     }
 
+    void frameBordersAndDragging() {
+        TestPages pages;
+        pages.page("set.htm", "<frameset cols='100,*'><frame name=a src=x.htm>"
+                              "<frameset rows='50%,50%'><frame name=b src=x.htm noresize>"
+                              "<frame name=c src=x.htm></frameset></frameset>");
+        pages.page("flat.htm", "<frameset cols='50%,50%' frameborder=0><frame name=a src=x.htm>"
+                               "<frame name=b src=x.htm></frameset>");
+        pages.page("each.htm", "<frameset cols='50%,50%'><frame name=a src=x.htm frameborder=no>"
+                               "<frame name=b src=x.htm frameborder=0></frameset>");
+        pages.page("x.htm", "x");
+        TFrameViewer fv;
+        fv.setFileSource(&pages.source);
+        fv.setOptions(TFrameViewer::fvNoBorder);
+        fv.resize(400, 300);
+        fv.show();
+        QVERIFY(fv.loadFile(pages.path("set.htm")));
+        // A border of four pixels, half from each side.
+        QCOMPARE(fv.frameViewer("a")->geometry(), QRect(0, 0, 98, 300));
+        QCOMPARE(fv.frameViewer("b")->geometry(), QRect(102, 0, 298, 148));
+        auto send = [&](QEvent::Type type, const QPoint& p, Qt::MouseButtons buttons) {
+            QMouseEvent e(type, QPointF(p), fv.mapToGlobal(QPointF(p)), Qt::LeftButton, buttons,
+                          {});
+            QApplication::sendEvent(&fv, &e);
+        };
+        auto drag = [&](const QPoint& from, const QPoint& to) {
+            send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+            send(QEvent::MouseMove, to, Qt::LeftButton);
+            send(QEvent::MouseButtonRelease, to, {});
+        };
+        drag(QPoint(99, 150), QPoint(159, 150));
+        QCOMPARE(fv.frameViewer("a")->width(), 158);
+        QCOMPARE(fv.frameViewer("c")->geometry().left(), 162);
+        // The frames keep their shares when the viewer grows.
+        fv.resize(800, 300);
+        QVERIFY(qAbs(fv.frameViewer("a")->width() - 318) <= 2);
+        // A frame that says noresize keeps the line beside it where it is.
+        int height = fv.frameViewer("b")->height();
+        QPoint line(500, fv.frameViewer("b")->geometry().bottom() + 2);
+        drag(line, line + QPoint(0, 60));
+        QCOMPARE(fv.frameViewer("b")->height(), height);
+
+        QVERIFY(fv.loadFile(pages.path("flat.htm")));
+        QCOMPARE(fv.frameViewer("a")->geometry(), QRect(0, 0, 400, 300));
+        QVERIFY(fv.loadFile(pages.path("each.htm")));
+        QCOMPARE(fv.frameViewer("b")->geometry(), QRect(400, 0, 400, 300));
+    }
+
     void parentAndFramesWhosePageIsASet() {
         TestPages pages;
         pages.page("outer.htm", "<frameset rows='100,*'><frame name=head src=h.htm>"
