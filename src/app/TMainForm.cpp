@@ -94,6 +94,8 @@ QString TMainForm::nativeOf(const QString& pathText) const {
 std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringList& args) {
     // 1-2. Paths and the content archive.
     m_paths = BookPaths(baseDir);
+    // Static path joins anywhere in the program anchor at this book's root.
+    BookPaths::setCurrent(m_paths);
     m_dispatcher.setPaths(&m_paths);
     QString error;
     const QString archivePath = BookPaths::resolveOnDisk(m_paths.baseDir() + "interface.dat");

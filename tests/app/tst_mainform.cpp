@@ -113,6 +113,10 @@ void TestMainForm::startsAndReplays() {
     TMainForm form;
     QCOMPARE(form.FormCreate(book("Starts"), {}), std::nullopt);
     QCOMPARE(form.windowTitle(), QString("Starts"));
+    // Path joins outside the window (wave files, pages) anchor at this book.
+    QCOMPARE(BookPaths::current().bookRoot(), form.paths().bookRoot());
+    QVERIFY(BookPaths::joinPath(form.paths().baseDir(), "..\\snd\\a.wav")
+                .startsWith(form.paths().bookRoot()));
     QCOMPARE(form.size(), QSize(300, 200));
     QVERIFY(form.isVisible());
     QCOMPARE(form.currentScreen(), 0);
