@@ -507,11 +507,22 @@ private:
         }
     }
 
+    // An element of one of the program-wide lists: kept, with its 0-based
+    // screen, only when the screen number is valid.
+    template <class Element>
+    qsizetype readListed(qsizetype i, int number, QList<Element>& list, Fields (*keys)(Element&)) {
+        Element e;
+        e.screen = number - 1;
+        const qsizetype last = m_reader.readKeys(i, keys(e));
+        if (validScreen(number))
+            list.append(e);
+        return last;
+    }
+
     // Reads one element whose heading is line `i`; returns the line of its
     // last key (or the number of lines when the text ended first).
     qsizetype readElement(Kind kind, qsizetype i, int number) {
         StructModel& m = m_model;
-        const int screen = number - 1;
         switch (kind) {
         case Kind::Button: {
             RBtn b;
@@ -537,54 +548,18 @@ private:
                 s->switchgrp.append(w);
             return last;
         }
-        case Kind::Html: {
-            RHtml e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, htmlKeys(e));
-            if (validScreen(number))
-                m.html.append(e);
-            return last;
-        }
-        case Kind::FindTxt: {
-            RFindTxt e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, findTxtKeys(e));
-            if (validScreen(number))
-                m.findtxt.append(e);
-            return last;
-        }
-        case Kind::Path: {
-            RPath e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, pathElementKeys(e));
-            if (validScreen(number))
-                m.path.append(e);
-            return last;
-        }
-        case Kind::Clip: {
-            RClip e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, clipKeys(e));
-            if (validScreen(number))
-                m.clip.append(e);
-            return last;
-        }
-        case Kind::Text: {
-            RText e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, textElementKeys(e));
-            if (validScreen(number))
-                m.text.append(e);
-            return last;
-        }
-        case Kind::Image: {
-            RImage e;
-            e.screen = screen;
-            const qsizetype last = m_reader.readKeys(i, imageKeys(e));
-            if (validScreen(number))
-                m.image.append(e);
-            return last;
-        }
+        case Kind::Html:
+            return readListed(i, number, m.html, htmlKeys);
+        case Kind::FindTxt:
+            return readListed(i, number, m.findtxt, findTxtKeys);
+        case Kind::Path:
+            return readListed(i, number, m.path, pathElementKeys);
+        case Kind::Clip:
+            return readListed(i, number, m.clip, clipKeys);
+        case Kind::Text:
+            return readListed(i, number, m.text, textElementKeys);
+        case Kind::Image:
+            return readListed(i, number, m.image, imageKeys);
         case Kind::Popup: {
             RPopupData p;
             const qsizetype last = m_reader.readKeys(i, popupKeys(p));
