@@ -340,6 +340,21 @@ void TElFormControl::drawListBox(QPainter* p, const QRect& box) {
         raised(g.thumb);
 }
 
+int TElFormControl::get_base_line() {
+    bool oneLine = m_kind == Kind::Text || m_kind == Kind::Password || m_kind == Kind::Button ||
+                   (m_kind == Kind::Select && !m_listBox);
+    auto* font = reinterpret_cast<TFontEntry*>(get_font());
+    if ((m_kind == Kind::CheckBox || m_kind == Kind::Radio) && font)
+        // Centred on the capitals of the text beside.
+        return qMax(0, m_pos.height / 2 - font->metrics.capHeight() / 2) + content_margins_bottom();
+    if (!oneLine || !font || m_pos.height <= 0)
+        return html_tag::get_base_line();
+    // The text is centred in the box: its baseline lies half the spare
+    // height plus the font's descent above the bottom.
+    int spare = qMax(0, m_pos.height - font->metrics.height());
+    return spare / 2 + font->metrics.descent() + content_margins_bottom();
+}
+
 QRect TElFormControl::documentRect() const {
     litehtml::position p = get_placement();
     return QRect(p.x, p.y, p.width, p.height);
@@ -359,6 +374,8 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
     if (font)
         p->setFont(font->font);
     const QColor face(0xd4, 0xd0, 0xc8), dark(0x80, 0x80, 0x80), light(Qt::white);
+    // The two-pixel sunken edge of the time: grey and black above and left,
+    // white and face colour below and right.
     auto sunken = [&](const QRect& b) {
         p->fillRect(b, Qt::white);
         p->setPen(dark);
@@ -367,6 +384,15 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
         p->setPen(light);
         p->drawLine(b.bottomLeft(), b.bottomRight());
         p->drawLine(b.topRight(), b.bottomRight());
+        if (b.width() < 4 || b.height() < 4)
+            return;
+        QRect i = b.adjusted(1, 1, -1, -1);
+        p->setPen(QColor(0x40, 0x40, 0x40));
+        p->drawLine(i.topLeft(), i.topRight());
+        p->drawLine(i.topLeft(), i.bottomLeft());
+        p->setPen(face);
+        p->drawLine(i.bottomLeft() + QPoint(1, 0), i.bottomRight());
+        p->drawLine(i.topRight() + QPoint(0, 1), i.bottomRight());
     };
     auto raised = [&](const QRect& b) {
         p->fillRect(b, face);

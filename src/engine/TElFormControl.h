@@ -27,6 +27,10 @@ public:
     void parse_attributes() override;
     void parse_styles(bool is_reparse = false) override;
     void draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) override;
+    // Controls with one line of text put that text on the line's baseline,
+    // check boxes and radio buttons centre on the capitals beside them, as
+    // browsers place them; the others stand on the baseline.
+    int get_base_line() override;
 
     // What the reader has changed, kept when the page is parsed again.
     struct State {

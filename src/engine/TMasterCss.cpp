@@ -22,7 +22,7 @@ noscript, option, optgroup, datalist, template { display: none; }
 body { display: block; margin: 8px; }
 address, blockquote, center, dir, div, dl, fieldset, form, h1, h2, h3, h4, h5, h6,
 menu, ol, p, pre, ul, dd, dt, li, hr, listing, xmp, plaintext, nobr { display: block; }
-nobr { display: inline; white-space: nowrap; }
+nobr { display: inline-block; white-space: nowrap; }
 br { display: block; }
 li { display: list-item; }
 p, blockquote, dl, ul, ol, dir, menu, pre, xmp, listing, fieldset { margin-top: 1em; margin-bottom: 1em; }
@@ -71,6 +71,7 @@ img { display: inline-block; }
 a[href] img { border: 2px solid; }
 select, input, textarea, button { display: inline-block; }
 input[type=hidden] { display: none; }
+input[type=checkbox], input[type=radio] { margin: 0 3px 0 4px; }
 label { display: inline; }
 )CSS";
 
@@ -136,6 +137,39 @@ static QString mendVerticalAlign(const QString& css) {
 
 QString mendCss(const QString& css) {
     return mendVerticalAlign(mendRelativeFontSizes(css));
+}
+
+QString keepIndicesWithWords(const QString& html) {
+    if (!html.contains(QLatin1String("<su"), Qt::CaseInsensitive))
+        return html;
+    // A run of text glued to one or more <sub>/<sup> elements (whose content
+    // holds no further sub or sup and is short, so that a missing end tag
+    // cannot swallow the page).
+    static const QRegularExpression run(
+        QStringLiteral("[^\\s<>]*(?:<(sub|sup)\\b[^>]*>(?:(?!</?su[bp]\\b).){0,200}?</\\1\\s*>"
+                       "[^\\s<>]*)+"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression index(QStringLiteral("<su[bp]\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    out.reserve(html.size() + 256);
+    qsizetype last = 0;
+    auto it = run.globalMatch(html);
+    while (it.hasNext()) {
+        auto m = it.next();
+        QString text = m.captured();
+        bool glued = !text.startsWith(QLatin1Char('<')) || !text.endsWith(QLatin1Char('>')) ||
+                     text.count(index) > 1;
+        if (!glued)
+            continue;
+        out += QStringView(html).mid(last, m.capturedStart() - last);
+        out += QLatin1String("<nobr>") + text + QLatin1String("</nobr>");
+        last = m.capturedEnd();
+    }
+    if (last == 0)
+        return html;
+    out += QStringView(html).mid(last);
+    return out;
 }
 
 QString styleSheet(const TViewerSettings& s) {
