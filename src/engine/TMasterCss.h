@@ -14,6 +14,10 @@ QString cssColor(const QColor& c);
 // <style> blocks and style attributes): font-size smaller/larger become em,
 // vertical-align sub/super a relative shift down or up.
 QString mendCss(const QString& css);
+// The layout library breaks lines between any two elements, so "H<sub>2</sub>O"
+// could end up split; such runs are put into <nobr> (drawn as one unbroken
+// box) in the page text.
+QString keepIndicesWithWords(const QString& html);
 // Pixels of the viewer's default font size (points at 96 dpi).
 int defaultFontPx(const TViewerSettings& settings);
 

@@ -2,6 +2,7 @@
 
 #include "engine/TElFormControl.h"
 #include "engine/THtmlDocument.h"
+#include "engine/TMasterCss.h"
 #include "engine/TPageDecoder.h"
 #include "engine/TTextMatcher.h"
 
@@ -188,6 +189,27 @@ private slots:
         // The raised link is still clicked where it is drawn.
         THitInfo hit = doc->hitTest(link.center());
         QVERIFY(hit.isLink);
+    }
+
+    void indicesAndNobrKeepLinesWhole() {
+        QCOMPARE(mastercss::keepIndicesWithWords("a <sup>1</sup> b"),
+                 QStringLiteral("a <sup>1</sup> b"));
+        QCOMPARE(mastercss::keepIndicesWithWords("<p>x<SUP>2</SUP>+y<sup>2</sup> H<sub>2</sub>O"),
+                 QStringLiteral("<p><nobr>x<SUP>2</SUP>+y<sup>2</sup></nobr> "
+                                "<nobr>H<sub>2</sub>O</nobr>"));
+        TestPages pages;
+        pages.page("n.htm", "<div style='width:30px'>aaaa WW<sub>2</sub>MM "
+                            "<nobr>bb cc dd</nobr> ee</div>");
+        auto doc = open(pages, "n.htm");
+        const TWordIndex& w = doc->words();
+        auto top = [&](const QString& text, int from = 0) {
+            int at = int(w.text().indexOf(text, from));
+            return at < 0 ? -1 : w.boundingRect(at, at + 1).top();
+        };
+        QVERIFY(top("WW") > top("aaaa"));
+        QVERIFY(qAbs(top("WW") - top("MM")) <= 2);
+        QCOMPARE(top("bb"), top("dd"));
+        QVERIFY(top("ee") > top("dd"));
     }
 
     void centerCentresTables() {
