@@ -346,6 +346,30 @@ private slots:
         QCOMPARE(fv.activeViewer()->position(), pos);
     }
 
+    void reloadReadsPagesAgain() {
+        TestPages pages;
+        pages.page("long.htm", "<div style='height:3000px'>old</div>");
+        pages.page("set.htm", "<frameset cols='50%,50%'><frame name=a src=long.htm>"
+                              "<frame name=b src=b.htm></frameset>");
+        pages.page("b.htm", "before");
+        TFrameViewer fv;
+        fv.setFileSource(&pages.source);
+        fv.resize(400, 300);
+        QVERIFY(!fv.reload());
+        QVERIFY(fv.loadFile(pages.path("long.htm")));
+        fv.activeViewer()->setPosition(700);
+        pages.page("long.htm", "<div style='height:3000px'>new</div>");
+        QVERIFY(fv.reload());
+        QCOMPARE(fv.activeViewer()->document()->words().text().trimmed(), QStringLiteral("new"));
+        QCOMPARE(fv.activeViewer()->position(), 700);
+        QCOMPARE(fv.history().size(), 1);
+        QVERIFY(fv.loadFile(pages.path("set.htm")));
+        pages.page("b.htm", "after");
+        QVERIFY(fv.reload());
+        QCOMPARE(fv.frameViewer("b")->document()->words().text().trimmed(),
+                 QStringLiteral("after"));
+    }
+
     void visitedLinks() {
         TestPages pages;
         pages.page("a.htm", "<a href=b.htm>B</a>");
