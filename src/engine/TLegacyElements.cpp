@@ -322,6 +322,71 @@ void TElAligned::parse_attributes() {
     addHint(m_style, this, "text-align", alignToText(attr(this, "align")));
 }
 
+namespace {
+enum class LineContent { Nothing, Break, Text };
+
+// What an element puts on the current line, looked at from its end.
+LineContent lineContent(const litehtml::element::ptr& el) {
+    if (el->is_comment() || el->is_white_space())
+        return LineContent::Nothing;
+    if (el->get_display() == litehtml::display_none)
+        return LineContent::Nothing;
+    if (el->is_break())
+        return LineContent::Break;
+    if (el->get_float() != litehtml::float_none)
+        return LineContent::Nothing;
+    auto position = el->get_element_position();
+    if (position == litehtml::element_position_absolute ||
+        position == litehtml::element_position_fixed)
+        return LineContent::Nothing;
+    switch (el->get_display()) {
+    case litehtml::display_inline:
+        for (int i = int(el->get_children_count()) - 1; i >= 0; --i) {
+            LineContent c = lineContent(el->get_child(i));
+            if (c != LineContent::Nothing)
+                return c;
+        }
+        return LineContent::Nothing;
+    case litehtml::display_inline_block:
+    case litehtml::display_inline_table:
+    case litehtml::display_inline_text:
+        return LineContent::Text;
+    default:
+        return LineContent::Break; // a block ends the line before it
+    }
+}
+} // namespace
+
+bool TElBreak::startsLine() const {
+    litehtml::element::ptr cur = std::const_pointer_cast<litehtml::element>(shared_from_this());
+    for (int depth = 0; depth < 64; ++depth) {
+        litehtml::element::ptr parent = cur->parent();
+        if (!parent)
+            return true;
+        int index = -1;
+        for (int i = 0; i < int(parent->get_children_count()); ++i)
+            if (parent->get_child(i) == cur) {
+                index = i;
+                break;
+            }
+        for (int i = index - 1; i >= 0; --i) {
+            LineContent c = lineContent(parent->get_child(i));
+            if (c != LineContent::Nothing)
+                return c == LineContent::Break;
+        }
+        if (parent->get_display() != litehtml::display_inline)
+            return true; // first on the line of a block
+        cur = parent;
+    }
+    return false;
+}
+
+void TElBreak::parse_styles(bool is_reparse) {
+    el_break::parse_styles(is_reparse);
+    if (m_css_height.is_predefined() && startsLine())
+        m_css_height.set_value(float(line_height()), litehtml::css_units_px);
+}
+
 void TElBreak::parse_attributes() {
     el_break::parse_attributes();
     QString clear = attr(this, "clear").toLower();

@@ -70,11 +70,17 @@ public:
     void parse_attributes() override;
 };
 
-// <br clear=left|right|all>
+// <br clear=left|right|all>. A break on a line of its own (after another
+// break, after a block or first in a block) is one empty line high, so that
+// "<br><br>" leaves a blank line as in browsers.
 class TElBreak : public litehtml::el_break {
 public:
     explicit TElBreak(const std::shared_ptr<litehtml::document>& doc) : el_break(doc) {}
     void parse_attributes() override;
+    void parse_styles(bool is_reparse = false) override;
+
+private:
+    bool startsLine() const;
 };
 
 // Block elements with an align attribute (<div>, <p>, <h1>...).
