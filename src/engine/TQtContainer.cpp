@@ -17,6 +17,7 @@
 #include <QImageReader>
 #include <QMovie>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <cmath>
 
@@ -330,12 +331,62 @@ void TQtContainer::get_image_size(const char* src, const char* baseurl, litehtml
     sz.height = pic->image.height();
 }
 
+static bool rounded(const litehtml::border_radiuses& r) {
+    return r.top_left_x > 0 || r.top_left_y > 0 || r.top_right_x > 0 || r.top_right_y > 0 ||
+           r.bottom_right_x > 0 || r.bottom_right_y > 0 || r.bottom_left_x > 0 ||
+           r.bottom_left_y > 0;
+}
+
+// The outline of a box with rounded corners, the radii taken in by `inset`.
+static QPainterPath roundedPath(const QRectF& box, const litehtml::border_radiuses& rad,
+                                qreal inset = 0) {
+    QRectF r = box.adjusted(inset, inset, -inset, -inset);
+    auto corner = [&](int x, int y) {
+        return QSizeF(qBound<qreal>(0, x - inset, r.width() / 2),
+                      qBound<qreal>(0, y - inset, r.height() / 2));
+    };
+    QSizeF tl = corner(rad.top_left_x, rad.top_left_y);
+    QSizeF tr = corner(rad.top_right_x, rad.top_right_y);
+    QSizeF br = corner(rad.bottom_right_x, rad.bottom_right_y);
+    QSizeF bl = corner(rad.bottom_left_x, rad.bottom_left_y);
+    QPainterPath path;
+    path.moveTo(r.left() + tl.width(), r.top());
+    path.lineTo(r.right() - tr.width(), r.top());
+    path.arcTo(QRectF(r.right() - 2 * tr.width(), r.top(), 2 * tr.width(), 2 * tr.height()), 90,
+               -90);
+    path.lineTo(r.right(), r.bottom() - br.height());
+    path.arcTo(QRectF(r.right() - 2 * br.width(), r.bottom() - 2 * br.height(), 2 * br.width(),
+                      2 * br.height()),
+               0, -90);
+    path.lineTo(r.left() + bl.width(), r.bottom());
+    path.arcTo(QRectF(r.left(), r.bottom() - 2 * bl.height(), 2 * bl.width(), 2 * bl.height()), 270,
+               -90);
+    path.lineTo(r.left(), r.top() + tl.height());
+    path.arcTo(QRectF(r.left(), r.top(), 2 * tl.width(), 2 * tl.height()), 180, -90);
+    path.closeSubpath();
+    return path;
+}
+
 void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
     bool picture_of_img = !bg.image.empty() && bg.repeat == litehtml::background_repeat_no_repeat;
     if (m_printing && !m_settings.printTableBackgrounds && !bg.is_root && !picture_of_img)
         return;
     QRect clip(bg.clip_box.x, bg.clip_box.y, bg.clip_box.width, bg.clip_box.height);
+    if (rounded(bg.border_radius) && !bg.is_root) {
+        // Rounded corners: the background stays inside the rounded border box.
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setClipPath(roundedPath(QRectF(bg.border_box.x, bg.border_box.y, bg.border_box.width,
+                                          bg.border_box.height),
+                                   bg.border_radius),
+                       Qt::IntersectClip);
+        litehtml::background_paint square = bg;
+        square.border_radius = litehtml::border_radiuses();
+        draw_background(hdc, square);
+        p->restore();
+        return;
+    }
     if (bg.color.alpha > 0)
         p->fillRect(clip, QColor(bg.color.red, bg.color.green, bg.color.blue, bg.color.alpha));
     if (bg.image.empty())
@@ -445,6 +496,28 @@ void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders&
                                 const litehtml::position& pos, bool) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
     QRect r(pos.x, pos.y, pos.width, pos.height);
+    auto same = [](const litehtml::border& a, const litehtml::border& z) {
+        return a.width == z.width && a.style == z.style && a.color.red == z.color.red &&
+               a.color.green == z.color.green && a.color.blue == z.color.blue &&
+               a.color.alpha == z.color.alpha;
+    };
+    if (rounded(b.radius) && b.top.width > 0 && same(b.top, b.left) && same(b.top, b.right) &&
+        same(b.top, b.bottom) && b.top.style > litehtml::border_style_hidden) {
+        // Rounded corners, drawn for a border alike on all four sides.
+        const litehtml::border& s = b.top;
+        QPen pen(QColor(s.color.red, s.color.green, s.color.blue, s.color.alpha), s.width);
+        if (s.style == litehtml::border_style_dotted)
+            pen.setStyle(Qt::DotLine);
+        else if (s.style == litehtml::border_style_dashed)
+            pen.setStyle(Qt::DashLine);
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(pen);
+        p->setBrush(Qt::NoBrush);
+        p->drawPath(roundedPath(QRectF(r), b.radius, s.width / 2.0));
+        p->restore();
+        return;
+    }
     drawSide(p, b.top, QRect(r.left(), r.top(), r.width(), b.top.width), true, true);
     drawSide(p, b.left, QRect(r.left(), r.top(), b.left.width, r.height()), true, false);
     drawSide(p, b.bottom,

@@ -212,6 +212,21 @@ private slots:
         QVERIFY(top("ee") > top("dd"));
     }
 
+    void breaksOnLinesOfTheirOwnLeaveBlankLines() {
+        TestPages pages;
+        pages.page("b.htm", "<p>one<br>two<br><br>three<b>bold<br></b><br>four</p>"
+                            "<div>block</div><br>five<p>six<br></p><p>seven<p>eight<p>nine");
+        auto doc = open(pages, "b.htm");
+        auto top = [&](const char* w) { return wordRect(*doc, w).top(); };
+        int line = top("two") - top("one");
+        QVERIFY(line > 8);
+        QCOMPARE(top("three") - top("two"), 2 * line);
+        QCOMPARE(top("four") - top("bold"), 2 * line);
+        QCOMPARE(top("five") - top("block"), 2 * line);
+        // A break that ends a paragraph's last line adds nothing.
+        QCOMPARE(top("seven") - top("six"), top("nine") - top("eight"));
+    }
+
     void centerCentresTables() {
         TestPages pages;
         pages.page("c.htm", "<body style='margin:0'><center><table width=200 cellspacing=0 "
@@ -337,6 +352,29 @@ private slots:
         doc->paint(&p, QRect(0, 0, 200, 100));
         p.end();
         QCOMPARE(out.pixelColor(150, 90), QColor(0, 255, 0));
+    }
+
+    void roundedCorners() {
+        TestPages pages;
+        pages.page("r.htm", "<body style='margin:0'><div style='width:80px;height:60px;"
+                            "background:#0000ff;border:4px solid #ff0000;border-radius:20px'>"
+                            "</div><div style='width:80px;height:20px;background:#0000ff;"
+                            "border:4px solid #ff0000;border-left-color:#00ff00;"
+                            "border-radius:10px'></div>");
+        auto doc = open(pages, "r.htm", 200);
+        QImage out(200, 120, QImage::Format_RGB32);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        doc->paint(&p, QRect(0, 0, 200, 120));
+        p.end();
+        // Outside the rounded corner the page shows; the border and the
+        // background follow the curve.
+        QCOMPARE(out.pixelColor(1, 1), QColor(Qt::white));
+        QCOMPARE(out.pixelColor(86, 66), QColor(Qt::white));
+        QCOMPARE(out.pixelColor(44, 1), QColor(255, 0, 0));
+        QCOMPARE(out.pixelColor(7, 7), QColor(255, 0, 0));
+        QCOMPARE(out.pixelColor(12, 12), QColor(0, 0, 255));
+        QCOMPARE(out.pixelColor(44, 34), QColor(0, 0, 255));
     }
 };
 
