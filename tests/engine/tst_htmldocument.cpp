@@ -210,6 +210,12 @@ private slots:
         QVERIFY(qAbs(top("WW") - top("MM")) <= 2);
         QCOMPARE(top("bb"), top("dd"));
         QVERIFY(top("ee") > top("dd"));
+        // In a cell (whose vertical-align the layout library would pass on
+        // to everything inside) the run stays on the text's baseline.
+        pages.page("c.htm", "<table><tr><td valign=middle height=80>Emission CO<sub>2</sub> "
+                            "<img width=10 height=40></td></tr></table>");
+        auto cell = open(pages, "c.htm");
+        QCOMPARE(wordRect(*cell, "CO").top(), wordRect(*cell, "Emission").top());
     }
 
     void breaksOnLinesOfTheirOwnLeaveBlankLines() {
