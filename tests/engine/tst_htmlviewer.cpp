@@ -243,12 +243,21 @@ private slots:
         QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 0));
         QCOMPARE(v->formControls().at(0).selectedTexts, QStringList({"A"}));
         QVERIFY(!v->viewport()->findChild<QComboBox*>());
-        // The scroll bar's down arrow, twice: the list shows C, D, E.
-        QPoint down(c[0].rect.right() - 8, c[0].rect.bottom() - 4);
-        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
-        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
+        // The wheel scrolls the list (to its end: C, D, E), not the page.
+        QPointF at = c[0].rect.center();
+        QWheelEvent wheel(at, v->viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(v->viewport(), &wheel);
         QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 0));
         QCOMPARE(v->formControls().at(0).selectedTexts, QStringList({"C"}));
+        // The scroll bar's arrows: up once (B, C, D), down twice (C, D, E).
+        QPoint up(c[0].rect.right() - 8, c[0].rect.top() + 4);
+        QPoint down(c[0].rect.right() - 8, c[0].rect.bottom() - 4);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, up);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 2));
+        QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("D"));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, down);
         QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, rowPoint(c[0].rect, 2));
         QCOMPARE(v->formControls().at(0).selectedText, QStringLiteral("E"));
 
