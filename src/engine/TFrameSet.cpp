@@ -79,8 +79,8 @@ TFrameNode parse(const QString& html) {
     return result;
 }
 
-QVector<int> split(const QString& spec, int total) {
-    QStringList parts = spec.split(QLatin1Char(','), Qt::SkipEmptyParts);
+QVector<int> split(const QString& list, int total) {
+    QStringList parts = list.split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return {total};
     enum Kind { Px, Pct, Star };

@@ -5,7 +5,7 @@
 #include <QVector>
 
 // A <frameset> page: nested sets of frames with their row and column
-// specifications ("100", "20%", "*", "2*").
+// size lists ("100", "20%", "*", "2*").
 struct TFrameNode {
     bool isSet = false;
     // A set: its rows and columns and its children in document order.
@@ -27,10 +27,10 @@ namespace frameset {
 
 // The page's outermost frame set; isSet is false when the page has none.
 TFrameNode parse(const QString& html);
-// Splits `total` pixels by a rows/cols specification. Pixels are given
+// Splits `total` pixels by a rows/cols size list. Pixels are given
 // first, then percentages, and what is left goes to "*" parts by weight;
 // without "*" parts the sizes are scaled to fill `total`. An empty
-// specification is one part of all.
-QVector<int> split(const QString& spec, int total);
+// list is one part of all.
+QVector<int> split(const QString& list, int total);
 
 } // namespace frameset

@@ -326,10 +326,10 @@ void TFrameViewer::mouseMoveEvent(QMouseEvent* event) {
     delta = qBound(least - sizes[i], delta, sizes[i + 1] - least);
     sizes[i] += delta;
     sizes[i + 1] -= delta;
-    QStringList spec;
+    QStringList weights;
     for (int size : sizes)
-        spec << QString::number(qMax(0, size)) + QLatin1Char('*');
-    (m_drag.betweenRows ? m_drag.set->rows : m_drag.set->cols) = spec.join(QLatin1Char(','));
+        weights << QString::number(qMax(0, size)) + QLatin1Char('*');
+    (m_drag.betweenRows ? m_drag.set->rows : m_drag.set->cols) = weights.join(QLatin1Char(','));
     layoutFrames();
 }
 

@@ -21,7 +21,7 @@ class TstFrameViewer : public QObject {
 
 private slots:
     void splitSizes_data() {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("list");
         QTest::addColumn<int>("total");
         QTest::addColumn<QVector<int>>("sizes");
         QTest::newRow("px and star") << "100,*" << 500 << QVector<int>{100, 400};
@@ -33,10 +33,10 @@ private slots:
         QTest::newRow("too big") << "400,400,*" << 400 << QVector<int>{200, 200, 0};
     }
     void splitSizes() {
-        QFETCH(QString, spec);
+        QFETCH(QString, list);
         QFETCH(int, total);
         QFETCH(QVector<int>, sizes);
-        QCOMPARE(frameset::split(spec, total), sizes);
+        QCOMPARE(frameset::split(list, total), sizes);
     }
 
     void parseNestedFrameSet() {
