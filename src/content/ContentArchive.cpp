@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -351,6 +352,11 @@ std::optional<QByteArray> ContentArchive::read(const QString& pathText, QString*
         *error = corrupt ? QStringLiteral("%1: damaged archive entry").arg(pathText)
                          : QStringLiteral("%1: file not found").arg(pathText);
     return std::nullopt;
+}
+
+qsizetype ContentArchive::damagedEntryCount() const {
+    return std::count_if(d->entries.begin(), d->entries.end(),
+                         [](const State::Entry& e) { return e.kind == 0; });
 }
 
 QStringList ContentArchive::listFiles() const {

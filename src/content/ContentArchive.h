@@ -63,6 +63,10 @@ public:
     // ListArchiveFiles: every file, relative to the root folder, upper case as
     // stored, folders joined by "\", names beginning with "." skipped.
     QStringList listFiles() const;
+    // Entry records that were found damaged when the archive was opened (a
+    // kind other than file or folder, data past the end of the file, sizes
+    // beyond what the data can hold): they are in no listing and no lookup.
+    qsizetype damagedEntryCount() const;
 
     // Name normalisation of the lookup, on code page 1251 bytes: "/" -> "\",
     // ASCII letters and а..я to capitals (ё and everything else unchanged).

@@ -227,6 +227,13 @@ void TestBookArchive::damagedArchive_data() {
     for (int i = 10; i < 20 && i < badInflate.size(); ++i)
         badInflate[i] = char(0x55 ^ i);
     QTest::newRow("corrupt compressed directory") << badInflate;
+    // The directory is whole but the last file's data is cut off: the
+    // readable entries alone must not pass for the archive.
+    ArchiveWriter twoFiles;
+    QVERIFY(twoFiles.addFile(QStringLiteral("a.htm"), "first"));
+    QVERIFY(twoFiles.addFile(QStringLiteral("b.htm"), QByteArray(4000, 'y')));
+    const QByteArray whole = *twoFiles.build();
+    QTest::newRow("data cut off") << whole.left(whole.size() - 10);
     QByteArray noise(3000, '\0');
     QRandomGenerator random(3);
     for (char& c : noise)

@@ -33,6 +33,16 @@ void openArchive(ContentArchive& archive, const QString& path) {
     }
 }
 
+// Damaged entries drop out of the reader's listing and lookups; for an
+// author they are an error, never a quietly shorter archive.
+void refuseDamage(const ContentArchive& archive, const QString& path) {
+    if (const qsizetype damaged = archive.damagedEntryCount())
+        throw ToolError(QStringLiteral("%1: %2 damaged entr%3 left out (damaged archive)")
+                            .arg(path)
+                            .arg(damaged)
+                            .arg(damaged == 1 ? QStringLiteral("y") : QStringLiteral("ies")));
+}
+
 } // namespace
 
 int ArchiveCommands::run(const QStringList& args) {
@@ -94,6 +104,8 @@ int ArchiveCommands::list(const QStringList& args) {
     for (const QString& path : archive.listFiles())
         text += path + QLatin1Char('\n');
     FileIo::writeStdout(text.toUtf8());
+    // What could be listed is listed; the damage is still an error.
+    refuseDamage(archive, cmd.positional().first());
     return 0;
 }
 
@@ -105,6 +117,7 @@ int ArchiveCommands::extract(const QStringList& args) {
     const QString output = QFileInfo(cmd.required(QStringLiteral("-o"))).absoluteFilePath();
     ContentArchive archive;
     openArchive(archive, archivePath);
+    refuseDamage(archive, archivePath);
 
     const QStringList paths = archive.listFiles();
     QList<QStringList> parts;
