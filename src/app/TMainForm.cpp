@@ -34,6 +34,7 @@
 #include <QMovie>
 #include <QPainter>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -186,7 +187,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     };
     m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
     m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
-    m_elements->buildScreen(0);
+    // The hover, pressed and other switch pictures follow the first frame.
+    m_elements->buildScreen(0, TSkinElements::Faces::ShownFirst);
     if (m_elements->skin().isNull()) {
         complain(QStringLiteral("the skin picture \"%1\" of screen 1 is not in Dod.dhl")
                      .arg(m_model.screens[0].picture));
@@ -462,6 +464,10 @@ void TMainForm::paintEvent(QPaintEvent*) {
     }
     if (!m_firstFrame) {
         m_firstFrame = true;
+        QTimer::singleShot(0, this, [this] {
+            if (m_elements)
+                m_elements->completeFaces();
+        });
         if (qEnvironmentVariableIsSet("VANTREL_FIRST_FRAME_MARK")) {
             std::fprintf(stdout, "vantrel: first frame\n");
             std::fflush(stdout);

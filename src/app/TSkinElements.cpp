@@ -11,10 +11,6 @@ QRect box(int l, int t, int r, int b) {
     return QRect(QPoint(l, t), QPoint(r, b));
 }
 
-caption::Style style(const QString& name, int size, int st, int colour) {
-    return caption::Style{name, size, st, colour};
-}
-
 // "2d" and "3d" captions of group switches read in capitals.
 QString grpCaption(const QString& text) {
     if (text == QLatin1String("2d") || text == QLatin1String("3d"))
@@ -64,17 +60,87 @@ void TSkinElements::fade(TEffBtnCar* effect, const QImage& from, const QImage& t
         repaintRect(QRect(at, to.size()));
 }
 
-bool TSkinElements::buildScreen(int index) {
+QImage TSkinElements::face(const QString& name, const QString& text, const QRect& box,
+                           const QString& fontName, int size, int style, int colour) {
+    if (name.isEmpty())
+        return QImage();
+    auto it = m_decoded.constFind(name);
+    if (it == m_decoded.constEnd())
+        it = m_decoded.insert(name, load(name));
+    QImage picture = *it;
+    if (!text.isEmpty())
+        caption::draw(picture, text, box, caption::Style{fontName, size, style, colour});
+    return picture;
+}
+
+void TSkinElements::loadButtonFaces(qsizetype i, bool shown) {
+    const RBtn& b = m_model.screens[m_screen].buttons[i];
+    BtnPics& pics = m_btnPics[i];
+    const QRect cbox = box(b.texttx, b.textty, b.textbx, b.textby);
+    const QString& f = b.textfontname;
+    const int sz = b.textfontsize;
+    if (shown) {
+        pics.normal = face(b.fn1, b.textcaption, cbox, f, sz, b.textfontstyleup, b.textfontcolorup);
+        return;
+    }
+    pics.hover = face(b.fn2, b.textcaption, cbox, f, sz, b.textfontstylemv, b.textfontcolormv);
+    pics.pressed = face(b.fn3, b.textcaption, cbox, f, sz, b.textfontstyledn, b.textfontcolordn);
+}
+
+// Switches: four pictures, captions "up" on the off pair, "dn" on the on pair.
+void TSkinElements::loadSwitchOneFaces(qsizetype i, bool shown) {
+    const RSwthOne& s = m_model.screens[m_screen].switchone[i];
+    SwPics& pics = m_onePics[i];
+    const QRect up = box(s.texttxup, s.texttyup, s.textbxup, s.textbyup);
+    const QRect dn = box(s.texttxdn, s.texttydn, s.textbxdn, s.textbydn);
+    const QString& f = s.textfontname;
+    const int sz = s.textfontsize;
+    if (shown) {
+        pics.off = face(s.fn1, s.textcaptionup, up, f, sz, s.textfontstyleup, s.textfontcolorup);
+        if (s.on)
+            pics.on = face(s.fn4, s.textcaptiondn, dn, f, sz, s.textfontstyledn, s.textfontcolordn);
+        return;
+    }
+    pics.hoverOff =
+        face(s.fn2, s.textcaptionup, up, f, sz, s.textfontstylemvup, s.textfontcolormvup);
+    pics.hoverOn =
+        face(s.fn3, s.textcaptiondn, dn, f, sz, s.textfontstylemvdn, s.textfontcolormvdn);
+    if (pics.on.isNull())
+        pics.on = face(s.fn4, s.textcaptiondn, dn, f, sz, s.textfontstyledn, s.textfontcolordn);
+}
+
+void TSkinElements::loadSwitchGrpFaces(qsizetype i, bool shown) {
+    const RSwthGrp& s = m_model.screens[m_screen].switchgrp[i];
+    SwPics& pics = m_grpPics[i];
+    const QRect cbox = box(s.texttx, s.textty, s.textbx, s.textby);
+    const QString up = grpCaption(s.textcaptionup);
+    const QString dn = grpCaption(s.textcaptiondn);
+    const QString& f = s.textfontname;
+    const int sz = s.textfontsize;
+    if (shown) {
+        pics.off = face(s.fn1, up, cbox, f, sz, s.textfontstyleup, s.textfontcolorup);
+        if (s.on)
+            pics.on = face(s.fn4, dn, cbox, f, sz, s.textfontstyledn, s.textfontcolordn);
+        return;
+    }
+    pics.hoverOff = face(s.fn2, up, cbox, f, sz, s.textfontstylemvup, s.textfontcolormvup);
+    pics.hoverOn = face(s.fn3, dn, cbox, f, sz, s.textfontstylemvdn, s.textfontcolormvdn);
+    if (pics.on.isNull())
+        pics.on = face(s.fn4, dn, cbox, f, sz, s.textfontstyledn, s.textfontcolordn);
+}
+
+bool TSkinElements::buildScreen(int index, Faces faces) {
     if (index < 0 || index >= m_model.screens.size())
         return false;
     cancelFades();
     m_screen = index;
     RScreen& screen = m_model.screens[index];
+    m_decoded.clear();
 
     // 1. The skin (a failed load keeps the previous picture).
     QImage skin = load(screen.picture);
     if (!skin.isNull())
-        m_skin = skin;
+        m_skin = std::move(skin); // the only reference: drawing on it copies nothing
 
     // 2. Buttons. Picture sets are reused by index.
     auto& btns = screen.buttons;
@@ -84,23 +150,10 @@ bool TSkinElements::buildScreen(int index) {
     for (qsizetype i = 0; i < btns.size(); ++i) {
         RBtn& b = btns[i];
         BtnPics& pics = m_btnPics[i];
-        pics.normal = load(b.fn1);
-        pics.hover = load(b.fn2);
-        pics.pressed = load(b.fn3);
+        pics.hover = pics.pressed = QImage();
+        loadButtonFaces(i, true);
         b.right = b.vx + pics.normal.width();
         b.bottom = b.vy + pics.normal.height();
-        if (!b.textcaption.isEmpty()) {
-            const QRect cbox = box(b.texttx, b.textty, b.textbx, b.textby);
-            caption::draw(
-                pics.normal, b.textcaption, cbox,
-                style(b.textfontname, b.textfontsize, b.textfontstyleup, b.textfontcolorup));
-            caption::draw(
-                pics.hover, b.textcaption, cbox,
-                style(b.textfontname, b.textfontsize, b.textfontstylemv, b.textfontcolormv));
-            caption::draw(
-                pics.pressed, b.textcaption, cbox,
-                style(b.textfontname, b.textfontsize, b.textfontstyledn, b.textfontcolordn));
-        }
         // A context-menu button fades a little slower.
         const int step = cp1251::lowerAscii(b.go).contains(QLatin1String("contextmenu")) ? 3 : 4;
         if (!pics.fade)
@@ -111,7 +164,7 @@ bool TSkinElements::buildScreen(int index) {
         pics.armed = false;
     }
 
-    // 3. Switches: four pictures, captions "up" on the off pair, "dn" on the on pair.
+    // 3. Switches.
     auto& ones = screen.switchone;
     while (m_onePics.size() > ones.size())
         delete m_onePics.takeLast().fade;
@@ -119,28 +172,10 @@ bool TSkinElements::buildScreen(int index) {
     for (qsizetype i = 0; i < ones.size(); ++i) {
         RSwthOne& s = ones[i];
         SwPics& pics = m_onePics[i];
-        pics.off = load(s.fn1);
-        pics.hoverOff = load(s.fn2);
-        pics.hoverOn = load(s.fn3);
-        pics.on = load(s.fn4);
+        pics.hoverOff = pics.hoverOn = pics.on = QImage();
+        loadSwitchOneFaces(i, true);
         s.right = s.vx + pics.off.width();
         s.bottom = s.vy + pics.off.height();
-        const QRect up = box(s.texttxup, s.texttyup, s.textbxup, s.textbyup);
-        const QRect dn = box(s.texttxdn, s.texttydn, s.textbxdn, s.textbydn);
-        const QString& f = s.textfontname;
-        const int sz = s.textfontsize;
-        if (!s.textcaptionup.isEmpty()) {
-            caption::draw(pics.off, s.textcaptionup, up,
-                          style(f, sz, s.textfontstyleup, s.textfontcolorup));
-            caption::draw(pics.hoverOff, s.textcaptionup, up,
-                          style(f, sz, s.textfontstylemvup, s.textfontcolormvup));
-        }
-        if (!s.textcaptiondn.isEmpty()) {
-            caption::draw(pics.hoverOn, s.textcaptiondn, dn,
-                          style(f, sz, s.textfontstylemvdn, s.textfontcolormvdn));
-            caption::draw(pics.on, s.textcaptiondn, dn,
-                          style(f, sz, s.textfontstyledn, s.textfontcolordn));
-        }
         if (!pics.fade)
             pics.fade = makeFade(int(i), 4);
         pics.shiftLook = false;
@@ -154,27 +189,10 @@ bool TSkinElements::buildScreen(int index) {
     for (qsizetype i = 0; i < grps.size(); ++i) {
         RSwthGrp& s = grps[i];
         SwPics& pics = m_grpPics[i];
-        pics.off = load(s.fn1);
-        pics.hoverOff = load(s.fn2);
-        pics.hoverOn = load(s.fn3);
-        pics.on = load(s.fn4);
+        pics.hoverOff = pics.hoverOn = pics.on = QImage();
+        loadSwitchGrpFaces(i, true);
         s.right = s.vx + pics.off.width();
         s.bottom = s.vy + pics.off.height();
-        const QRect cbox = box(s.texttx, s.textty, s.textbx, s.textby);
-        const QString& f = s.textfontname;
-        const int sz = s.textfontsize;
-        if (!s.textcaptionup.isEmpty()) {
-            const QString up = grpCaption(s.textcaptionup);
-            caption::draw(pics.off, up, cbox, style(f, sz, s.textfontstyleup, s.textfontcolorup));
-            caption::draw(pics.hoverOff, up, cbox,
-                          style(f, sz, s.textfontstylemvup, s.textfontcolormvup));
-        }
-        if (!s.textcaptiondn.isEmpty()) {
-            const QString dn = grpCaption(s.textcaptiondn);
-            caption::draw(pics.hoverOn, dn, cbox,
-                          style(f, sz, s.textfontstylemvdn, s.textfontcolormvdn));
-            caption::draw(pics.on, dn, cbox, style(f, sz, s.textfontstyledn, s.textfontcolordn));
-        }
         if (!pics.fade)
             pics.fade = makeFade(int(i), 4);
         pics.shiftLook = false;
@@ -191,7 +209,27 @@ bool TSkinElements::buildScreen(int index) {
         for (qsizetype i = 0; i < grps.size(); ++i)
             p.drawImage(grps[i].vx, grps[i].vy, m_grpPics[i].off);
     }
+
+    m_facesPending = true;
+    if (faces == Faces::All)
+        completeFaces();
+    else
+        m_decoded.clear();
     return true;
+}
+
+void TSkinElements::completeFaces() {
+    if (!m_facesPending || m_screen < 0)
+        return;
+    m_facesPending = false;
+    const RScreen& screen = m_model.screens[m_screen];
+    for (qsizetype i = 0; i < screen.buttons.size(); ++i)
+        loadButtonFaces(i, false);
+    for (qsizetype i = 0; i < screen.switchone.size(); ++i)
+        loadSwitchOneFaces(i, false);
+    for (qsizetype i = 0; i < screen.switchgrp.size(); ++i)
+        loadSwitchGrpFaces(i, false);
+    m_decoded.clear();
 }
 
 void TSkinElements::paint(QPainter& p) const {
@@ -266,6 +304,7 @@ bool TSkinElements::tree2Locked(const RSwthOne& s) const {
 }
 
 void TSkinElements::mouseMove(QPoint p, bool leftHeld) {
+    completeFaces();
     if (m_screen < 0 || fadeRunning())
         return;
     auto& btns = buttons();
@@ -329,6 +368,7 @@ void TSkinElements::mouseMove(QPoint p, bool leftHeld) {
 }
 
 bool TSkinElements::mouseDown(QPoint p, Qt::KeyboardModifiers modifiers) {
+    completeFaces();
     if (m_screen < 0 || fadeRunning())
         return false;
     const bool shift = modifiers & Qt::ShiftModifier;
@@ -403,6 +443,7 @@ bool TSkinElements::mouseDown(QPoint p, Qt::KeyboardModifiers modifiers) {
 }
 
 void TSkinElements::mouseUp(QPoint p) {
+    completeFaces();
     if (m_screen < 0 || fadeRunning())
         return;
     const int screenBefore = m_screen;

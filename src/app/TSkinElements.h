@@ -3,6 +3,7 @@
 #include "data/StructModel.h"
 #include "dialogs/TEffBtnCar.h"
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -58,11 +59,22 @@ public:
     // A second contents tree exists and both trees are hidden.
     std::function<bool()> tree2Blocked;
 
+    // What buildScreen() loads: every picture of every element, or only the
+    // pictures the screen shows as it stands (resting pictures, and the "on"
+    // picture of the switches that are on); completeFaces() loads the rest.
+    enum class Faces { All, ShownFirst };
+
     int screen() const { return m_screen; }
     int screenCount() const { return m_model.screens.size(); }
     // Loads the skin and the element pictures of `index`, draws the resting
     // pictures onto the skin. False when the index names no screen.
-    bool buildScreen(int index);
+    bool buildScreen(int index, Faces faces = Faces::All);
+    // Loads the pictures that buildScreen(ShownFirst) left out (hover,
+    // pressed and the other switch states). The mouse handling calls it
+    // before it changes any element's look; the window calls it once it is on
+    // screen, so that the first hover finds them ready.
+    void completeFaces();
+    bool facesPending() const { return m_facesPending; }
     const QImage& skin() const { return m_skin; }
     void paint(QPainter& painter) const;
 
@@ -103,6 +115,13 @@ private:
         return vx < p.x() && p.x() < right && vy < p.y() && p.y() < bottom;
     }
     QImage load(const QString& name) const;
+    // A picture with a caption drawn on it; pictures named twice are decoded once.
+    QImage face(const QString& name, const QString& text, const QRect& box, const QString& fontName,
+                int size, int style, int colour);
+    // `shown`: the pictures the element shows as it stands; else the others.
+    void loadButtonFaces(qsizetype index, bool shown);
+    void loadSwitchOneFaces(qsizetype index, bool shown);
+    void loadSwitchGrpFaces(qsizetype index, bool shown);
     TEffBtnCar* makeFade(int index, int step);
     void fade(TEffBtnCar* effect, const QImage& from, const QImage& to, QPoint at);
     bool fadeRunning() const { return windowFadeRunning && windowFadeRunning(); }
@@ -115,4 +134,7 @@ private:
     QList<BtnPics> m_btnPics;
     QList<SwPics> m_onePics;
     QList<SwPics> m_grpPics;
+    bool m_facesPending = false;
+    // Decoded pictures by name while a screen's pictures are being loaded.
+    QHash<QString, QImage> m_decoded;
 };

@@ -134,6 +134,7 @@ class TestSkinElements : public QObject {
 private slots:
     void rectanglesAndStrictHits();
     void restingPicturesOnSkin();
+    void shownPicturesFirst();
     void buttonHoverPressRelease();
     void pressLeaveReturnRelease();
     void switchOneToggleAndShift();
@@ -180,6 +181,66 @@ void TestSkinElements::restingPicturesOnSkin() {
     QCOMPARE(img.pixel(5, 5), qRgb(128, 128, 128)); // bare skin
     QCOMPARE(img.pixel(105, 15), qRgb(10, 50, 0));  // switchone off: fn1
     QCOMPARE(img.pixel(75, 55), qRgb(40, 200, 0));  // switchgrp on: fn4
+}
+
+// The start-up builds only the pictures the screen shows; the rest follow on
+// demand and come out the same as when everything is built at once.
+void TestSkinElements::shownPicturesFirst() {
+    Fixture full;
+    Fixture f;
+    for (StructModel* m : {&full.m, &f.m}) {
+        RBtn& b = m->screens[0].buttons[0];
+        b.textcaption = "Ab";
+        b.texttx = 2;
+        b.textty = 1;
+        b.textfontsize = 6;
+        b.textfontcolormv = 0xffffff;
+        RSwthGrp& g = m->screens[0].switchgrp[2];
+        g.textcaptionup = g.textcaptiondn = "3d";
+        g.textfontsize = 6;
+    }
+    full.e.buildScreen(0);
+    QStringList asked;
+    f.e.loadPicture = [&](const QString& n) {
+        asked.append(n);
+        return f.pics.value(n);
+    };
+    f.e.buildScreen(0, TSkinElements::Faces::ShownFirst);
+    QVERIFY(f.e.facesPending());
+    // Only resting pictures and the "on" picture of the switches that are on,
+    // each decoded once however many elements share it.
+    asked.sort();
+    QCOMPARE(asked, QStringList({"bn", "nothing", "s1", "s4", "skin0"}));
+    QCOMPARE(f.e.skin(), full.e.skin());
+    QCOMPARE(f.shot(), full.shot());
+    QVERIFY(f.e.buttonPics()[0].hover.isNull());
+    QCOMPARE(f.e.switchGrpPics()[2].on, full.e.switchGrpPics()[2].on);
+
+    // The first hover loads the rest before it changes a look.
+    f.e.mouseMove({15, 15});
+    QVERIFY(!f.e.facesPending());
+    QVERIFY(f.e.buttonPics()[0].fade->running());
+    QCOMPARE(f.shot().pixel(29, 19), qRgb(0, 200, 0));
+    for (qsizetype i = 0; i < full.e.buttonPics().size(); ++i) {
+        QCOMPARE(f.e.buttonPics()[i].hover, full.e.buttonPics()[i].hover);
+        QCOMPARE(f.e.buttonPics()[i].pressed, full.e.buttonPics()[i].pressed);
+    }
+    for (qsizetype i = 0; i < full.e.switchGrpPics().size(); ++i) {
+        const auto& a = f.e.switchGrpPics()[i];
+        const auto& b = full.e.switchGrpPics()[i];
+        QCOMPARE(a.hoverOff, b.hoverOff);
+        QCOMPARE(a.hoverOn, b.hoverOn);
+        QCOMPARE(a.on, b.on);
+    }
+    for (qsizetype i = 0; i < full.e.switchOnePics().size(); ++i)
+        QCOMPARE(f.e.switchOnePics()[i].hoverOn, full.e.switchOnePics()[i].hoverOn);
+
+    // A click on a switch before anything else finds its pictures too.
+    Fixture g;
+    g.e.buildScreen(0, TSkinElements::Faces::ShownFirst);
+    QVERIFY(!g.e.mouseDown({101, 11}, Qt::NoModifier));
+    QVERIFY(!g.e.facesPending());
+    QVERIFY(!g.e.switchOnePics()[0].hoverOn.isNull());
 }
 
 void TestSkinElements::buttonHoverPressRelease() {
