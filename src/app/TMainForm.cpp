@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/BmpDecoder.h"
 #include "app/TButtonSounds.h"
 #include "app/TKeyboardMap.h"
 #include "app/TMyControl.h"
@@ -218,6 +219,11 @@ QImage TMainForm::loadPackPicture(const QString& name) const {
         return QImage();
     // Naming the format spares probing every image plugin.
     const QByteArray format = QFileInfo(name).suffix().toLower().toLatin1();
+    if (format == "bmp") {
+        QImage plain = bmp::decode24(*bytes);
+        if (!plain.isNull())
+            return plain;
+    }
     QImage image = QImage::fromData(*bytes, format.isEmpty() ? nullptr : format.constData());
     return image.isNull() ? QImage::fromData(*bytes) : image;
 }
