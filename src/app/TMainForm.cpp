@@ -28,7 +28,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -49,21 +48,6 @@ namespace {
 void complain(const QString& line) {
     std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
     std::fflush(stderr);
-}
-
-// The lock file of one book title: letters and digits as they are, every
-// other character as _XXXX.
-QString lockName(const QString& title) {
-    QString name;
-    for (const QChar c : title) {
-        if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-            (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
-            name += c;
-        else
-            name += QStringLiteral("_%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    }
-    return QDir::tempPath() + QStringLiteral("/vantrel-") + name + QStringLiteral(".lock");
 }
 
 } // namespace
@@ -152,9 +136,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
         m_model.title = QStringLiteral("Vantrel");
 
     // 9. One running copy per book title; a second copy ends quietly.
-    m_lock = std::make_unique<QLockFile>(lockName(m_model.title));
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
+    if (!m_instance.tryTake(TSingleInstance::keyFor(m_model.title))) {
         m_commandLineMode = true; // nothing to save when this copy ends
         return 0;
     }
@@ -709,6 +691,5 @@ void TMainForm::FormDestroy() {
     // 5. Stored switch states.
     if (!m_commandLineMode && m_settings)
         switchstore::write(m_model, *m_settings);
-    if (m_lock)
-        m_lock->unlock();
+    m_instance.release();
 }

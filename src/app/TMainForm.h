@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TCommandDispatcher.h"
+#include "app/TSingleInstance.h"
 #include "app/TSkinElements.h"
 #include "content/ContentArchive.h"
 #include "data/BookPaths.h"
@@ -16,7 +17,6 @@
 #include <optional>
 
 class QLabel;
-class QLockFile;
 class QMovie;
 class TPathInputBox;
 class TScaleBar;
@@ -125,7 +125,7 @@ private:
     TReadBin m_pack;
     StructModel m_model;
     std::unique_ptr<TSettingsStore> m_settings;
-    std::unique_ptr<QLockFile> m_lock;
+    TSingleInstance m_instance;
     TCommandDispatcher m_dispatcher;
     TSkinElements* m_elements = nullptr;
     TEffCar* m_windowFade = nullptr;
