@@ -40,6 +40,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcMain, "vantrel.main", QtWarningMsg)
 
@@ -78,6 +80,12 @@ QString TMainForm::nativeOf(const QString& pathText) const {
 }
 
 std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringList& args) {
+    // Reading the system's font list takes a few milliseconds, and the
+    // captions need it: read it on a second thread while the description is
+    // read and parsed. Nothing is registered there; the book's fonts are
+    // registered below as before (the font database waits for the list).
+    std::jthread fontList([] { QFontDatabase::families(); });
+
     // 1-2. Paths and the content archive.
     m_paths = BookPaths(baseDir);
     // Static path joins anywhere in the program anchor at this book's root.
@@ -154,7 +162,17 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     m_settings = std::make_unique<TSettingsStore>(m_model.title);
     m_wav = m_settings->boolOrWriteDefault(QLatin1String(settings::Wav.name), settings::Wav.def);
 
+    // The skin of screen 1 needs no fonts: read it while the font list is
+    // still being read (screen 1 below takes it from here).
+    QString skinName;
+    QImage skin;
+    if (!m_model.screens.isEmpty()) {
+        skinName = m_model.screens[0].picture;
+        skin = loadPackPicture(skinName);
+    }
+
     // 16 (taken before the screen is built, so its captions have the book's fonts).
+    fontList.join();
     registerFonts();
 
     // 13-14. Screen 1: skin, elements, stored switch states.
@@ -164,7 +182,12 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     }
     switchstore::read(m_model, *m_settings);
     m_elements = new TSkinElements(m_model, TEffBtnCar::Clock::Timer, this);
-    m_elements->loadPicture = [this](const QString& name) { return loadPackPicture(name); };
+    m_elements->loadPicture = [this, skinName,
+                               skin = std::move(skin)](const QString& name) mutable {
+        if (!skin.isNull() && name == skinName)
+            return std::exchange(skin, QImage());
+        return loadPackPicture(name);
+    };
     m_elements->runCommand = [this](const TSkinElements::Run& r) {
         Dispatch(r.command, r.wav, false, r.kind, r.index);
     };
