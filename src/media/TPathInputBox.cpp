@@ -42,13 +42,25 @@ TPathInputBox::~TPathInputBox() {
 int TPathInputBox::fontPixelSizeFor(const QString& family, int height) {
     if (height <= 1)
         return 1;
+    // The largest size whose line height fits. Line heights grow about in
+    // step with the size: one measure at full size gives a close guess, and
+    // a step or two from there finds the answer (each measure loads the font
+    // at another size, which start-up notices).
     QFont font(family);
-    int size = height;
-    while (size > 1) {
+    const auto lineHeight = [&font](int size) {
         font.setPixelSize(size);
-        if (QFontMetrics(font).height() <= height)
-            break;
-        --size;
+        return QFontMetrics(font).height();
+    };
+    const int full = lineHeight(height);
+    if (full <= height)
+        return height;
+    int size = qBound(1, height * height / qMax(1, full), height - 1);
+    if (lineHeight(size) <= height) {
+        while (size + 1 < height && lineHeight(size + 1) <= height)
+            ++size;
+        return size;
+    }
+    while (size > 1 && lineHeight(--size) > height) {
     }
     return size;
 }
