@@ -18,6 +18,7 @@
 #include "media/TSuperTimer.h"
 #include "media/TTextMsg.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -170,6 +171,11 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
         skinName = m_model.screens[0].picture;
         skin = loadPackPicture(skinName);
     }
+
+    // The first text field wakes the system's accessibility bridge, which
+    // waits for the session bus (a millisecond or more): wake it now, while
+    // the font list is still being read.
+    QAccessible::isActive();
 
     // 16 (taken before the screen is built, so its captions have the book's fonts).
     fontList.join();
