@@ -200,19 +200,24 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
     m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
     // The hover, pressed and other switch pictures follow the first frame.
-    m_elements->buildScreen(0, TSkinElements::Faces::ShownFirst);
+    m_elements->buildScreen(0, TSkinElements::Faces::ShownApart);
     if (m_elements->skin().isNull()) {
         complain(QStringLiteral("the skin picture \"%1\" of screen 1 is not in Dod.dhl")
                      .arg(m_model.screens[0].picture));
         return 1;
     }
     setFixedSize(m_elements->skin().size());
+    // The captions of the resting pictures (the first use of their fonts
+    // takes a few milliseconds) are drawn on a second thread while the
+    // widgets are made; the elements are not used again until it is done.
+    std::jthread captions([elements = m_elements] { elements->drawShownFaces(); });
     syncHintAreas();
     m_started = true;
 
     // 15. The widgets of the other parts that live on the skin.
     createWidgets();
     showScreenWidgets();
+    captions.join();
 
     // 17. Replay of the switches of screen 1.
     replay(false);

@@ -60,14 +60,19 @@ void TSkinElements::fade(TEffBtnCar* effect, const QImage& from, const QImage& t
         repaintRect(QRect(at, to.size()));
 }
 
-QImage TSkinElements::face(const QString& name, const QString& text, const QRect& box,
-                           const QString& fontName, int size, int style, int colour) {
+const QImage& TSkinElements::decoded(const QString& name) {
+    static const QImage none;
     if (name.isEmpty())
-        return QImage();
+        return none;
     auto it = m_decoded.constFind(name);
     if (it == m_decoded.constEnd())
         it = m_decoded.insert(name, load(name));
-    QImage picture = *it;
+    return *it;
+}
+
+QImage TSkinElements::face(const QString& name, const QString& text, const QRect& box,
+                           const QString& fontName, int size, int style, int colour) {
+    QImage picture = decoded(name);
     if (!text.isEmpty())
         caption::draw(picture, text, box, caption::Style{fontName, size, style, colour});
     return picture;
@@ -150,10 +155,10 @@ bool TSkinElements::buildScreen(int index, Faces faces) {
     for (qsizetype i = 0; i < btns.size(); ++i) {
         RBtn& b = btns[i];
         BtnPics& pics = m_btnPics[i];
-        pics.hover = pics.pressed = QImage();
-        loadButtonFaces(i, true);
-        b.right = b.vx + pics.normal.width();
-        b.bottom = b.vy + pics.normal.height();
+        pics.normal = pics.hover = pics.pressed = QImage();
+        const QImage& normal = decoded(b.fn1);
+        b.right = b.vx + normal.width();
+        b.bottom = b.vy + normal.height();
         // A context-menu button fades a little slower.
         const int step = cp1251::lowerAscii(b.go).contains(QLatin1String("contextmenu")) ? 3 : 4;
         if (!pics.fade)
@@ -172,10 +177,12 @@ bool TSkinElements::buildScreen(int index, Faces faces) {
     for (qsizetype i = 0; i < ones.size(); ++i) {
         RSwthOne& s = ones[i];
         SwPics& pics = m_onePics[i];
-        pics.hoverOff = pics.hoverOn = pics.on = QImage();
-        loadSwitchOneFaces(i, true);
-        s.right = s.vx + pics.off.width();
-        s.bottom = s.vy + pics.off.height();
+        pics.off = pics.hoverOff = pics.hoverOn = pics.on = QImage();
+        const QImage& off = decoded(s.fn1);
+        s.right = s.vx + off.width();
+        s.bottom = s.vy + off.height();
+        if (s.on)
+            decoded(s.fn4);
         if (!pics.fade)
             pics.fade = makeFade(int(i), 4);
         pics.shiftLook = false;
@@ -189,17 +196,46 @@ bool TSkinElements::buildScreen(int index, Faces faces) {
     for (qsizetype i = 0; i < grps.size(); ++i) {
         RSwthGrp& s = grps[i];
         SwPics& pics = m_grpPics[i];
-        pics.hoverOff = pics.hoverOn = pics.on = QImage();
-        loadSwitchGrpFaces(i, true);
-        s.right = s.vx + pics.off.width();
-        s.bottom = s.vy + pics.off.height();
+        pics.off = pics.hoverOff = pics.hoverOn = pics.on = QImage();
+        const QImage& off = decoded(s.fn1);
+        s.right = s.vx + off.width();
+        s.bottom = s.vy + off.height();
+        if (s.on)
+            decoded(s.fn4);
         if (!pics.fade)
             pics.fade = makeFade(int(i), 4);
         pics.shiftLook = false;
         s.hover = false;
     }
 
-    // 4. The skin shows every element at rest.
+    m_shownPending = true;
+    m_facesPending = true;
+    if (faces == Faces::ShownApart)
+        return true;
+    drawShownFaces();
+    if (faces == Faces::All)
+        completeFaces();
+    else
+        m_decoded.clear();
+    return true;
+}
+
+void TSkinElements::drawShownFaces() {
+    if (!m_shownPending || m_screen < 0)
+        return;
+    m_shownPending = false;
+    const RScreen& screen = m_model.screens[m_screen];
+    const auto& btns = screen.buttons;
+    const auto& ones = screen.switchone;
+    const auto& grps = screen.switchgrp;
+    for (qsizetype i = 0; i < btns.size(); ++i)
+        loadButtonFaces(i, true);
+    for (qsizetype i = 0; i < ones.size(); ++i)
+        loadSwitchOneFaces(i, true);
+    for (qsizetype i = 0; i < grps.size(); ++i)
+        loadSwitchGrpFaces(i, true);
+
+    // The skin shows every element at rest.
     if (!m_skin.isNull()) {
         QPainter p(&m_skin);
         for (qsizetype i = 0; i < btns.size(); ++i)
@@ -209,18 +245,12 @@ bool TSkinElements::buildScreen(int index, Faces faces) {
         for (qsizetype i = 0; i < grps.size(); ++i)
             p.drawImage(grps[i].vx, grps[i].vy, m_grpPics[i].off);
     }
-
-    m_facesPending = true;
-    if (faces == Faces::All)
-        completeFaces();
-    else
-        m_decoded.clear();
-    return true;
 }
 
 void TSkinElements::completeFaces() {
     if (!m_facesPending || m_screen < 0)
         return;
+    drawShownFaces();
     m_facesPending = false;
     const RScreen& screen = m_model.screens[m_screen];
     for (qsizetype i = 0; i < screen.buttons.size(); ++i)

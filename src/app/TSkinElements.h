@@ -62,7 +62,9 @@ public:
     // What buildScreen() loads: every picture of every element, or only the
     // pictures the screen shows as it stands (resting pictures, and the "on"
     // picture of the switches that are on); completeFaces() loads the rest.
-    enum class Faces { All, ShownFirst };
+    // ShownApart leaves even the captions of the shown pictures, and drawing
+    // them onto the skin, to drawShownFaces().
+    enum class Faces { All, ShownFirst, ShownApart };
 
     int screen() const { return m_screen; }
     int screenCount() const { return m_model.screens.size(); }
@@ -75,6 +77,11 @@ public:
     // screen, so that the first hover finds them ready.
     void completeFaces();
     bool facesPending() const { return m_facesPending; }
+    // After buildScreen(ShownApart): draws the captions of the shown pictures
+    // and the resting pictures onto the skin. It touches only those pictures
+    // and the skin, so it may run on another thread meanwhile, as long as
+    // nothing else uses this object until it is done.
+    void drawShownFaces();
     const QImage& skin() const { return m_skin; }
     void paint(QPainter& painter) const;
 
@@ -115,7 +122,9 @@ private:
         return vx < p.x() && p.x() < right && vy < p.y() && p.y() < bottom;
     }
     QImage load(const QString& name) const;
-    // A picture with a caption drawn on it; pictures named twice are decoded once.
+    // A picture by name, decoded once per screen.
+    const QImage& decoded(const QString& name);
+    // A picture with a caption drawn on it.
     QImage face(const QString& name, const QString& text, const QRect& box, const QString& fontName,
                 int size, int style, int colour);
     // `shown`: the pictures the element shows as it stands; else the others.
@@ -135,6 +144,7 @@ private:
     QList<SwPics> m_onePics;
     QList<SwPics> m_grpPics;
     bool m_facesPending = false;
+    bool m_shownPending = false;
     // Decoded pictures by name while a screen's pictures are being loaded.
     QHash<QString, QImage> m_decoded;
 };
