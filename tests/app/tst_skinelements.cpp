@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <thread>
+
 namespace {
 
 QImage solid(int w, int h, QRgb c) {
@@ -234,6 +236,19 @@ void TestSkinElements::shownPicturesFirst() {
     }
     for (qsizetype i = 0; i < full.e.switchOnePics().size(); ++i)
         QCOMPARE(f.e.switchOnePics()[i].hoverOn, full.e.switchOnePics()[i].hoverOn);
+
+    // The captions drawn apart, on another thread, give the same screen.
+    Fixture apart;
+    apart.m = full.m;
+    apart.e.buildScreen(0, TSkinElements::Faces::ShownApart);
+    QCOMPARE(apart.e.buttons()[0].right, full.e.buttons()[0].right);
+    std::thread([&] { apart.e.drawShownFaces(); }).join();
+    QCOMPARE(apart.e.skin(), full.e.skin());
+    QCOMPARE(apart.e.buttonPics()[0].normal, full.e.buttonPics()[0].normal);
+    QCOMPARE(apart.e.switchGrpPics()[2].on, full.e.switchGrpPics()[2].on);
+    QVERIFY(apart.e.facesPending());
+    apart.e.completeFaces();
+    QCOMPARE(apart.e.buttonPics()[0].hover, full.e.buttonPics()[0].hover);
 
     // A click on a switch before anything else finds its pictures too.
     Fixture g;
