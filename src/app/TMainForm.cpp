@@ -209,7 +209,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     setFixedSize(m_elements->skin().size());
     // The captions of the resting pictures (the first use of their fonts
     // takes a few milliseconds) are drawn on a second thread while the
-    // widgets are made; the elements are not used again until it is done.
+    // widgets are made; nothing here touches the pictures or the skin until
+    // it is done.
     std::jthread captions([elements = m_elements] { elements->drawShownFaces(); });
     syncHintAreas();
     m_started = true;
