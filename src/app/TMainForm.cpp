@@ -643,7 +643,8 @@ void TMainForm::applyRegion(const QRegion& region) {
 }
 
 void TMainForm::showWithOpeningAnimation() {
-    m_restRegion = TWindowAnimation::finalOpeningRegion(size(), m_model.outline);
+    // The region the opening leaves is worked out when it is reached.
+    m_restSize = size();
     applyRegion(QRegion());
     m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Opening, size(),
                                                      m_model.outline);
@@ -665,7 +666,7 @@ void TMainForm::openingTick() {
     m_animTimer->setEnabled(false);
     m_animation.reset();
     m_opening = false;
-    applyRegion(m_restRegion);
+    applyRegion(TWindowAnimation::finalOpeningRegion(m_restSize, m_model.outline));
 }
 
 void TMainForm::startClosing() {

@@ -143,7 +143,7 @@ private:
 
     TSuperTimer* m_animTimer = nullptr;
     std::unique_ptr<TWindowAnimation> m_animation;
-    QRegion m_restRegion;
+    QSize m_restSize; // the window size the opening animation started with
 
     bool m_commandLineMode = false;
     bool m_started = false;
