@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +42,7 @@ private slots:
     void secondCopyEndsQuietly();
     void screenSwitchingAndReplay();
     void skinWidgetsFollowTheScreen();
+    void pathBoxFontSizeFits();
     void mouseDrivesTheWindow();
     void exitAnimatesAndStoresSwitches();
     void fontsLiveWhileTheProgramRuns();
@@ -191,6 +193,27 @@ void TestMainForm::skinWidgetsFollowTheScreen() {
     form.Dispatch("1", "", false, 0, 0);
     QVERIFY(form.pathBoxes()->box(0)->isVisible());
     QCOMPARE(form.currentScreen(), 0);
+}
+
+// The path box's font size is the largest whose line height fits, as a search
+// one size at a time from the top finds it.
+void TestMainForm::pathBoxFontSizeFits() {
+    const auto byStep = [](const QString& family, int height) {
+        QFont font(family);
+        int size = height;
+        while (size > 1) {
+            font.setPixelSize(size);
+            if (QFontMetrics(font).height() <= height)
+                break;
+            --size;
+        }
+        return qMax(1, size);
+    };
+    const QString families[] = {QApplication::font().family(), QStringLiteral("Liberation Serif"),
+                                QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans")};
+    for (const QString& family : families)
+        for (int height = -1; height <= 64; ++height)
+            QCOMPARE(TPathInputBox::fontPixelSizeFor(family, height), byStep(family, height));
 }
 
 void TestMainForm::mouseDrivesTheWindow() {

@@ -119,7 +119,6 @@ private Q_SLOTS:
     void scaleBarWithoutPictures();
 
     void pathStartTextAndPlacement();
-    void pathFontSizeFits();
     void pathScreensAndHiding();
     void pathGetPath();
     void pathSavedAtDestruction();
@@ -538,27 +537,6 @@ void TestSkinWidgets::pathStartTextAndPlacement() {
 
     QCOMPARE(TPathInputBox::expandHome(QStringLiteral("~user/x")), QStringLiteral("~user/x"));
     QCOMPARE(TPathInputBox::expandHome(QStringLiteral("/abs/")), QStringLiteral("/abs/"));
-}
-
-// The field's font size is the largest whose line height fits, as a search
-// one size at a time from the top finds it.
-void TestSkinWidgets::pathFontSizeFits() {
-    const auto byStep = [](const QString& family, int height) {
-        QFont font(family);
-        int size = height;
-        while (size > 1) {
-            font.setPixelSize(size);
-            if (QFontMetrics(font).height() <= height)
-                break;
-            --size;
-        }
-        return qMax(1, size);
-    };
-    const QString families[] = {QApplication::font().family(), QStringLiteral("Liberation Serif"),
-                                QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans")};
-    for (const QString& family : families)
-        for (int height = -1; height <= 64; ++height)
-            QCOMPARE(TPathInputBox::fontPixelSizeFor(family, height), byStep(family, height));
 }
 
 void TestSkinWidgets::pathScreensAndHiding() {
