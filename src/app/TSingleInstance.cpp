@@ -47,6 +47,14 @@ bool TSingleInstance::tryTake(const QString& key) {
         if (!server->listen(key))
             return server->serverError() != QAbstractSocket::AddressInUseError;
     }
+    // Later copies only knock to see that this one runs: let them go.
+    QLocalServer* held = server.get();
+    QObject::connect(held, &QLocalServer::newConnection, held, [held] {
+        while (QLocalSocket* knock = held->nextPendingConnection()) {
+            knock->abort();
+            knock->deleteLater();
+        }
+    });
     m_server = std::move(server);
     return true;
 }
