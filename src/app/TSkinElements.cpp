@@ -134,6 +134,29 @@ void TSkinElements::loadSwitchGrpFaces(qsizetype i, bool shown) {
         pics.on = face(s.fn4, dn, cbox, f, sz, s.textfontstyledn, s.textfontcolordn);
 }
 
+// Switch picture sets are reused by index; only the pictures the switch
+// shows at rest are decoded now (the off face, and the on face when on).
+template <class Switches>
+void TSkinElements::prepareSwitches(Switches& switches, QList<SwPics>& sets) {
+    while (sets.size() > switches.size())
+        delete sets.takeLast().fade;
+    sets.resize(switches.size());
+    for (qsizetype i = 0; i < switches.size(); ++i) {
+        auto& s = switches[i];
+        SwPics& pics = sets[i];
+        pics.off = pics.hoverOff = pics.hoverOn = pics.on = QImage();
+        const QImage& off = decoded(s.fn1);
+        s.right = s.vx + off.width();
+        s.bottom = s.vy + off.height();
+        if (s.on)
+            decoded(s.fn4);
+        if (!pics.fade)
+            pics.fade = makeFade(int(i), 4);
+        pics.shiftLook = false;
+        s.hover = false;
+    }
+}
+
 bool TSkinElements::buildScreen(int index, Faces faces) {
     if (index < 0 || index >= m_model.screens.size())
         return false;
@@ -170,43 +193,8 @@ bool TSkinElements::buildScreen(int index, Faces faces) {
     }
 
     // 3. Switches.
-    auto& ones = screen.switchone;
-    while (m_onePics.size() > ones.size())
-        delete m_onePics.takeLast().fade;
-    m_onePics.resize(ones.size());
-    for (qsizetype i = 0; i < ones.size(); ++i) {
-        RSwthOne& s = ones[i];
-        SwPics& pics = m_onePics[i];
-        pics.off = pics.hoverOff = pics.hoverOn = pics.on = QImage();
-        const QImage& off = decoded(s.fn1);
-        s.right = s.vx + off.width();
-        s.bottom = s.vy + off.height();
-        if (s.on)
-            decoded(s.fn4);
-        if (!pics.fade)
-            pics.fade = makeFade(int(i), 4);
-        pics.shiftLook = false;
-        s.hover = false;
-    }
-
-    auto& grps = screen.switchgrp;
-    while (m_grpPics.size() > grps.size())
-        delete m_grpPics.takeLast().fade;
-    m_grpPics.resize(grps.size());
-    for (qsizetype i = 0; i < grps.size(); ++i) {
-        RSwthGrp& s = grps[i];
-        SwPics& pics = m_grpPics[i];
-        pics.off = pics.hoverOff = pics.hoverOn = pics.on = QImage();
-        const QImage& off = decoded(s.fn1);
-        s.right = s.vx + off.width();
-        s.bottom = s.vy + off.height();
-        if (s.on)
-            decoded(s.fn4);
-        if (!pics.fade)
-            pics.fade = makeFade(int(i), 4);
-        pics.shiftLook = false;
-        s.hover = false;
-    }
+    prepareSwitches(screen.switchone, m_onePics);
+    prepareSwitches(screen.switchgrp, m_grpPics);
 
     m_shownPending = true;
     m_facesPending = true;

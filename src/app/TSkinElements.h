@@ -132,6 +132,7 @@ private:
     void loadSwitchOneFaces(qsizetype index, bool shown);
     void loadSwitchGrpFaces(qsizetype index, bool shown);
     TEffBtnCar* makeFade(int index, int step);
+    template <class Switches> void prepareSwitches(Switches& switches, QList<SwPics>& sets);
     void fade(TEffBtnCar* effect, const QImage& from, const QImage& to, QPoint at);
     bool fadeRunning() const { return windowFadeRunning && windowFadeRunning(); }
     bool tree2Locked(const RSwthOne& s) const;
