@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace mastercss {
 
@@ -76,6 +78,24 @@ input[type=checkbox], input[type=radio] { margin: 0 3px 0 4px; }
 label { display: inline; }
 )CSS";
 
+// Replaces what `pattern` matches in `css` by what `replacement` gives for
+// the match (captured group `group` is replaced; nullopt keeps the match).
+static QString replaceMatches(
+    const QString& css, const QRegularExpression& pattern, int group,
+    const std::function<std::optional<QString>(const QRegularExpressionMatch&)>& replacement) {
+    QString out = css;
+    auto it = pattern.globalMatch(css);
+    // Replace from the end so that earlier offsets stay valid.
+    QList<QRegularExpressionMatch> matches;
+    while (it.hasNext())
+        matches.prepend(it.next());
+    for (const auto& m : matches) {
+        if (const std::optional<QString> text = replacement(m))
+            out.replace(m.capturedStart(group), m.capturedLength(group), *text);
+    }
+    return out;
+}
+
 // font-size: smaller/larger become em.
 static QString mendRelativeFontSizes(const QString& css) {
     if (!css.contains(QLatin1String("font-size"), Qt::CaseInsensitive))
@@ -83,18 +103,11 @@ static QString mendRelativeFontSizes(const QString& css) {
     static const QRegularExpression relative(
         QStringLiteral("(font-size\\s*:\\s*)(smaller|larger)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    QString out = css;
-    auto it = relative.globalMatch(css);
-    // Replace from the end so that earlier offsets stay valid.
-    QList<QRegularExpressionMatch> matches;
-    while (it.hasNext())
-        matches.prepend(it.next());
-    for (const auto& m : matches)
-        out.replace(m.capturedStart(2), m.capturedLength(2),
-                    m.captured(2).compare(QLatin1String("smaller"), Qt::CaseInsensitive) == 0
-                        ? QStringLiteral("0.83em")
-                        : QStringLiteral("1.2em"));
-    return out;
+    return replaceMatches(css, relative, 2, [](const QRegularExpressionMatch& m) {
+        return m.captured(2).compare(QLatin1String("smaller"), Qt::CaseInsensitive) == 0
+                   ? QStringLiteral("0.83em")
+                   : QStringLiteral("1.2em");
+    });
 }
 
 // The declarations around `at`: from the last "{" or quote before it to the
@@ -120,20 +133,14 @@ static QString mendVerticalAlign(const QString& css) {
                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression positioned(QStringLiteral("(^|[^-\\w])(position|top)\\s*:"),
                                                QRegularExpression::CaseInsensitiveOption);
-    QString out = css;
-    auto it = shift.globalMatch(css);
-    QList<QRegularExpressionMatch> matches;
-    while (it.hasNext())
-        matches.prepend(it.next());
-    for (const auto& m : matches) {
-        if (positioned.match(declarationBlock(css, m.capturedStart())).hasMatch())
-            continue;
-        bool sub = m.captured(1).compare(QLatin1String("sub"), Qt::CaseInsensitive) == 0;
-        out.replace(m.capturedStart(), m.capturedLength(),
-                    sub ? QStringLiteral("position: relative; top: 0.3em")
-                        : QStringLiteral("position: relative; top: -0.4em"));
-    }
-    return out;
+    return replaceMatches(
+        css, shift, 0, [&css](const QRegularExpressionMatch& m) -> std::optional<QString> {
+            if (positioned.match(declarationBlock(css, m.capturedStart())).hasMatch())
+                return std::nullopt;
+            const bool sub = m.captured(1).compare(QLatin1String("sub"), Qt::CaseInsensitive) == 0;
+            return sub ? QStringLiteral("position: relative; top: 0.3em")
+                       : QStringLiteral("position: relative; top: -0.4em");
+        });
 }
 
 QString mendCss(const QString& css) {
