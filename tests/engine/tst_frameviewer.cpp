@@ -216,12 +216,18 @@ private slots:
         QCOMPARE(fv.frameViewer("b")->geometry(), QRect(400, 0, 400, 300));
     }
 
-    void parentAndFramesWhosePageIsASet() {
-        TestPages pages;
+    // outer.htm: a head frame over a body frame whose page, inner.htm, is a
+    // set of two frames l and r.
+    static void nestedSets(TestPages& pages) {
         pages.page("outer.htm", "<frameset rows='100,*'><frame name=head src=h.htm>"
                                 "<frame name=body src=inner.htm></frameset>");
         pages.page("inner.htm", "<frameset cols='50%,50%'><frame name=l src=l.htm>"
                                 "<frame name=r src=r.htm></frameset>");
+    }
+
+    void parentAndFramesWhosePageIsASet() {
+        TestPages pages;
+        nestedSets(pages);
         pages.page("h.htm", "<a href=two.htm target=body>ToBody</a> "
                             "<a href=two.htm target=_parent>Up</a>");
         pages.page("l.htm", "<a href=one.htm target=_parent>Parent</a>");
@@ -253,10 +259,7 @@ private slots:
 
     void historyOfNestedSets() {
         TestPages pages;
-        pages.page("outer.htm", "<frameset rows='100,*'><frame name=head src=h.htm>"
-                                "<frame name=body src=inner.htm></frameset>");
-        pages.page("inner.htm", "<frameset cols='50%,50%'><frame name=l src=l.htm>"
-                                "<frame name=r src=r.htm></frameset>");
+        nestedSets(pages);
         pages.page("h.htm", "<a href=two.htm target=body>ToBody</a> "
                             "<a href=inner.htm target=body>Inner</a>");
         pages.page("l.htm", "<a href=r2.htm target=r>Right</a>");

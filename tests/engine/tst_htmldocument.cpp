@@ -23,6 +23,14 @@ class TstHtmlDocument : public QObject {
         doc->layout(width);
         return doc;
     }
+    // The top left w x h of the document painted over white.
+    static QImage paintOnWhite(THtmlDocument& doc, int w, int h) {
+        QImage out(w, h, QImage::Format_RGB32);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        doc.paint(&p, QRect(0, 0, w, h));
+        return out;
+    }
     static int wordStart(const THtmlDocument& doc, const QString& word) {
         return doc.words().text().indexOf(word);
     }
@@ -334,11 +342,7 @@ private slots:
         pages.page("o.htm", "<body style='margin:0'><div style='width:60px;height:20px;"
                             "overflow:hidden;color:#ff0000'>WWW WWW WWW WWW WWW WWW</div>");
         auto doc = open(pages, "o.htm", 200);
-        QImage out(200, 120, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc->paint(&p, QRect(0, 0, 200, 120));
-        p.end();
+        const QImage out = paintOnWhite(*doc, 200, 120);
         int inside = 0, below = 0;
         for (int y = 0; y < 120; ++y)
             for (int x = 0; x < 200; ++x)
@@ -352,11 +356,7 @@ private slots:
         TestPages pages;
         pages.page("bg.htm", "<body bgcolor=#00ff00 text=red><p>x");
         auto doc = open(pages, "bg.htm", 200);
-        QImage out(200, 100, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc->paint(&p, QRect(0, 0, 200, 100));
-        p.end();
+        const QImage out = paintOnWhite(*doc, 200, 100);
         QCOMPARE(out.pixelColor(150, 90), QColor(0, 255, 0));
     }
 
@@ -368,11 +368,7 @@ private slots:
                             "border:4px solid #ff0000;border-left-color:#00ff00;"
                             "border-radius:10px'></div>");
         auto doc = open(pages, "r.htm", 200);
-        QImage out(200, 120, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc->paint(&p, QRect(0, 0, 200, 120));
-        p.end();
+        const QImage out = paintOnWhite(*doc, 200, 120);
         // Outside the rounded corner the page shows; the border and the
         // background follow the curve.
         QCOMPARE(out.pixelColor(1, 1), QColor(Qt::white));
