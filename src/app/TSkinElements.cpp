@@ -93,45 +93,38 @@ void TSkinElements::loadButtonFaces(qsizetype i, bool shown) {
 }
 
 // Switches: four pictures, captions "up" on the off pair, "dn" on the on pair.
-void TSkinElements::loadSwitchOneFaces(qsizetype i, bool shown) {
-    const RSwthOne& s = m_model.screens[m_screen].switchone[i];
-    SwPics& pics = m_onePics[i];
-    const QRect up = box(s.texttxup, s.texttyup, s.textbxup, s.textbyup);
-    const QRect dn = box(s.texttxdn, s.texttydn, s.textbxdn, s.textbydn);
+// The four looks of a switch: off and on at rest, off and on under the
+// mouse, each with its caption (`up` for off, `dn` for on).
+template <class Switch>
+void TSkinElements::loadSwitchFaces(const Switch& s, SwPics& pics, const QRect& upBox,
+                                    const QRect& dnBox, const QString& up, const QString& dn,
+                                    bool shown) {
     const QString& f = s.textfontname;
     const int sz = s.textfontsize;
     if (shown) {
-        pics.off = face(s.fn1, s.textcaptionup, up, f, sz, s.textfontstyleup, s.textfontcolorup);
+        pics.off = face(s.fn1, up, upBox, f, sz, s.textfontstyleup, s.textfontcolorup);
         if (s.on)
-            pics.on = face(s.fn4, s.textcaptiondn, dn, f, sz, s.textfontstyledn, s.textfontcolordn);
+            pics.on = face(s.fn4, dn, dnBox, f, sz, s.textfontstyledn, s.textfontcolordn);
         return;
     }
-    pics.hoverOff =
-        face(s.fn2, s.textcaptionup, up, f, sz, s.textfontstylemvup, s.textfontcolormvup);
-    pics.hoverOn =
-        face(s.fn3, s.textcaptiondn, dn, f, sz, s.textfontstylemvdn, s.textfontcolormvdn);
+    pics.hoverOff = face(s.fn2, up, upBox, f, sz, s.textfontstylemvup, s.textfontcolormvup);
+    pics.hoverOn = face(s.fn3, dn, dnBox, f, sz, s.textfontstylemvdn, s.textfontcolormvdn);
     if (pics.on.isNull())
-        pics.on = face(s.fn4, s.textcaptiondn, dn, f, sz, s.textfontstyledn, s.textfontcolordn);
+        pics.on = face(s.fn4, dn, dnBox, f, sz, s.textfontstyledn, s.textfontcolordn);
+}
+
+void TSkinElements::loadSwitchOneFaces(qsizetype i, bool shown) {
+    const RSwthOne& s = m_model.screens[m_screen].switchone[i];
+    loadSwitchFaces(s, m_onePics[i], box(s.texttxup, s.texttyup, s.textbxup, s.textbyup),
+                    box(s.texttxdn, s.texttydn, s.textbxdn, s.textbydn), s.textcaptionup,
+                    s.textcaptiondn, shown);
 }
 
 void TSkinElements::loadSwitchGrpFaces(qsizetype i, bool shown) {
     const RSwthGrp& s = m_model.screens[m_screen].switchgrp[i];
-    SwPics& pics = m_grpPics[i];
     const QRect cbox = box(s.texttx, s.textty, s.textbx, s.textby);
-    const QString up = grpCaption(s.textcaptionup);
-    const QString dn = grpCaption(s.textcaptiondn);
-    const QString& f = s.textfontname;
-    const int sz = s.textfontsize;
-    if (shown) {
-        pics.off = face(s.fn1, up, cbox, f, sz, s.textfontstyleup, s.textfontcolorup);
-        if (s.on)
-            pics.on = face(s.fn4, dn, cbox, f, sz, s.textfontstyledn, s.textfontcolordn);
-        return;
-    }
-    pics.hoverOff = face(s.fn2, up, cbox, f, sz, s.textfontstylemvup, s.textfontcolormvup);
-    pics.hoverOn = face(s.fn3, dn, cbox, f, sz, s.textfontstylemvdn, s.textfontcolormvdn);
-    if (pics.on.isNull())
-        pics.on = face(s.fn4, dn, cbox, f, sz, s.textfontstyledn, s.textfontcolordn);
+    loadSwitchFaces(s, m_grpPics[i], cbox, cbox, grpCaption(s.textcaptionup),
+                    grpCaption(s.textcaptiondn), shown);
 }
 
 // Switch picture sets are reused by index; only the pictures the switch

@@ -131,6 +131,9 @@ private:
     void loadButtonFaces(qsizetype index, bool shown);
     void loadSwitchOneFaces(qsizetype index, bool shown);
     void loadSwitchGrpFaces(qsizetype index, bool shown);
+    template <class Switch>
+    void loadSwitchFaces(const Switch& s, SwPics& pics, const QRect& upBox, const QRect& dnBox,
+                         const QString& up, const QString& dn, bool shown);
     TEffBtnCar* makeFade(int index, int step);
     template <class Switches> void prepareSwitches(Switches& switches, QList<SwPics>& sets);
     void fade(TEffBtnCar* effect, const QImage& from, const QImage& to, QPoint at);
