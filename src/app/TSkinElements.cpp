@@ -92,7 +92,6 @@ void TSkinElements::loadButtonFaces(qsizetype i, bool shown) {
     pics.pressed = face(b.fn3, b.textcaption, cbox, f, sz, b.textfontstyledn, b.textfontcolordn);
 }
 
-// Switches: four pictures, captions "up" on the off pair, "dn" on the on pair.
 // The four looks of a switch: off and on at rest, off and on under the
 // mouse, each with its caption (`up` for off, `dn` for on).
 template <class Switch>
@@ -209,12 +208,7 @@ void TSkinElements::drawShownFaces() {
     const auto& btns = screen.buttons;
     const auto& ones = screen.switchone;
     const auto& grps = screen.switchgrp;
-    for (qsizetype i = 0; i < btns.size(); ++i)
-        loadButtonFaces(i, true);
-    for (qsizetype i = 0; i < ones.size(); ++i)
-        loadSwitchOneFaces(i, true);
-    for (qsizetype i = 0; i < grps.size(); ++i)
-        loadSwitchGrpFaces(i, true);
+    loadFaces(true);
 
     // The skin shows every element at rest.
     if (!m_skin.isNull()) {
@@ -233,14 +227,18 @@ void TSkinElements::completeFaces() {
         return;
     drawShownFaces();
     m_facesPending = false;
+    loadFaces(false);
+    m_decoded.clear();
+}
+
+void TSkinElements::loadFaces(bool shown) {
     const RScreen& screen = m_model.screens[m_screen];
     for (qsizetype i = 0; i < screen.buttons.size(); ++i)
-        loadButtonFaces(i, false);
+        loadButtonFaces(i, shown);
     for (qsizetype i = 0; i < screen.switchone.size(); ++i)
-        loadSwitchOneFaces(i, false);
+        loadSwitchOneFaces(i, shown);
     for (qsizetype i = 0; i < screen.switchgrp.size(); ++i)
-        loadSwitchGrpFaces(i, false);
-    m_decoded.clear();
+        loadSwitchGrpFaces(i, shown);
 }
 
 void TSkinElements::paint(QPainter& p) const {

@@ -128,6 +128,7 @@ private:
     QImage face(const QString& name, const QString& text, const QRect& box, const QString& fontName,
                 int size, int style, int colour);
     // `shown`: the pictures the element shows as it stands; else the others.
+    void loadFaces(bool shown); // of every element of the screen
     void loadButtonFaces(qsizetype index, bool shown);
     void loadSwitchOneFaces(qsizetype index, bool shown);
     void loadSwitchGrpFaces(qsizetype index, bool shown);
