@@ -396,6 +396,13 @@ void TFrameViewer::paintEvent(QPaintEvent*) {
     }
 }
 
+// The frame set of a page file (isSet false for other pages and files).
+static TFrameNode frameSetOf(const QString& file, const QByteArray& bytes) {
+    if (TPageDecoder::kindOf(file) != TPageDecoder::Kind::Html)
+        return {};
+    return frameset::parse(TPageDecoder::decode(bytes, TPageDecoder::detectCharset(bytes)));
+}
+
 bool TFrameViewer::showFile(const QString& path, const QMap<QString, QString>& frameFiles,
                             QString* error) {
     QString file = linkpath::withoutAnchor(path);
@@ -405,9 +412,7 @@ bool TFrameViewer::showFile(const QString& path, const QMap<QString, QString>& f
             *error = QStringLiteral("Can't locate file: ") + path;
         return false;
     }
-    TFrameNode root;
-    if (TPageDecoder::kindOf(file) == TPageDecoder::Kind::Html)
-        root = frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
+    TFrameNode root = frameSetOf(file, *bytes);
     if (root.isSet) {
         expandTree(root, file, m_source, 0, frameFiles);
         clearFrames();
@@ -605,8 +610,7 @@ bool TFrameViewer::isFrameSetPage(const QString& path) const {
     if (!m_source || TPageDecoder::kindOf(file) != TPageDecoder::Kind::Html)
         return false;
     std::optional<QByteArray> bytes = m_source->read(file);
-    return bytes &&
-           frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes))).isSet;
+    return bytes && frameSetOf(file, *bytes).isSet;
 }
 
 bool TFrameViewer::replaceNode(TFrameNode* node, const QString& path) {
