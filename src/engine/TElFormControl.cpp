@@ -289,9 +289,41 @@ bool TElFormControl::listBoxClick(const QPoint& at, Qt::KeyboardModifiers modifi
     return before != m_chosen;
 }
 
+// Controls of the time: face colour, a white edge above and left, a darker
+// one below and right (two pixels deep on scroll bar parts).
+static const QColor kFace(0xd4, 0xd0, 0xc8), kDark(0x80, 0x80, 0x80), kShadow(0x40, 0x40, 0x40);
+
+static void drawRaised(QPainter* p, const QRect& b, bool twoPixels) {
+    p->fillRect(b, kFace);
+    p->setPen(Qt::white);
+    p->drawLine(b.topLeft(), b.topRight());
+    p->drawLine(b.topLeft(), b.bottomLeft());
+    p->setPen(twoPixels ? kShadow : kDark);
+    p->drawLine(b.bottomLeft(), b.bottomRight());
+    p->drawLine(b.topRight(), b.bottomRight());
+    if (!twoPixels)
+        return;
+    p->setPen(kDark);
+    p->drawLine(b.bottomLeft() + QPoint(1, -1), b.bottomRight() + QPoint(-1, -1));
+    p->drawLine(b.topRight() + QPoint(-1, 1), b.bottomRight() + QPoint(-1, -1));
+}
+
+// A small black arrow head centred at `c`.
+static void drawArrowHead(QPainter* p, const QPoint& c, bool upwards) {
+    QPolygon tri;
+    if (upwards)
+        tri << QPoint(c.x() - 3, c.y() + 1) << QPoint(c.x() + 3, c.y() + 1)
+            << QPoint(c.x(), c.y() - 2);
+    else
+        tri << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1)
+            << QPoint(c.x(), c.y() + 2);
+    p->setPen(Qt::black);
+    p->setBrush(Qt::black);
+    p->drawPolygon(tri);
+}
+
 void TElFormControl::drawListBox(QPainter* p, const QRect& box) {
     ListGeometry g = listGeometry(box);
-    const QColor face(0xd4, 0xd0, 0xc8), dark(0x80, 0x80, 0x80), shadow(0x40, 0x40, 0x40);
     p->save();
     p->setClipRect(g.rows);
     for (int i = m_top; i < m_options.size() && i < m_top + visibleRows(); ++i) {
@@ -308,36 +340,12 @@ void TElFormControl::drawListBox(QPainter* p, const QRect& box) {
         return;
     // The scroll bar of the time: a light track, raised arrow buttons and thumb.
     p->fillRect(g.bar, QColor(0xea, 0xe8, 0xe3));
-    auto raised = [&](const QRect& b) {
-        p->fillRect(b, face);
-        p->setPen(Qt::white);
-        p->drawLine(b.topLeft(), b.topRight() - QPoint(1, 0));
-        p->drawLine(b.topLeft(), b.bottomLeft() - QPoint(0, 1));
-        p->setPen(shadow);
-        p->drawLine(b.bottomLeft(), b.bottomRight());
-        p->drawLine(b.topRight(), b.bottomRight());
-        p->setPen(dark);
-        p->drawLine(b.bottomLeft() + QPoint(1, -1), b.bottomRight() + QPoint(-1, -1));
-        p->drawLine(b.topRight() + QPoint(-1, 1), b.bottomRight() + QPoint(-1, -1));
-    };
-    auto arrow = [&](const QRect& b, bool upwards) {
-        raised(b);
-        QPoint c = b.center();
-        QPolygon tri;
-        if (upwards)
-            tri << QPoint(c.x() - 3, c.y() + 1) << QPoint(c.x() + 3, c.y() + 1)
-                << QPoint(c.x(), c.y() - 2);
-        else
-            tri << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1)
-                << QPoint(c.x(), c.y() + 2);
-        p->setPen(Qt::black);
-        p->setBrush(Qt::black);
-        p->drawPolygon(tri);
-    };
-    arrow(g.up, true);
-    arrow(g.down, false);
+    for (const auto& [button, upwards] : {std::pair{g.up, true}, std::pair{g.down, false}}) {
+        drawRaised(p, button, true);
+        drawArrowHead(p, button.center(), upwards);
+    }
     if (!g.thumb.isEmpty())
-        raised(g.thumb);
+        drawRaised(p, g.thumb, true);
 }
 
 int TElFormControl::get_base_line() {
@@ -373,55 +381,38 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
     p->save();
     if (font)
         p->setFont(font->font);
-    const QColor face(0xd4, 0xd0, 0xc8), dark(0x80, 0x80, 0x80), light(Qt::white);
     // The two-pixel sunken edge of the time: grey and black above and left,
     // white and face colour below and right.
     auto sunken = [&](const QRect& b) {
         p->fillRect(b, Qt::white);
-        p->setPen(dark);
+        p->setPen(kDark);
         p->drawLine(b.topLeft(), b.topRight());
         p->drawLine(b.topLeft(), b.bottomLeft());
-        p->setPen(light);
+        p->setPen(Qt::white);
         p->drawLine(b.bottomLeft(), b.bottomRight());
         p->drawLine(b.topRight(), b.bottomRight());
         if (b.width() < 4 || b.height() < 4)
             return;
         QRect i = b.adjusted(1, 1, -1, -1);
-        p->setPen(QColor(0x40, 0x40, 0x40));
+        p->setPen(kShadow);
         p->drawLine(i.topLeft(), i.topRight());
         p->drawLine(i.topLeft(), i.bottomLeft());
-        p->setPen(face);
+        p->setPen(kFace);
         p->drawLine(i.bottomLeft() + QPoint(1, 0), i.bottomRight());
         p->drawLine(i.topRight() + QPoint(0, 1), i.bottomRight());
-    };
-    auto raised = [&](const QRect& b) {
-        p->fillRect(b, face);
-        p->setPen(light);
-        p->drawLine(b.topLeft(), b.topRight());
-        p->drawLine(b.topLeft(), b.bottomLeft());
-        p->setPen(dark);
-        p->drawLine(b.bottomLeft(), b.bottomRight());
-        p->drawLine(b.topRight(), b.bottomRight());
     };
     QRect b = r.adjusted(0, 0, -1, -1);
     switch (m_kind) {
     case Kind::Select: {
+        sunken(b);
         if (m_listBox) {
-            sunken(b);
             drawListBox(p, r);
             break;
         }
-        sunken(b);
         int bw = r.height() - 4;
         QRect button(r.right() - bw - 1, r.top() + 2, bw, r.height() - 4);
-        raised(button.adjusted(0, 0, -1, -1));
-        p->setPen(Qt::black);
-        p->setBrush(Qt::black);
-        QPoint c = button.center();
-        QPolygon tri;
-        tri << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1)
-            << QPoint(c.x(), c.y() + 2);
-        p->drawPolygon(tri);
+        drawRaised(p, button.adjusted(0, 0, -1, -1), false);
+        drawArrowHead(p, button.center(), false);
         p->setClipRect(r.adjusted(3, 1, -bw - 3, -1));
         p->drawText(r.adjusted(4, 0, -bw - 4, 0), Qt::AlignVCenter | Qt::AlignLeft, selectedText());
         break;
@@ -451,7 +442,7 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
     }
     case Kind::Radio: {
         p->setRenderHint(QPainter::Antialiasing);
-        p->setPen(dark);
+        p->setPen(kDark);
         p->setBrush(Qt::white);
         p->drawEllipse(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
         if (m_checked) {
@@ -462,7 +453,7 @@ void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
         break;
     }
     case Kind::Button:
-        raised(b);
+        drawRaised(p, b, false);
         p->setPen(Qt::black);
         p->drawText(r, Qt::AlignCenter, m_value);
         break;
