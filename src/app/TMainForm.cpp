@@ -1,22 +1,22 @@
 #include "app/TMainForm.h"
 
-#include "app/BmpDecoder.h"
-#include "app/TButtonSounds.h"
+#include "skin/BmpDecoder.h"
+#include "media/TButtonSounds.h"
 #include "app/TKeyboardMap.h"
-#include "app/TMyControl.h"
-#include "app/TSwitchStore.h"
+#include "skin/TMyControl.h"
+#include "skin/TSwitchStore.h"
 #include "app/TWindowAnimation.h"
 #include "content/TComprStream.h"
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
-#include "dialogs/TEffCar.h"
-#include "media/TPathInputBox.h"
-#include "media/TScaleBar.h"
-#include "media/TStatusLine.h"
+#include "skin/TEffCar.h"
+#include "skin/TPathInputBox.h"
+#include "skin/TScaleBar.h"
+#include "skin/TStatusLine.h"
 #include "media/TSuperTimer.h"
-#include "media/TTextMsg.h"
+#include "skin/TTextMsg.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -388,7 +388,7 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     if (size != this->size() && !size.isEmpty()) {
         setFixedSize(size);
         if (!m_opening && !m_closing)
-            applyRegion(TWindowAnimation::finalOpeningRegion(size, m_model.outline));
+            applyRegion(TWindowAnimation::finalOpeningRegion(size));
     }
     syncHintAreas();
     // 4. The other widgets follow the screen; the contents tree opens `page`.
@@ -646,8 +646,7 @@ void TMainForm::showWithOpeningAnimation() {
     // The region the opening leaves is worked out when it is reached.
     m_restSize = size();
     applyRegion(QRegion());
-    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Opening, size(),
-                                                     m_model.outline);
+    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Opening, size());
     m_opening = true;
     show();
     activateWindow();
@@ -666,7 +665,7 @@ void TMainForm::openingTick() {
     m_animTimer->setEnabled(false);
     m_animation.reset();
     m_opening = false;
-    applyRegion(TWindowAnimation::finalOpeningRegion(m_restSize, m_model.outline));
+    applyRegion(TWindowAnimation::finalOpeningRegion(m_restSize));
 }
 
 void TMainForm::startClosing() {
@@ -674,8 +673,7 @@ void TMainForm::startClosing() {
     if (m_animTimer)
         m_animTimer->setEnabled(false);
     m_opening = false;
-    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Closing, size(),
-                                                     m_model.outline);
+    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Closing, size());
     // A timer keeps the sleep length it first ran with: the closing one is new.
     if (m_animTimer)
         m_animTimer->deleteLater();

@@ -2,7 +2,7 @@
 
 #include "app/TCommandDispatcher.h"
 #include "app/TSingleInstance.h"
-#include "app/TSkinElements.h"
+#include "skin/TSkinElements.h"
 #include "content/ContentArchive.h"
 #include "data/BookPaths.h"
 #include "data/StructModel.h"

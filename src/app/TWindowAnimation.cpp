@@ -34,10 +34,8 @@ QRegion ellipse(int x1, int y1, int x2, int y2) {
 
 } // namespace
 
-TWindowAnimation::TWindowAnimation(Kind kind, QSize size, const QPolygon& outline)
-    : m_kind(kind), m_w(size.width()), m_h(size.height()), m_outline(outline) {
-    if (m_outline.size() >= 3)
-        m_outlineRegion = QRegion(m_outline, Qt::WindingFill);
+TWindowAnimation::TWindowAnimation(Kind kind, QSize size)
+    : m_kind(kind), m_w(size.width()), m_h(size.height()) {
     if (kind == Kind::Opening) {
         m_x = m_w / 2;
         m_y = m_h / 2;
@@ -45,12 +43,6 @@ TWindowAnimation::TWindowAnimation(Kind kind, QSize size, const QPolygon& outlin
         m_x = 0;
         m_y = 0;
     }
-}
-
-QRegion TWindowAnimation::clip(const QRegion& r) const {
-    if (m_outline.size() < 3)
-        return r;
-    return r.intersected(m_outlineRegion);
 }
 
 bool TWindowAnimation::next(QRegion& region) {
@@ -61,20 +53,20 @@ bool TWindowAnimation::next(QRegion& region) {
             m_finished = true;
             return false;
         }
-        region = clip(ellipse(m_x, m_y, m_w - m_x, m_h - m_y));
+        region = ellipse(m_x, m_y, m_w - m_x, m_h - m_y);
         m_x -= 4;
         m_y -= 2;
         ++m_ticks;
         return true;
     }
     if (m_y <= m_h / 2 - 10) {
-        region = clip(rounded(0, m_y, m_w, m_h - m_y));
+        region = rounded(0, m_y, m_w, m_h - m_y);
         m_y += 2;
     } else if (m_x <= m_w / 2 - 10) {
-        region = clip(rounded(m_x, m_y, m_w - m_x, m_h - m_y));
+        region = rounded(m_x, m_y, m_w - m_x, m_h - m_y);
         m_x += 3;
     } else if (m_x <= m_w / 2) {
-        region = clip(ellipse(m_x, m_y, m_w - m_x, m_h - m_y));
+        region = ellipse(m_x, m_y, m_w - m_x, m_h - m_y);
         m_x += 1;
         m_y += 1;
     } else {
@@ -85,9 +77,9 @@ bool TWindowAnimation::next(QRegion& region) {
     return true;
 }
 
-QRegion TWindowAnimation::finalOpeningRegion(QSize size, const QPolygon& outline) {
+QRegion TWindowAnimation::finalOpeningRegion(QSize size) {
     // The insets of the last tick, without running the ticks before it.
-    TWindowAnimation a(Kind::Opening, size, outline);
+    TWindowAnimation a(Kind::Opening, size);
     const int ticks = (a.m_x + a.m_w / 2) / 4; // the last k with x - 4k >= -w/2
     a.m_x -= 4 * ticks;
     a.m_y -= 2 * ticks;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPolygon>
 #include <QRegion>
 #include <QSize>
 
@@ -14,13 +13,14 @@
 // until y > h/2 - 10, then from the sides by 3 until x > w/2 - 10, then an
 // ellipse over the same box shrinks by 1 until x > w/2.
 //
-// When the book gives the window an outline, every region is cut to it, so the
-// finished window keeps the book's shape.
+// The last opening ellipse stays as the window's region and replaces any
+// outline the book gives (books are drawn for that: elements in the corners,
+// such as minimize and close, stay reachable).
 class TWindowAnimation {
 public:
     enum class Kind { Opening, Closing };
 
-    TWindowAnimation(Kind kind, QSize size, const QPolygon& outline = {});
+    TWindowAnimation(Kind kind, QSize size);
 
     // The region of the next tick; false when the animation has ended (no
     // region: the last one stays, or the window goes).
@@ -29,16 +29,12 @@ public:
     int ticks() const { return m_ticks; }
 
     // The region the opening animation leaves on a window of `size`.
-    static QRegion finalOpeningRegion(QSize size, const QPolygon& outline = {});
+    static QRegion finalOpeningRegion(QSize size);
 
 private:
-    QRegion clip(const QRegion& r) const;
-
     Kind m_kind;
     int m_w, m_h;
     int m_x, m_y;
-    QPolygon m_outline;
-    QRegion m_outlineRegion;
     int m_ticks = 0;
     bool m_finished = false;
 };

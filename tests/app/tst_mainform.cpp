@@ -2,9 +2,9 @@
 
 #include "app/TMainForm.h"
 #include "data/SettingsStore.h"
-#include "media/TPathInputBox.h"
-#include "media/TStatusLine.h"
-#include "media/TTextMsg.h"
+#include "skin/TPathInputBox.h"
+#include "skin/TStatusLine.h"
+#include "skin/TTextMsg.h"
 
 #include <QLineEdit>
 

@@ -2,7 +2,7 @@
 // daemon with a null sink (no sound card needed).
 #include "TestBook.h"
 
-#include "app/TButtonSounds.h"
+#include "media/TButtonSounds.h"
 #include "app/TMainForm.h"
 #include "data/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "app/TMyControl.h"
+#include "skin/TMyControl.h"
 
 #include <QMouseEvent>
 

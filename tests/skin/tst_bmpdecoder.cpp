@@ -1,4 +1,4 @@
-#include "app/BmpDecoder.h"
+#include "skin/BmpDecoder.h"
 
 #include <QBuffer>
 #include <QTest>

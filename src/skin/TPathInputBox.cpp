@@ -1,4 +1,4 @@
-#include "media/TPathInputBox.h"
+#include "skin/TPathInputBox.h"
 
 #include "data/BookPaths.h"
 #include "data/SettingsNames.h"

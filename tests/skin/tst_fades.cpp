@@ -1,6 +1,6 @@
-#include "dialogs/Blend.h"
-#include "dialogs/TEffBtnCar.h"
-#include "dialogs/TEffCar.h"
+#include "skin/Blend.h"
+#include "skin/TEffBtnCar.h"
+#include "skin/TEffCar.h"
 
 #include <QTest>
 #include <QThread>

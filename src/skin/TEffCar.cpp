@@ -1,6 +1,6 @@
-#include "dialogs/TEffCar.h"
+#include "skin/TEffCar.h"
 
-#include "dialogs/Blend.h"
+#include "skin/Blend.h"
 #include "media/TSuperTimer.h"
 
 #include <QGuiApplication>

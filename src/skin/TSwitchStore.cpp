@@ -1,4 +1,4 @@
-#include "app/TSwitchStore.h"
+#include "skin/TSwitchStore.h"
 
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"

@@ -1,4 +1,4 @@
-#include "dialogs/Blend.h"
+#include "skin/Blend.h"
 
 #include <algorithm>
 #include <array>

@@ -6,10 +6,10 @@
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"
 #include "data/TReadBin.h"
-#include "media/TPathInputBox.h"
-#include "media/TScaleBar.h"
-#include "media/TStatusLine.h"
-#include "media/TTextMsg.h"
+#include "skin/TPathInputBox.h"
+#include "skin/TScaleBar.h"
+#include "skin/TStatusLine.h"
+#include "skin/TTextMsg.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "media/TScaleBar.h"
+#include "skin/TScaleBar.h"
 
 #include "data/TReadBin.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/StructModel.h"
-#include "dialogs/TEffBtnCar.h"
+#include "skin/TEffBtnCar.h"
 
 #include <QHash>
 #include <QImage>

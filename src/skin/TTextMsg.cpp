@@ -1,4 +1,4 @@
-#include "media/TTextMsg.h"
+#include "skin/TTextMsg.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/TButtonSounds.h"
+#include "media/TButtonSounds.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "app/TSkinElements.h"
+#include "skin/TSkinElements.h"
 
-#include "app/CaptionPainter.h"
+#include "skin/CaptionPainter.h"
 #include "platform/Cp1251.h"
 
 #include <QPainter>

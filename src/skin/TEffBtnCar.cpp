@@ -1,6 +1,6 @@
-#include "dialogs/TEffBtnCar.h"
+#include "skin/TEffBtnCar.h"
 
-#include "dialogs/Blend.h"
+#include "skin/Blend.h"
 #include "media/TSuperTimer.h"
 
 TEffBtnCar::TEffBtnCar(QObject* owner, int index, Clock clock)

@@ -1,6 +1,6 @@
-#include "media/TStatusLine.h"
+#include "skin/TStatusLine.h"
 
-#include "media/TTextMsg.h"
+#include "skin/TTextMsg.h"
 
 TStatusLine::TStatusLine(TTextMsg* texts, QObject* parent) : QObject(parent), m_texts(texts) {
     m_timer.setInterval(kInterval);

@@ -1,4 +1,4 @@
-#include "app/CaptionPainter.h"
+#include "skin/CaptionPainter.h"
 
 #include <QFontMetrics>
 #include <QPainter>
