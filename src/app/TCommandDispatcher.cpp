@@ -201,3 +201,15 @@ Verb TCommandDispatcher::Dispatch(const QString& command, const QString& sound, 
     }
     return Verb::None;
 }
+
+void TCommandDispatcher::claim(Verb verb, Handler handler) {
+    m_handlers.insert(int(verb), std::move(handler));
+}
+
+bool TCommandDispatcher::run(const RCommand& command) const {
+    const auto it = m_handlers.constFind(int(command.verb));
+    if (it == m_handlers.constEnd() || !*it)
+        return false;
+    (*it)(command);
+    return true;
+}

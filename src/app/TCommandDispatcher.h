@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+
+#include <functional>
 
 class BookPaths;
 
@@ -104,7 +107,15 @@ public:
 
     bool caseSensitive() const { return m_caseSensitive; }
 
+    // Each part of the window claims the verbs it serves where it lives; a
+    // later claim of the same verb replaces the earlier one.
+    using Handler = std::function<void(const RCommand&)>;
+    void claim(Verb verb, Handler handler);
+    // Runs the claimed handler; false when no part serves the verb.
+    bool run(const RCommand& command) const;
+
 private:
+    QHash<int, Handler> m_handlers;
     TDispatchTarget& m_target;
     const BookPaths* m_paths = nullptr;
     bool m_caseSensitive = false;

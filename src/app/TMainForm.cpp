@@ -1,21 +1,22 @@
 #include "app/TMainForm.h"
 
-#include "skin/BmpDecoder.h"
-#include "media/TButtonSounds.h"
 #include "app/TKeyboardMap.h"
-#include "skin/TMyControl.h"
-#include "skin/TSwitchStore.h"
 #include "app/TWindowAnimation.h"
 #include "content/TComprStream.h"
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
+#include "media/TButtonSounds.h"
+#include "media/TSuperTimer.h"
+#include "platform/Busy.h"
+#include "skin/BmpDecoder.h"
 #include "skin/TEffCar.h"
+#include "skin/TMyControl.h"
 #include "skin/TPathInputBox.h"
 #include "skin/TScaleBar.h"
 #include "skin/TStatusLine.h"
-#include "media/TSuperTimer.h"
+#include "skin/TSwitchStore.h"
 #include "skin/TTextMsg.h"
 
 #include <QAccessible>
@@ -56,7 +57,8 @@ void complain(const QString& line) {
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_dispatcher(*this) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_book(std::make_unique<TBook>()),
+      m_dispatcher(*this) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMouseTracking(true);
@@ -67,17 +69,13 @@ TMainForm::TMainForm(QWidget* parent)
     m_sounds = new TButtonSounds(this);
     qApp->installEventFilter(this);
     setAcceptDrops(true);
+    claimOwnVerbs();
 }
 
 TMainForm::~TMainForm() {
     if (m_animTimer)
         m_animTimer->setEnabled(false);
     FormDestroy();
-}
-
-QString TMainForm::nativeOf(const QString& pathText) const {
-    const QString found = BookPaths::resolveOnDisk(pathText);
-    return found.isEmpty() ? BookPaths::toNative(pathText) : found;
 }
 
 std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringList& args) {
@@ -88,15 +86,9 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     std::jthread fontList([] { QFontDatabase::families(); });
 
     // 1-2. Paths and the content archive.
-    m_paths = BookPaths(baseDir);
-    // Static path joins anywhere in the program anchor at this book's root.
-    BookPaths::setCurrent(m_paths);
-    m_dispatcher.setPaths(&m_paths);
-    QString error;
-    const QString archivePath = BookPaths::resolveOnDisk(m_paths.baseDir() + "interface.dat");
-    if (!archivePath.isEmpty() && !m_archive.open(archivePath, &error))
-        complain(QStringLiteral("interface.dat: %1").arg(error));
-    m_archive.setRootPrefix(m_paths.bookRoot());
+    m_state = State::Starting;
+    m_book->open(baseDir);
+    m_dispatcher.setPaths(&m_book->paths());
 
     // 5. Whole-window fade; command-line mode.
     m_windowFade = new TEffCar(this);
@@ -125,51 +117,39 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     }
 
     // 7-8. The resource pack and the description.
-    const QString packPath = BookPaths::resolveOnDisk(m_paths.baseDir() + "Dod.dhl");
-    if (packPath.isEmpty()) {
-        complain(QStringLiteral("Dod.dhl not found in %1")
-                     .arg(QDir::toNativeSeparators(BookPaths::toNative(m_paths.baseDir()))));
+    QString error;
+    if (!m_book->loadPack(&error) || !m_book->readStruct(&error)) {
+        complain(error);
         return 1;
     }
-    if (!m_pack.load(packPath, &error)) {
-        complain(QStringLiteral("Dod.dhl cannot be read: %1").arg(error));
-        return 1;
-    }
-    const std::optional<QByteArray> description = m_pack.read(QStringLiteral("Struct.cfs"));
-    if (!description) {
-        complain(QStringLiteral("Struct.cfs not found in %1").arg(packPath));
-        return 1;
-    }
-    m_model = parseStruct(cfs::decode(*description, true), &m_paths);
-    if (m_model.title.isEmpty())
-        m_model.title = QStringLiteral("Vantrel");
+    const StructModel& desc = m_book->model();
 
     // 9. One running copy per book title; a second copy ends quietly.
-    if (!m_instance.tryTake(TSingleInstance::keyFor(m_model.title))) {
+    if (!m_book->instance().tryTake(TSingleInstance::keyFor(desc.title))) {
         m_commandLineMode = true; // nothing to save when this copy ends
         return 0;
     }
 
     // 10. Title and caption.
     QApplication::setApplicationDisplayName(QString());
-    QGuiApplication::setApplicationName(m_model.title);
-    setWindowTitle(m_model.title);
-    if (!m_model.icon.isEmpty()) {
-        const QImage icon = loadPackPicture(m_model.icon);
+    QGuiApplication::setApplicationName(desc.title);
+    setWindowTitle(desc.title);
+    if (!desc.icon.isEmpty()) {
+        const QImage icon = m_book->loadPicture(desc.icon);
         if (!icon.isNull())
             setWindowIcon(QIcon(QPixmap::fromImage(icon)));
     }
 
-    m_settings = std::make_unique<TSettingsStore>(m_model.title);
-    m_wav = m_settings->boolOrWriteDefault(QLatin1String(settings::Wav.name), settings::Wav.def);
+    m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
+                                                   settings::Wav.def);
 
     // The skin of screen 1 needs no fonts: read it while the font list is
     // still being read (screen 1 below takes it from here).
     QString skinName;
     QImage skin;
-    if (!m_model.screens.isEmpty()) {
-        skinName = m_model.screens[0].picture;
-        skin = loadPackPicture(skinName);
+    if (!desc.screens.isEmpty()) {
+        skinName = desc.screens[0].picture;
+        skin = m_book->loadPicture(skinName);
     }
 
     // The first text field wakes the system's accessibility bridge, which
@@ -179,20 +159,20 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
 
     // 16 (taken before the screen is built, so its captions have the book's fonts).
     fontList.join();
-    registerFonts();
+    m_book->registerFonts();
 
     // 13-14. Screen 1: skin, elements, stored switch states.
-    if (m_model.screens.isEmpty()) {
+    if (desc.screens.isEmpty()) {
         complain(QStringLiteral("Struct.cfs describes no screen"));
         return 1;
     }
-    switchstore::read(m_model, *m_settings);
-    m_elements = new TSkinElements(m_model, TEffBtnCar::Clock::Timer, this);
+    switchstore::read(m_book->model(), *m_book->settings());
+    m_elements = new TSkinElements(m_book->model(), TEffBtnCar::Clock::Timer, this);
     m_elements->loadPicture = [this, skinName,
                                skin = std::move(skin)](const QString& name) mutable {
         if (!skin.isNull() && name == skinName)
             return std::exchange(skin, QImage());
-        return loadPackPicture(name);
+        return m_book->loadPicture(name);
     };
     m_elements->runCommand = [this](const TSkinElements::Run& r) {
         Dispatch(r.command, r.wav, false, r.kind, r.index);
@@ -203,7 +183,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     m_elements->buildScreen(0, TSkinElements::Faces::ShownApart);
     if (m_elements->skin().isNull()) {
         complain(QStringLiteral("the skin picture \"%1\" of screen 1 is not in Dod.dhl")
-                     .arg(m_model.screens[0].picture));
+                     .arg(desc.screens[0].picture));
         return 1;
     }
     setFixedSize(m_elements->skin().size());
@@ -213,7 +193,6 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // it is done.
     std::jthread captions([elements = m_elements] { elements->drawShownFaces(); });
     syncHintAreas();
-    m_started = true;
 
     // 15. The widgets of the other parts that live on the skin.
     createWidgets();
@@ -226,41 +205,6 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // 20. Show with the opening animation.
     showWithOpeningAnimation();
     return std::nullopt;
-}
-
-QImage TMainForm::loadPackPicture(const QString& name) const {
-    if (name.isEmpty())
-        return QImage();
-    const std::optional<QByteArray> bytes = m_pack.read(name);
-    if (!bytes)
-        return QImage();
-    // Naming the format spares probing every image plugin.
-    const QByteArray format = QFileInfo(name).suffix().toLower().toLatin1();
-    if (format == "bmp") {
-        QImage plain = bmp::decode24(*bytes);
-        if (!plain.isNull())
-            return plain;
-    }
-    QImage image = QImage::fromData(*bytes, format.isEmpty() ? nullptr : format.constData());
-    return image.isNull() ? QImage::fromData(*bytes) : image;
-}
-
-void TMainForm::registerFonts() {
-    const QStringList files =
-        cfs::findFiles(m_paths.baseDir(), {QStringLiteral("*.ttf")}, false, false);
-    for (const QString& file : files) {
-        const int id = QFontDatabase::addApplicationFont(nativeOf(file));
-        if (id >= 0) {
-            m_fontIds.append(id);
-            m_fontFiles.append(file);
-        }
-    }
-}
-
-void TMainForm::unregisterFonts() {
-    for (int id : std::as_const(m_fontIds))
-        QFontDatabase::removeApplicationFont(id);
-    m_fontIds.clear();
 }
 
 void TMainForm::syncHintAreas() {
@@ -290,19 +234,20 @@ void TMainForm::syncHintAreas() {
 
 void TMainForm::createWidgets() {
     const auto screenFn = [this] { return currentScreen(); };
-    m_texts = new TTextMsg(m_model.text, this, screenFn, this);
+    const StructModel& desc = m_book->model();
+    m_texts = new TTextMsg(desc.text, this, screenFn, this);
     m_status = new TStatusLine(m_texts, this);
-    m_pathBox = new TPathInputBox(m_model.path, this, m_model.title, screenFn, this);
+    m_pathBox = new TPathInputBox(desc.path, this, desc.title, screenFn, this);
     connect(m_pathBox, &TPathInputBox::skinMouseMove, this, [this](int x, int y) {
         if (m_elements)
             m_elements->mouseMove(QPoint(x, y));
     });
-    m_scaleBar = new TScaleBar(&m_pack, screenFn, this);
+    m_scaleBar = new TScaleBar(&m_book->pack(), screenFn, this);
 
     // The animated picture of the cover; a book without it simply has none.
     try {
         auto* stream =
-            new TComprStream(m_archive, m_paths.baseDir() + QStringLiteral("piston.gif"));
+            new TComprStream(m_book->archive(), paths().baseDir() + QStringLiteral("piston.gif"));
         m_pistonMovie = new QMovie(stream, QByteArray(), this);
         stream->setParent(m_pistonMovie);
         if (m_pistonMovie->isValid()) {
@@ -338,15 +283,11 @@ int TMainForm::currentScreen() const {
 }
 
 int TMainForm::screenCount() const {
-    return m_model.screens.size();
+    return model().screens.size();
 }
 
 bool TMainForm::windowFadeRunning() const {
     return m_windowFade && m_windowFade->running();
-}
-
-bool TMainForm::openingRunning() const {
-    return m_opening;
 }
 
 Verb TMainForm::Dispatch(const QString& command, const QString& sound, bool replay, int sourceKind,
@@ -355,7 +296,7 @@ Verb TMainForm::Dispatch(const QString& command, const QString& sound, bool repl
 }
 
 void TMainForm::playButtonSound(const QString& pathText) {
-    m_sounds->play(nativeOf(pathText));
+    m_sounds->play(m_book->nativeOf(pathText));
 }
 
 void TMainForm::replay(bool afterSwitch) {
@@ -373,7 +314,7 @@ void TMainForm::replay(bool afterSwitch) {
 }
 
 void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int sourceIndex) {
-    if (!m_elements || index < 0 || index >= m_model.screens.size())
+    if (!m_elements || index < 0 || index >= model().screens.size())
         return;
     if (m_replaying) {
         qCWarning(lcMain) << "screen switch to" << index + 1 << "ignored during a replay";
@@ -381,13 +322,14 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     }
     // 1. The element that caused the switch is reset.
     m_elements->resetSource(sourceKind, sourceIndex);
-    // 2-3. Build the screen under the hourglass.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // 2-3. Build the screen under the hourglass (the replayed commands below
+    // must still run: this is no busy phase).
+    const busy::Hourglass hourglass;
     m_elements->buildScreen(index);
     const QSize size = m_elements->skin().size();
     if (size != this->size() && !size.isEmpty()) {
         setFixedSize(size);
-        if (!m_opening && !m_closing)
+        if (m_state == State::Running)
             applyRegion(TWindowAnimation::finalOpeningRegion(size));
     }
     syncHintAreas();
@@ -398,7 +340,42 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     replay(true);
     // 7. Repaint.
     repaint();
-    QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::claimVerb(Verb verb, TCommandDispatcher::Handler handler) {
+    m_dispatcher.claim(verb, std::move(handler));
+}
+
+void TMainForm::claimKey(TKeyboardMap::Action action, std::function<void()> handler) {
+    m_keyHandlers.insert(int(action), std::move(handler));
+}
+
+void TMainForm::claimDrop(int kind, std::function<void(const QString&)> handler) {
+    m_dropHandlers.insert(kind, std::move(handler));
+}
+
+void TMainForm::claimOwnVerbs() {
+    claimVerb(Verb::Exit, [this](const RCommand& c) {
+        if (c.sourceKind == FromButton)
+            m_lastPressedButton = c.sourceIndex;
+        close();
+    });
+    claimVerb(Verb::Screen, [this](const RCommand& c) {
+        SwitchScreen(c.number - 1, c.value, c.sourceKind, c.sourceIndex);
+    });
+    claimVerb(Verb::Run, [this](const RCommand& c) { runProgram(c.value, c.second); });
+    claimVerb(Verb::Minimize, [this](const RCommand& c) {
+        if (c.sourceKind == FromButton && m_elements)
+            m_elements->resetButton(c.sourceIndex);
+        showMinimized();
+    });
+    claimVerb(Verb::Help, [this](const RCommand&) { showHelp(); });
+    claimKey(TKeyboardMap::Action::Quit, [] { QApplication::quit(); });
+    claimKey(TKeyboardMap::Action::Help, [this] { showHelp(); });
+    claimKey(TKeyboardMap::Action::PressTree1Switches,
+             [this] { pressSwitchesWith(QStringLiteral("tree1")); });
+    claimKey(TKeyboardMap::Action::PressOffTreeSwitches,
+             [this] { pressSwitchesWith(QStringLiteral("offtree")); });
 }
 
 void TMainForm::execute(const RCommand& c) {
@@ -406,41 +383,15 @@ void TMainForm::execute(const RCommand& c) {
     if (m_executed.size() > 64)
         m_executed.removeFirst();
     qCDebug(lcMain) << "command" << c.text << "verb" << int(c.verb);
-    switch (c.verb) {
-    case Verb::Exit:
-        if (c.sourceKind == FromButton)
-            m_lastPressedButton = c.sourceIndex;
-        close();
-        break;
-    case Verb::Screen:
-        SwitchScreen(c.number - 1, c.value, c.sourceKind, c.sourceIndex);
-        break;
-    case Verb::Run:
-        runProgram(c.value, c.second);
-        break;
-    case Verb::Minimize:
-        if (c.sourceKind == FromButton && m_elements)
-            m_elements->resetButton(c.sourceIndex);
-        showMinimized();
-        break;
-    case Verb::Help:
-        showHelp();
-        break;
-    // Served by the parts of the book that this window does not host yet:
-    // the car video (2d, 3d), the about box, contents trees, history,
-    // favourites and popups, the thesaurus, HTML frames, text search, the
-    // background music, the standard look, the options window, archive
-    // extraction, the foreground player, the slide show and the font
-    // installer. Their owners take these verbs as they join the window.
-    default:
-        break;
-    }
+    // Verbs of parts this book or this build does not have do nothing.
+    if (!m_dispatcher.run(c))
+        qCDebug(lcMain) << "no part of the window serves" << c.text;
 }
 
 void TMainForm::runProgram(const QString& program, const QString& parameters) {
     if (program.isEmpty())
         return;
-    const QString native = nativeOf(program);
+    const QString native = m_book->nativeOf(program);
     const QFileInfo info(native);
     const QString dir = info.absolutePath();
     if (info.isFile() && info.isExecutable()) {
@@ -454,9 +405,9 @@ void TMainForm::runProgram(const QString& program, const QString& parameters) {
 }
 
 void TMainForm::showHelp() {
-    if (m_model.helpwin.fn.isEmpty())
+    if (model().helpwin.fn.isEmpty())
         return;
-    const QString native = BookPaths::resolveOnDisk(m_model.helpwin.fn);
+    const QString native = BookPaths::resolveOnDisk(model().helpwin.fn);
     if (native.isEmpty())
         return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(native));
@@ -552,31 +503,22 @@ bool TMainForm::handleKey(QKeyEvent* e) {
     TKeyboardMap::Context ctx;
     ctx.windowFadeRunning = windowFadeRunning();
     ctx.commandLineMode = m_commandLineMode;
-    ctx.htmlFrameExists = !m_model.html.isEmpty();
+    ctx.htmlFrameExists = !model().html.isEmpty();
     ctx.screen = currentScreen();
     const TKeyboardMap::Result r = TKeyboardMap::map(e->key(), e->modifiers(), ctx);
-    switch (r.action) {
-    case TKeyboardMap::Action::Quit:
-        QApplication::quit();
-        return true;
-    case TKeyboardMap::Action::Help:
-        showHelp();
-        return true;
-    case TKeyboardMap::Action::Command:
+    if (r.action == TKeyboardMap::Action::None)
+        return false;
+    if (r.action == TKeyboardMap::Action::Command) {
         Dispatch(r.command, QString(), true, FromButton, 0);
         return true;
-    case TKeyboardMap::Action::PressTree1Switches:
-        pressSwitchesWith(QStringLiteral("tree1"));
-        return true;
-    case TKeyboardMap::Action::PressOffTreeSwitches:
-        pressSwitchesWith(QStringLiteral("offtree"));
-        return true;
-    default:
-        // The skinned dialog, popups, favourites, printing, the thesaurus and
-        // the HTML frame take these keys when they are part of the window;
-        // until then the key goes on to the control that has the focus.
-        return false;
     }
+    // The parts of the window that are not there leave their keys to the
+    // control that has the focus.
+    const auto handler = m_keyHandlers.constFind(int(r.action));
+    if (handler == m_keyHandlers.constEnd() || !*handler)
+        return false;
+    (*handler)();
+    return true;
 }
 
 void TMainForm::leaveEvent(QEvent*) {
@@ -625,10 +567,14 @@ void TMainForm::dropEvent(QDropEvent* e) {
     if (urls.isEmpty())
         return;
     const QString file = urls.first().toLocalFile();
-    // The HTML frame, the archive handling and the media player open the
-    // file when they are part of the window.
-    qCDebug(lcMain) << "dropped" << file << "for" << dropTarget(file);
+    const int kind = dropTarget(file);
+    const auto handler = m_dropHandlers.constFind(kind);
+    if (kind == 0 || handler == m_dropHandlers.constEnd() || !*handler) {
+        complain(QStringLiteral("%1: this kind of file cannot be opened here").arg(file));
+        return;
+    }
     e->acceptProposedAction();
+    (*handler)(file);
 }
 
 // ---- opening, closing, exit ----
@@ -647,7 +593,7 @@ void TMainForm::showWithOpeningAnimation() {
     m_restSize = size();
     applyRegion(QRegion());
     m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Opening, size());
-    m_opening = true;
+    m_state = State::Opening;
     show();
     activateWindow();
     m_animTimer = new TSuperTimer(this);
@@ -664,15 +610,14 @@ void TMainForm::openingTick() {
     }
     m_animTimer->setEnabled(false);
     m_animation.reset();
-    m_opening = false;
+    m_state = State::Running;
     applyRegion(TWindowAnimation::finalOpeningRegion(m_restSize));
 }
 
 void TMainForm::startClosing() {
-    m_closing = true;
+    m_state = State::Closing;
     if (m_animTimer)
         m_animTimer->setEnabled(false);
-    m_opening = false;
     m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Closing, size());
     // A timer keeps the sleep length it first ran with: the closing one is new.
     if (m_animTimer)
@@ -692,38 +637,42 @@ void TMainForm::closingTick() {
     m_animTimer->setEnabled(false);
     m_animation.reset();
     applyRegion(QRegion());
-    m_terminating = true;
+    m_state = State::Terminating;
     FormDestroy();
     QApplication::quit();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
-    if (m_terminating || m_commandLineMode || !m_started) {
+    // Once the closing animation is over (or before the window ever ran, or
+    // in a command-line window) the window closes at once.
+    if (m_state == State::Terminating || m_state == State::Destroyed || m_commandLineMode ||
+        !started()) {
         e->accept();
         return;
     }
     e->ignore();
-    if (!m_closing)
+    if (m_state != State::Closing)
         startClosing();
 }
 
 void TMainForm::FormDestroy() {
-    if (m_destroyed || !m_started)
+    if (m_state == State::Destroyed || !started())
         return;
-    m_destroyed = true;
+    m_state = State::Destroyed;
     // 1. The sound of the button pressed last (the exit button) while the program ends.
     if (m_wav && m_elements && m_lastPressedButton >= 0 &&
         m_lastPressedButton < m_elements->buttons().size()) {
         const QString wav = m_elements->buttons()[m_lastPressedButton].wav;
         if (!wav.isEmpty() && wav != QLatin1String("no"))
-            m_sounds->playAndWait(nativeOf(BookPaths::joinPath(m_paths.baseDir(), wav)), 3000);
+            m_sounds->playAndWait(m_book->nativeOf(BookPaths::joinPath(paths().baseDir(), wav)),
+                                  3000);
     }
     // 3-4. Fonts; the path boxes write their folders as they go.
-    unregisterFonts();
+    m_book->unregisterFonts();
     delete m_pathBox;
     m_pathBox = nullptr;
     // 5. Stored switch states.
-    if (!m_commandLineMode && m_settings)
-        switchstore::write(m_model, *m_settings);
-    m_instance.release();
+    if (!m_commandLineMode && m_book->settings())
+        switchstore::write(m_book->model(), *m_book->settings());
+    m_book->instance().release();
 }

@@ -1,18 +1,17 @@
 #pragma once
 
+#include "app/TBook.h"
 #include "app/TCommandDispatcher.h"
-#include "app/TSingleInstance.h"
+#include "app/TKeyboardMap.h"
 #include "skin/TSkinElements.h"
-#include "content/ContentArchive.h"
-#include "data/BookPaths.h"
-#include "data/StructModel.h"
-#include "data/TReadBin.h"
 
+#include <QHash>
 #include <QList>
 #include <QPoint>
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,7 +24,6 @@ class TTextMsg;
 class TButtonSounds;
 class TEffCar;
 class TMyControl;
-class TSettingsStore;
 class TSuperTimer;
 class TWindowAnimation;
 
@@ -34,7 +32,8 @@ class TWindowAnimation;
 // start-up (paths, content archive, command line, resource pack, description,
 // one running copy per book, fonts, screen 1, replay of the switches, the
 // opening animation); closing runs the closing animation and saves the
-// stored switch states.
+// stored switch states. The book's services live in book(); the parts of the
+// window claim their verbs, keys and dropped files here.
 class TMainForm : public QWidget, public TDispatchTarget {
     Q_OBJECT
 public:
@@ -58,6 +57,17 @@ public:
     // (.wav, .mp3, .mpa), 0 nobody. Only the first 200 characters count.
     static int dropTarget(const QString& fileName);
 
+    // Where the window is in its life: one value for start-up and shut-down.
+    enum class State { Created, Starting, Opening, Running, Closing, Terminating, Destroyed };
+    State state() const { return m_state; }
+
+    // The parts of the window claim what they serve: verbs of the command
+    // dispatcher, actions of the keyboard table, and dropped files of a kind
+    // (the kinds of dropTarget()).
+    void claimVerb(Verb verb, TCommandDispatcher::Handler handler);
+    void claimKey(TKeyboardMap::Action action, std::function<void()> handler);
+    void claimDrop(int kind, std::function<void(const QString& file)> handler);
+
     // TDispatchTarget
     bool buttonSoundsOn() const override { return m_wav; }
     void playButtonSound(const QString& pathText) override;
@@ -66,13 +76,14 @@ public:
 
     // For the options window and the tests.
     void setButtonSoundsOn(bool on) { m_wav = on; }
-    const QString& title() const { return m_model.title; }
-    const StructModel& model() const { return m_model; }
+    TBook& book() { return *m_book; }
+    const QString& title() const { return m_book->title(); }
+    const StructModel& model() const { return m_book->model(); }
     TSkinElements* elements() const { return m_elements; }
-    const BookPaths& paths() const { return m_paths; }
+    const BookPaths& paths() const { return m_book->paths(); }
     int currentScreen() const;
-    bool openingRunning() const;
-    bool closingRunning() const { return m_closing; }
+    bool openingRunning() const { return m_state == State::Opening; }
+    bool closingRunning() const { return m_state == State::Closing; }
     bool windowFadeRunning() const;
     TButtonSounds* sounds() const { return m_sounds; }
     TTextMsg* texts() const { return m_texts; }
@@ -80,7 +91,7 @@ public:
     TPathInputBox* pathBoxes() const { return m_pathBox; }
     TScaleBar* scaleBar() const { return m_scaleBar; }
     QLabel* piston() const { return m_piston; }
-    const QStringList& registeredFonts() const { return m_fontFiles; }
+    const QStringList& registeredFonts() const { return m_book->registeredFonts(); }
     // The last verbs acted upon (newest last), for the tests and diagnostics.
     const QList<RCommand>& executed() const { return m_executed; }
 
@@ -97,9 +108,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    QImage loadPackPicture(const QString& name) const;
-    void registerFonts();
-    void unregisterFonts();
     void syncHintAreas();
     void replay(bool afterSwitch);
     void applyRegion(const QRegion& region);
@@ -118,15 +126,13 @@ private:
     bool handleKey(QKeyEvent* e);
     void runProgram(const QString& program, const QString& parameters);
     void showHelp();
-    QString nativeOf(const QString& pathText) const;
+    void claimOwnVerbs();
+    bool started() const { return m_state != State::Created && m_state != State::Starting; }
 
-    BookPaths m_paths;
-    ContentArchive m_archive;
-    TReadBin m_pack;
-    StructModel m_model;
-    std::unique_ptr<TSettingsStore> m_settings;
-    TSingleInstance m_instance;
+    std::unique_ptr<TBook> m_book;
     TCommandDispatcher m_dispatcher;
+    QHash<int, std::function<void()>> m_keyHandlers;
+    QHash<int, std::function<void(const QString&)>> m_dropHandlers;
     TSkinElements* m_elements = nullptr;
     TEffCar* m_windowFade = nullptr;
     TButtonSounds* m_sounds = nullptr;
@@ -137,21 +143,15 @@ private:
     TScaleBar* m_scaleBar = nullptr;
     QLabel* m_piston = nullptr;
     QMovie* m_pistonMovie = nullptr;
-    QList<int> m_fontIds;
-    QStringList m_fontFiles;
     QList<RCommand> m_executed;
 
     TSuperTimer* m_animTimer = nullptr;
     std::unique_ptr<TWindowAnimation> m_animation;
     QSize m_restSize; // the window size the opening animation started with
 
+    State m_state = State::Created;
     bool m_commandLineMode = false;
-    bool m_started = false;
     bool m_wav = true;
-    bool m_opening = false;
-    bool m_closing = false;
-    bool m_terminating = false;
-    bool m_destroyed = false;
     bool m_replaying = false;
     bool m_firstFrame = false;
     int m_lastPressedButton = -1;

@@ -47,4 +47,17 @@ bool isBusy() {
     return g_busy;
 }
 
+Hourglass::Hourglass() {
+    if (QGuiApplication* app = guiApp()) {
+        app->setOverrideCursor(QCursor(Qt::WaitCursor));
+        m_shown = true;
+    }
+}
+
+Hourglass::~Hourglass() {
+    if (m_shown)
+        if (QGuiApplication* app = guiApp())
+            app->restoreOverrideCursor();
+}
+
 } // namespace busy
