@@ -100,17 +100,27 @@ void TPathInputBox::setHidden(bool hidden) {
 
 QString TPathInputBox::getPath() const {
     const int screen = m_screen ? m_screen() : 0;
-    for (const Box& b : m_boxes) {
-        if (!b.edit || b.screen != screen)
-            continue;
-        QString path = BookPaths::fromNative(expandHome(b.edit->text().trimmed()));
-        if (path.isEmpty())
-            return path;
-        if (!path.endsWith(u'\\'))
-            path += u'\\';
-        return path;
-    }
+    for (const Box& b : m_boxes)
+        if (b.edit && b.screen == screen)
+            return folderOf(b);
     return {};
+}
+
+QString TPathInputBox::copyFolder() const {
+    const QString current = getPath();
+    if (!current.isEmpty())
+        return current;
+    for (const Box& b : m_boxes)
+        if (b.edit)
+            return folderOf(b);
+    return {};
+}
+
+QString TPathInputBox::folderOf(const Box& b) {
+    QString path = BookPaths::fromNative(expandHome(b.edit->text().trimmed()));
+    if (!path.isEmpty() && !path.endsWith(u'\\'))
+        path += u'\\';
+    return path;
 }
 
 void TPathInputBox::save() const {

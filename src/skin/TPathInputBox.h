@@ -37,6 +37,10 @@ public:
     // trailing backslash ("~" at the start stands for the home folder); empty
     // when the current screen has no box.
     QString getPath() const;
+    // Where copied files go: the folder of the current screen's box, else of
+    // the book's first box (the reading screen usually has none of its own;
+    // an empty folder would put the copies in the program's working folder).
+    QString copyFolder() const;
     // Writes every box's text as "PathInstall" + index.
     void save() const;
 
@@ -63,6 +67,7 @@ private:
         QPointer<QLineEdit> edit;
         int screen = 0;
     };
+    static QString folderOf(const Box& box);
     QList<Box> m_boxes;
     QString m_title;
     ScreenFn m_screen;

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/TCommandDispatcher.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QMenu;
+class TFrameViewer;
+class THtmlFavorite;
+class THtmlFrame;
+class TMainForm;
+class TPanelBkgrd;
+class TTreeSet;
+
+// The reading parts of a window: the background panel, the content frame,
+// the contents trees and the favourites, wired to the skin of the window
+// that hosts them. It claims the verbs, keys and dropped files these parts
+// serve. Until the skinned popups exist, the history and favourites lists
+// open as plain menus under their buttons.
+class TReadingScreen : public QObject {
+    Q_OBJECT
+public:
+    // Builds the parts the book describes: the frame only when `_html`
+    // elements exist, the trees and the panel only in the skinned window.
+    explicit TReadingScreen(TMainForm& window, bool skinned);
+    ~TReadingScreen() override;
+
+    THtmlFrame* frame() const { return m_frame; }
+    TTreeSet* trees() const { return m_trees; }
+    TPanelBkgrd* panel() const { return m_panel; }
+    THtmlFavorite* favorites() const { return m_favorites.get(); }
+
+    // After every screen change: the frame and the trees show the screen's
+    // parts; `page` is the page a screen command gave the main tree.
+    void showScreen(int screen, const QString& page);
+    // The window fade hides the panel while it runs.
+    void setFadeRunning(bool running, int screen);
+
+    // Popup commands of the history and favourites lists: "history=" + n,
+    // "htmlpos=" + file + "=" + position. False for any other text.
+    bool runPopupCommand(const QString& command);
+    // The current page as a favourite (verb addtofavorite, Ctrl+I).
+    bool addToFavorites();
+    // Opens a dropped page or picture in the current viewer.
+    void openDropped(const QString& file);
+
+signals:
+    // The current viewer's history changed (page loaded, step, jump).
+    void historyChanged();
+
+private:
+    void createFrame(bool skinned);
+    void createTrees();
+    void claimVerbs();
+    void onPageChanged(TFrameViewer* viewer, const QString& titleLine);
+    void applyChapterHints(const QString& next, const QString& prev);
+    void historyStep(bool back);
+    void treeVerb(const RCommand& c);
+    void showListMenu(int type, const RCommand& c);
+    QString currentPage() const;
+
+    TMainForm& m_window;
+    QPointer<TPanelBkgrd> m_panel;
+    THtmlFrame* m_frame = nullptr;
+    TTreeSet* m_trees = nullptr;
+    std::unique_ptr<THtmlFavorite> m_favorites;
+    QPointer<QMenu> m_menu;
+};
