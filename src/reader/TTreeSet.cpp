@@ -3,22 +3,33 @@
 #include "data/TReadBin.h"
 #include "reader/TPanelBkgrd.h"
 
+#include <cstdio>
+
+namespace {
+
+// A tree entry's items; a missing entry gives none, an unreadable one is
+// named on stderr.
+QList<RTreeItem> readTree(const TReadBin* pack, const QString& name) {
+    if (!pack || !pack->has(name))
+        return {};
+    QByteArray bytes;
+    if (pack->readToBuffer(name, bytes) < 0) {
+        std::fprintf(stderr, "%s: the entry cannot be read (damaged pack); the tree is empty\n",
+                     qUtf8Printable(name));
+        return {};
+    }
+    return TreeDescription::readEntry(bytes, name);
+}
+
+} // namespace
+
 TTreeSet::TTreeSet(TPanelBkgrd* panel, const TReadBin* pack, const TTreeHost& host, QObject* parent)
     : QObject(parent) {
     const QString name1 = QLatin1String(kEntry1), name2 = QLatin1String(kEntry2);
-    QList<RTreeItem> first, second;
-    if (pack && pack->has(name1)) {
-        QByteArray bytes;
-        if (pack->readToBuffer(name1, bytes) >= 0)
-            first = TreeDescription::readEntry(bytes, name1);
-    }
     const bool hasSecond = pack && pack->has(name2);
-    if (hasSecond) {
-        QByteArray bytes;
-        if (pack->readToBuffer(name2, bytes) >= 0)
-            second = TreeDescription::readEntry(bytes, name2);
-    }
-    build(panel, std::move(first), hasSecond, std::move(second), host);
+    const QList<RTreeItem> first = readTree(pack, name1);
+    const QList<RTreeItem> second = hasSecond ? readTree(pack, name2) : QList<RTreeItem>{};
+    build(panel, first, hasSecond, second, host);
 }
 
 TTreeSet::TTreeSet(TPanelBkgrd* panel, QList<RTreeItem> first, bool hasSecond,

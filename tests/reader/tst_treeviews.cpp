@@ -2,11 +2,15 @@
 // hints, the search in captions, what opens a page and what does not, and
 // the trees' places in the reading panel.
 #include "data/BookPaths.h"
+#include "data/PackWriter.h"
+#include "data/StringUtils.h"
+#include "data/TReadBin.h"
 #include "reader/TPanelBkgrd.h"
 #include "reader/TTreeSet.h"
 #include "reader/TTreeViews.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -73,6 +77,7 @@ private slots:
     void userChoicesOpenPagesProgramOnesDoNot();
     void screenChangesAndScreenPage();
     void treesInThePanel();
+    void treesFromThePack();
 };
 
 void TestTreeViews::selectByPageFollowsTheReader() {
@@ -246,6 +251,44 @@ void TestTreeViews::treesInThePanel() {
     r.trees.verbTree1();
     QVERIFY(t1->isHidden() && t2->isHidden());
     QCOMPARE(r.pane->x(), 0);
+}
+
+// The main tree is always there (empty without its entry); the second one
+// only with tree2.cfs.
+void TestTreeViews::treesFromThePack() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    PackWriter writer;
+    QVERIFY(writer.add(QStringLiteral("Tree1.CFS"),
+                       cfs::encode({QStringLiteral("a.htm;A"), QStringLiteral("\tb.htm;B")})));
+    QVERIFY(writer.write(dir.filePath(QStringLiteral("one.dhl"))));
+    QVERIFY(writer.add(QStringLiteral("tree2.cfs"), cfs::encode({QStringLiteral("b.htm;B")})));
+    QVERIFY(writer.write(dir.filePath(QStringLiteral("two.dhl"))));
+    writer.clear();
+    QVERIFY(writer.add(QStringLiteral("Struct.cfs"), QByteArray("x")));
+    QVERIFY(writer.write(dir.filePath(QStringLiteral("none.dhl"))));
+
+    TPanelBkgrd panel;
+    TReadBin one, two, none;
+    QVERIFY(one.load(dir.filePath(QStringLiteral("one.dhl"))));
+    QVERIFY(two.load(dir.filePath(QStringLiteral("two.dhl"))));
+    QVERIFY(none.load(dir.filePath(QStringLiteral("none.dhl"))));
+    TTreeSet fromOne(&panel, &one, {});
+    QCOMPARE(fromOne.tree1()->itemCount(), 2);
+    QCOMPARE(fromOne.tree1()->items()[1].parent, 0);
+    QVERIFY(!fromOne.tree2());
+    TTreeSet fromTwo(&panel, &two, {});
+    QVERIFY(fromTwo.tree2());
+    QCOMPARE(fromTwo.tree2()->itemCount(), 1);
+    TTreeSet fromNone(&panel, &none, {});
+    QCOMPARE(fromNone.tree1()->itemCount(), 0);
+    QVERIFY(!fromNone.tree2());
+    // An empty tree answers every verb without harm.
+    fromNone.nextChapter();
+    QVERIFY(!fromNone.selectByPage(QStringLiteral("a.htm")));
+    QSignalSpy hints(&fromNone, &TTreeSet::chapterHintsChanged);
+    fromNone.updateChapterHints();
+    QCOMPARE(hints.last().at(0).toString(), QStringLiteral(u"Последний раздел"));
 }
 
 QTEST_MAIN(TestTreeViews)
