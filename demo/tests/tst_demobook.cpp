@@ -164,6 +164,7 @@ void TestDemoBook::packHoldsEveryNamedPicture() {
                  qPrintable(name + QStringLiteral(" does not load")));
     }
     QVERIFY(m_pack.has(QStringLiteral("tree1.cfs")));
+    QVERIFY(m_pack.has(QStringLiteral("tree2.cfs")));
 }
 
 void TestDemoBook::elementPicturesFitTheirSkins() {
@@ -210,17 +211,19 @@ void TestDemoBook::pagesNamedByDescriptionsExist() {
         const QString page = cfs::valueOf(go, &m_paths);
         QVERIFY2(m_archive.exists(page), qPrintable(go));
     }
-    // Contents tree: every item's page, in the base directory.
-    const QStringList tree = decoded(QStringLiteral("tree1.cfs"), false);
-    QVERIFY(tree.size() >= 20);
-    for (const QString& line : tree) {
-        const QString page = line.trimmed().section(u';', 0, 0).trimmed();
-        if (page.isEmpty())
-            continue;
-        const QString file = page.section(u'#', 0, 0);
-        QVERIFY2(m_archive.exists(m_paths.baseDir() + file), qPrintable(page));
-        if (page.contains(u'#'))
-            QVERIFY2(anchorExists(file, page.section(u'#', 1)), qPrintable(page));
+    // Contents trees: every item's page, in the base directory.
+    for (const QString& entry : {QStringLiteral("tree1.cfs"), QStringLiteral("tree2.cfs")}) {
+        const QStringList tree = decoded(entry, false);
+        QVERIFY2(tree.size() >= 20, qPrintable(entry));
+        for (const QString& line : tree) {
+            const QString page = line.trimmed().section(u';', 0, 0).trimmed();
+            if (page.isEmpty())
+                continue;
+            const QString file = page.section(u'#', 0, 0);
+            QVERIFY2(m_archive.exists(m_paths.baseDir() + file), qPrintable(page));
+            if (page.contains(u'#'))
+                QVERIFY2(anchorExists(file, page.section(u'#', 1)), qPrintable(page));
+        }
     }
     // Help file and the sounds named by elements are loose files.
     QVERIFY(QFile::exists(BookPaths::toNative(m_main.helpwin.fn)));

@@ -7,6 +7,7 @@
 #include "PackCommands.h"
 #include "PathCommands.h"
 #include "ToolError.h"
+#include "TreeCommand.h"
 
 #include <cstdio>
 #include <exception>
@@ -27,6 +28,8 @@ QString BookTool::usage() {
         "  archive extract FILE -o DIR         every file of the archive into DIR\n"
         "  dump Dod.dhl [--base DIR] [--entry Struct.cfs|Tesaurus.cfs]\n"
         "                                      the parsed description as JSON\n"
+        "  tree Dod.dhl [--entry tree1.cfs]    the parsed contents tree as a JSON array\n"
+        "                                      (depth, page, caption, parent, level)\n"
         "  resolve [--base DIR] TEXT           a description value, path-resolved\n"
         "  join BASE REL                       two path texts joined\n");
 }
@@ -53,6 +56,8 @@ int BookTool::run(const QStringList& args) {
             return ArchiveCommands::run(rest);
         if (command == QLatin1String("dump"))
             return DumpCommand::run(rest);
+        if (command == QLatin1String("tree"))
+            return TreeCommand::run(rest);
         if (command == QLatin1String("resolve"))
             return PathCommands::resolve(rest);
         if (command == QLatin1String("join"))

@@ -1,0 +1,48 @@
+#include "TreeCommand.h"
+
+#include "CommandArgs.h"
+#include "FileIo.h"
+#include "ToolError.h"
+
+#include "data/TReadBin.h"
+#include "data/TreeDescription.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+int TreeCommand::run(const QStringList& args) {
+    const CommandArgs cmd(args, QStringLiteral("tree Dod.dhl [--entry tree1.cfs]"),
+                          {QStringLiteral("--entry")});
+    cmd.expectPositional(1, 1);
+    const QString packPath = cmd.positional().first();
+    const QString entry =
+        cmd.value(QStringLiteral("--entry")).value_or(QStringLiteral("tree1.cfs"));
+    if (entry.isEmpty())
+        cmd.usageError(QStringLiteral("option --entry needs a non-empty value"));
+    if (!QFileInfo(packPath).exists())
+        throw ToolError(QStringLiteral("%1: no such file").arg(packPath));
+
+    TReadBin pack;
+    QString error;
+    if (!pack.load(packPath, &error))
+        throw ToolError(error);
+    if (!pack.has(entry))
+        throw ToolError(QStringLiteral("%1: no entry %2").arg(packPath, entry));
+    QByteArray bytes;
+    if (pack.readToBuffer(entry, bytes) < 0)
+        throw ToolError(
+            QStringLiteral("%1: entry %2 cannot be read (damaged pack)").arg(packPath, entry));
+
+    QJsonArray out;
+    for (const RTreeItem& item : TreeDescription::readEntry(bytes, entry)) {
+        out.append(QJsonObject{{QStringLiteral("depth"), item.depth},
+                               {QStringLiteral("page"), item.page},
+                               {QStringLiteral("caption"), item.caption},
+                               {QStringLiteral("parent"), item.parent},
+                               {QStringLiteral("level"), item.level}});
+    }
+    FileIo::writeStdout(QJsonDocument(out).toJson(QJsonDocument::Indented));
+    return 0;
+}
