@@ -1,5 +1,7 @@
 #include "SkinArt.h"
 
+#include <cmath>
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
@@ -312,6 +314,53 @@ void paintGlyph(QPainter& p, const QRect& r, Glyph glyph, Face face) {
     case Glyph::Minimize:
         path.addRect(QRectF(c.x() - s, c.y() + s * 0.5, 2 * s, s * 0.55));
         break;
+    case Glyph::BackList:
+    case Glyph::ForwardList: {
+        // An arrow over three list lines.
+        const qreal dir = glyph == Glyph::BackList ? -1 : 1;
+        const QPointF a = c + QPointF(dir * s * 0.15, -s * 0.55);
+        QPainterPath head;
+        head.moveTo(a.x() - dir * s * 0.2, a.y() - s * 0.6);
+        head.lineTo(a.x() + dir * s * 0.75, a.y());
+        head.lineTo(a.x() - dir * s * 0.2, a.y() + s * 0.6);
+        head.closeSubpath();
+        QPainterPath shaft;
+        const qreal tail = a.x() - dir * s * 1.05;
+        shaft.addRect(QRectF(std::min(tail, a.x()), a.y() - s * 0.2, s * 1.05, s * 0.4));
+        path = head.united(shaft);
+        for (int i = 0; i < 3; ++i)
+            path.addRect(
+                QRectF(c.x() - s * 0.95, c.y() + s * (0.45 + 0.42 * i), s * 1.9, s * 0.22));
+        break;
+    }
+    case Glyph::Star:
+    case Glyph::StarAdd:
+    case Glyph::StarRemove: {
+        // A five-pointed star; the add and delete keys carry a small badge.
+        const bool badge = glyph != Glyph::Star;
+        const QPointF sc = badge ? c + QPointF(-s * 0.3, -s * 0.15) : c;
+        const qreal outer = s * (badge ? 1.05 : 1.2), inner = outer * 0.45;
+        for (int i = 0; i < 10; ++i) {
+            const qreal angle = -M_PI / 2 + i * M_PI / 5;
+            const qreal radius = i % 2 ? inner : outer;
+            const QPointF pt = sc + QPointF(std::cos(angle) * radius, std::sin(angle) * radius);
+            i == 0 ? path.moveTo(pt) : path.lineTo(pt);
+        }
+        path.closeSubpath();
+        if (badge) {
+            const QPointF b = c + QPointF(s * 1.0, s * 0.65);
+            const qreal arm = s * 0.5, half = s * 0.14;
+            QPainterPath mark;
+            mark.addRect(QRectF(b.x() - arm, b.y() - half, 2 * arm, 2 * half));
+            if (glyph == Glyph::StarAdd) {
+                QPainterPath upright;
+                upright.addRect(QRectF(b.x() - half, b.y() - arm, 2 * half, 2 * arm));
+                mark = mark.united(upright);
+            }
+            path = path.united(mark);
+        }
+        break;
+    }
     case Glyph::Cross: {
         QPen pen(ink, qMax<qreal>(2.2, s * 0.45), Qt::SolidLine, Qt::RoundCap);
         p.setPen(pen);

@@ -51,7 +51,20 @@ void paintToggle(QPainter& p, const QRect& r, bool on, bool hover, int radius);
 void paintCheck(QPainter& p, const QRect& box, bool on, bool hover);
 
 // Glyphs drawn on icon keys.
-enum class Glyph { Back, Forward, Prev, Next, Home, Minimize, Cross };
+enum class Glyph {
+    Back,
+    Forward,
+    Prev,
+    Next,
+    Home,
+    Minimize,
+    Cross,
+    BackList,    // the list of pages behind: an arrow left over a drop mark
+    ForwardList, // the list of pages ahead
+    Star,        // favourites
+    StarAdd,     // add to favourites
+    StarRemove,  // delete a favourite
+};
 void paintGlyph(QPainter& p, const QRect& r, Glyph g, Face face);
 
 // A small emblem: a "V" in a brass ring.

@@ -45,6 +45,11 @@ bool lookOf(const QString& stem, ElementLook& look) {
         {"chk", 230, 26, ElementLook::Check, 6, G::Back},
         {"sw2", 46, 26, ElementLook::Toggle, 6, G::Back},
         {"find", 90, 30, ElementLook::Key, 7, G::Back},
+        {"hbk", 26, 26, ElementLook::Glyph, 6, G::BackList},
+        {"hfw", 26, 26, ElementLook::Glyph, 6, G::ForwardList},
+        {"fadd", 26, 26, ElementLook::Glyph, 6, G::StarAdd},
+        {"fav", 26, 26, ElementLook::Glyph, 6, G::Star},
+        {"fdel", 26, 26, ElementLook::Glyph, 6, G::StarRemove},
     };
     for (const Row& r : rows) {
         if (stem == QLatin1String(r.stem)) {

@@ -100,7 +100,7 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     QCOMPARE(m_main.screens[0].buttons.size(), 6); // four keys + minimize + close
     QCOMPARE(m_main.screens[0].switchone.size(), 1);
     QCOMPARE(m_main.screens[0].switchgrp.size(), 2);
-    QCOMPARE(m_main.screens[1].buttons.size(), 11);
+    QCOMPARE(m_main.screens[1].buttons.size(), 16); // tool bar, history lists, favourites
     QCOMPARE(m_main.screens[1].switchone.size(), 1);
     QCOMPARE(m_main.screens[1].popups.size(), 4);
     QCOMPARE(m_main.screens[1].popups[0].type, -1);

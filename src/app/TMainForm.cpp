@@ -7,6 +7,7 @@
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
+#include "data/TCommandLine.h"
 #include "media/TButtonSounds.h"
 #include "media/TSuperTimer.h"
 #include "platform/Busy.h"
@@ -98,21 +99,23 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
             m_piston->setVisible(!running);
     };
     m_lastPressedButton = -1;
-    m_commandLineMode = !args.isEmpty();
-
     // 6. The other two modes. "/t" anywhere asks for the thesaurus window; on
     // this system "/t" also begins many paths ("/tmp/page.htm"), so an
     // argument that names an existing file or folder is a document.
-    const bool thesaurus = std::any_of(args.begin(), args.end(), [](const QString& a) {
-        return a.contains(QLatin1String("/t")) && !QFileInfo::exists(a);
-    });
-    if (thesaurus) {
-        complain(QStringLiteral("the thesaurus window is not available in this version"));
+    const TCommandLine commandLine =
+        TCommandLine::fromArguments(QCoreApplication::applicationFilePath(), args);
+    m_commandLineMode = commandLine.commandLineMode();
+    if (commandLine.thesaurus()) {
+        complain(
+            QStringLiteral("the thesaurus window (showing %1) is not available in this version")
+                .arg(commandLine.document()));
         return 2;
     }
     if (m_commandLineMode) {
-        complain(QStringLiteral("the standard window (showing %1) is not available in this version")
-                     .arg(args.join(QLatin1Char(' '))));
+        complain(
+            QStringLiteral("the standard window (showing %1%2) is not available in this version")
+                .arg(commandLine.document(),
+                     commandLine.help() ? QStringLiteral(", help") : QString()));
         return 2;
     }
 
