@@ -30,6 +30,7 @@ THtmlFrame::THtmlFrame(QWidget* mainWindow, const TFileSource* source, const QSt
                        QObject* parent)
     : QObject(parent), m_mainWindow(mainWindow), m_source(source), m_settingsKey(settingsKey),
       m_hint(new TImageHint(this)), m_links(std::make_unique<TLinkDispatcher>(*this)) {
+    qRegisterMetaType<TFrameViewer*>();
     m_hint->objectAt = [this](const QPoint& global) -> THitInfo {
         TFrameViewer* v = CurrentViewer();
         THTMLViewer* av = v ? v->activeViewer() : nullptr;
