@@ -4,11 +4,13 @@
 #include "data/SettingsStore.h"
 #include "engine/TFileSource.h"
 #include "engine/TFrameViewer.h"
+#include "engine/THTMLViewer.h"
 #include "reader/TFileCopier.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TLinkDispatcher.h"
 #include "reader/TPanelBkgrd.h"
 
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -367,6 +369,40 @@ private slots:
                  "Копирование файла \"" + b.path("f.txt") + "\" в каталог \"/out\"");
         QCOMPARE(frame.statusTextFor(v, "", "mailto:a@b"), QStringLiteral("mailto:a@b"));
         QCOMPARE(frame.statusTextFor(v, "", ""), QString());
+    }
+
+    void keysMouseAndListValues() {
+        Book b;
+        b.write("a.htm", "<form><select name=Serial><option>A-1<option selected>B-2</select>"
+                         "<select name=serial size=3><option selected>L</select></form>");
+        THtmlFrame frame(&b.window, &b.source, key());
+        frame.Create({row(0, 0, 300, 300, b.path("a.htm"), 1, 0)});
+        b.window.show();
+        THTMLViewer* av = frame.CurrentViewer()->activeViewer();
+        QSignalSpy enter(&frame, &THtmlFrame::enterPressed);
+        QSignalSpy close(&frame, &THtmlFrame::closePopupsRequested);
+        QSignalSpy context(&frame, &THtmlFrame::contextPopupRequested);
+        QSignalSpy skin(&frame, &THtmlFrame::skinMouseMoved);
+        QTest::keyClick(av, Qt::Key_Return);
+        QCOMPARE(enter.size(), 1);
+        QTest::mousePress(av->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
+        QCOMPARE(close.size(), 1);
+        QVERIFY(context.isEmpty());
+        QTest::mouseRelease(av->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
+        QTest::mousePress(av->viewport(), Qt::RightButton, {}, QPoint(200, 200));
+        QCOMPARE(close.size(), 2);
+        QCOMPARE(context.size(), 1);
+        QCOMPARE(context[0][0].toPoint(), av->viewport()->mapToGlobal(QPoint(200, 200)));
+        QTest::mouseMove(av->viewport(), QPoint(210, 210));
+        QVERIFY(!skin.isEmpty());
+        QCOMPARE(skin.last()[0].toPoint(), QPoint(-1, -1));
+
+        // Only the drop-down list counts, whatever the letter case.
+        QSignalSpy messages(&frame, &THtmlFrame::statusMessage);
+        frame.CopyListValue("SERIAL");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("B-2"));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0][0].toString(), QStringLiteral("Серийный номер скопирован"));
     }
 
     void printsToPdf() {
