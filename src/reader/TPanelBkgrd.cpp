@@ -84,8 +84,9 @@ bool TPanelBkgrd::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::MouseMove:
             if (m_dragOffset >= 0) {
                 if (QWidget* tree = visibleTree()) {
-                    const int x =
-                        mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint()).x();
+                    const int x = mapFromGlobal(
+                                      static_cast<QMouseEvent*>(e)->globalPosition().toPoint())
+                                      .x();
                     tree->resize(qMax(kMinTreeWidth, x - m_dragOffset - 1), height());
                     relayout();
                 }
