@@ -416,6 +416,15 @@ void THtmlFrame::applyFonts(const RHtmlFonts& fonts) {
         v->reload();
 }
 
+void THtmlFrame::ChooseFont() {
+    TFrameViewer* v = CurrentViewer();
+    if (!v || !FontDialog)
+        return;
+    RHtmlFonts fonts = THtmlSettings::fromViewer(v->settings());
+    if (FontDialog(fonts))
+        applyFonts(fonts);
+}
+
 // --- status text, keys and mouse ---
 
 QString THtmlFrame::statusTextFor(TFrameViewer* v, const QString& target,

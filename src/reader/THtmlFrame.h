@@ -122,6 +122,9 @@ public:
     // viewer (the font dialog's OK); the current viewer is reloaded.
     const RHtmlFonts& fonts() const { return m_fonts; }
     void applyFonts(const RHtmlFonts& fonts);
+    // The font dialog (FontDialog hook) preset with the current viewer's
+    // values; OK applies them to every viewer.
+    void ChooseFont();
 
     // The status text of a link (what the standard window's status bar
     // shows); empty when there is no link or an archive listing is shown.
@@ -135,6 +138,8 @@ public:
     std::function<bool(const QString& full)> SendToPictureWindow;
     // Extracts the archive being listed so that `full` exists afterwards.
     std::function<void(const QString& full)> ExtractListedArchive;
+    // The font dialog: edits the values, true on OK. Unset: no dialog.
+    std::function<bool(RHtmlFonts& fonts)> FontDialog;
 
 signals:
     // A viewer shows another page (after the page groups are brought up to

@@ -205,13 +205,14 @@ private slots:
             QCOMPARE(s.defFontSize, 8);
             QCOMPARE(s.defHotSpotColor, QColor(0x66, 0x33, 0x00));
             QCOMPARE(s.defBackground, QColor(Qt::white));
-            QCOMPARE(s.overLinkColor, QColor(Qt::red));
-            QCOMPARE(frame.CurrentViewer()->historyMaxCount(), 10);
-            QCOMPARE(frame.CurrentViewer()->visitedMaxCount(), 20);
-            RHtmlFonts f = frame.fonts();
-            f.fontSize = 12;
-            f.hotSpotColor = 0x0000FF; // red
-            frame.applyFonts(f);
+            // The font dialog's values reach the viewers and, at the end, the store.
+            frame.FontDialog = [](RHtmlFonts& f) {
+                f.fontSize = 12;
+                f.hotSpotColor = 0x0000FF; // red
+                return true;
+            };
+            frame.ChooseFont();
+            QCOMPARE(frame.CurrentViewer()->settings().defHotSpotColor, QColor(Qt::red));
         }
         TSettingsStore store(empty);
         QCOMPARE(store.readInt("FontSize"), std::optional<int>(12));
