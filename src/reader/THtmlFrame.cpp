@@ -169,6 +169,12 @@ QRect THtmlFrame::elementRect(int i) const {
 void THtmlFrame::place(TFrameViewer* v, int element) {
     if (!v || element < 0 || element >= m_rects.size())
         return;
+    if (m_fill && m_mainWindow) {
+        if (v->parentWidget() != m_mainWindow)
+            v->setParent(m_mainWindow);
+        v->setGeometry(m_mainWindow->contentsRect());
+        return;
+    }
     if (m_screens[element] == kReadingScreen && m_panel) {
         // Inside the panel the viewer fills the room beside the tree.
         m_panel->setPane(v);
@@ -176,10 +182,7 @@ void THtmlFrame::place(TFrameViewer* v, int element) {
     }
     if (m_mainWindow && v->parentWidget() != m_mainWindow)
         v->setParent(m_mainWindow);
-    if (m_fill && m_mainWindow)
-        v->setGeometry(m_mainWindow->contentsRect());
-    else
-        v->setGeometry(m_rects[element]);
+    v->setGeometry(m_rects[element]);
 }
 
 void THtmlFrame::ShowScreen(int screen) {
@@ -197,6 +200,8 @@ void THtmlFrame::ShowScreen(int screen) {
             if (v->historyModel()->isEmpty()) {
                 QString error;
                 ok = v->loadFile(m_startPages[element], &error);
+                if (!ok)
+                    std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
             } else {
                 ScrollToTop();
             }
@@ -251,7 +256,10 @@ bool THtmlFrame::open(TFrameViewer* v, const QString& path) {
                linkpath::samePath(v->currentFile(), path);
     }
     QString error;
-    return v->loadFile(path, &error);
+    if (v->loadFile(path, &error))
+        return true;
+    std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+    return false;
 }
 
 void THtmlFrame::AddToPageGroup(const QString& path) {
