@@ -11,7 +11,7 @@
 
 #include <functional>
 
-TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {
+TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent), m_history(new THtmlHistory(this)) {
     setMouseTracking(true); // the cursor shows which frame borders can be dragged
 }
 
@@ -38,10 +38,7 @@ void TFrameViewer::setOptions(int options) {
 }
 
 void TFrameViewer::setHistoryMaxCount(int count) {
-    m_historyMax = qMax(0, count);
-    while (m_history.size() > m_historyMax)
-        m_history.removeLast();
-    m_historyIndex = qBound(0, m_historyIndex, qMax(0, int(m_history.size()) - 1));
+    m_history->setMaxCount(count);
 }
 
 void TFrameViewer::setVisitedMaxCount(int count) {
@@ -455,8 +452,8 @@ bool TFrameViewer::showInFrame(int index, const QString& path, QString* error) {
     return true;
 }
 
-TFrameViewer::HistoryEntry TFrameViewer::currentEntry() const {
-    HistoryEntry e;
+THtmlHistoryEntry TFrameViewer::currentEntry() const {
+    THtmlHistoryEntry e;
     e.file = m_currentFile;
     e.title = documentTitle();
     for (const Frame& f : m_frames)
@@ -477,25 +474,14 @@ TFrameViewer::HistoryEntry TFrameViewer::currentEntry() const {
 }
 
 void TFrameViewer::storePosition() {
-    if (m_historyIndex < m_history.size())
-        if (THTMLViewer* v = activeViewer())
-            m_history[m_historyIndex].position = v->position();
+    if (THTMLViewer* v = activeViewer())
+        m_history->setPosition(m_history->index(), v->position());
 }
 
 void TFrameViewer::pushHistory() {
-    if (m_historyMax > 0) {
-        // A new page drops the entries we had gone back from.
-        while (m_historyIndex > 0 && !m_history.isEmpty()) {
-            m_history.removeFirst();
-            --m_historyIndex;
-        }
-        HistoryEntry e = currentEntry();
-        e.position = 0;
-        m_history.prepend(e);
-        while (m_history.size() > m_historyMax)
-            m_history.removeLast();
-    }
-    m_historyIndex = 0;
+    THtmlHistoryEntry e = currentEntry();
+    e.position = 0;
+    m_history->push(e);
     emit historyChanged();
     if (OnHistoryChange)
         OnHistoryChange(this);
@@ -520,30 +506,16 @@ bool TFrameViewer::reload(QString* error) {
     return ok;
 }
 
-QStringList TFrameViewer::history() const {
-    QStringList out;
-    for (const HistoryEntry& e : m_history)
-        out << e.file;
-    return out;
-}
-
-QStringList TFrameViewer::titleHistory() const {
-    QStringList out;
-    for (const HistoryEntry& e : m_history)
-        out << e.title;
-    return out;
-}
-
 void TFrameViewer::setHistoryIndex(int index) {
-    if (index < 0 || index >= m_history.size() || index == m_historyIndex)
+    if (index < 0 || index >= m_history->count() || index == m_history->index())
         return;
     storePosition();
-    const HistoryEntry e = m_history[index];
+    const THtmlHistoryEntry e = m_history->entry(index);
     if (!showFile(e.file, e.frames, nullptr))
         return;
-    m_historyIndex = index;
     if (THTMLViewer* v = activeViewer())
         v->setPosition(e.position);
+    m_history->setIndex(index);
     emit historyChanged();
     if (OnHistoryChange)
         OnHistoryChange(this);
@@ -551,17 +523,16 @@ void TFrameViewer::setHistoryIndex(int index) {
 
 void TFrameViewer::goBack() {
     if (backButtonEnabled())
-        setHistoryIndex(m_historyIndex + 1);
+        setHistoryIndex(m_history->index() + 1);
 }
 
 void TFrameViewer::goFwd() {
     if (fwdButtonEnabled())
-        setHistoryIndex(m_historyIndex - 1);
+        setHistoryIndex(m_history->index() - 1);
 }
 
 void TFrameViewer::clearHistory() {
-    m_history.clear();
-    m_historyIndex = 0;
+    m_history->clear();
 }
 
 void TFrameViewer::addVisited(const QString& path) {

@@ -2,6 +2,7 @@
 
 #include "engine/TFrameSet.h"
 #include "engine/THTMLViewer.h"
+#include "engine/THtmlHistory.h"
 #include "engine/TViewerSettings.h"
 
 #include <QMap>
@@ -32,7 +33,7 @@ public:
     void setSettings(const TViewerSettings& settings);
     int options() const { return m_options; }
     void setOptions(int options);
-    int historyMaxCount() const { return m_historyMax; }
+    int historyMaxCount() const { return m_history->maxCount(); }
     void setHistoryMaxCount(int count);
     int visitedMaxCount() const { return m_visitedMax; }
     void setVisitedMaxCount(int count);
@@ -47,13 +48,15 @@ public:
     // Full path of a link relative to the page last used.
     QString expandLink(const QString& link) const;
 
-    // History, newest first.
-    QStringList history() const;
-    QStringList titleHistory() const;
-    int historyIndex() const { return m_historyIndex; }
+    // History, newest first. The model is owned by this viewer; readers may
+    // keep the pointer for the viewer's lifetime and watch its changes.
+    THtmlHistory* historyModel() const { return m_history; }
+    QStringList history() const { return m_history->files(); }
+    QStringList titleHistory() const { return m_history->titles(); }
+    int historyIndex() const { return m_history->index(); }
     void setHistoryIndex(int index);
-    bool backButtonEnabled() const { return m_historyIndex + 1 < m_history.size(); }
-    bool fwdButtonEnabled() const { return m_historyIndex > 0; }
+    bool backButtonEnabled() const { return m_history->canGoBack(); }
+    bool fwdButtonEnabled() const { return m_history->canGoForward(); }
     void goBack();
     void goFwd();
     void clearHistory();
@@ -102,12 +105,6 @@ private:
         QPointer<THTMLViewer> viewer;
         bool border = true;
     };
-    struct HistoryEntry {
-        QString file;
-        QString title;
-        QMap<QString, QString> frames; // frame name -> file
-        int position = 0;
-    };
 
     bool showFile(const QString& path, const QMap<QString, QString>& frameFiles, QString* error);
     bool showInFrame(int frameIndex, const QString& path, QString* error);
@@ -132,7 +129,7 @@ private:
     bool isFrameSetPage(const QString& path) const;
     void pushHistory();
     void storePosition();
-    HistoryEntry currentEntry() const;
+    THtmlHistoryEntry currentEntry() const;
     bool onLinkClicked(THTMLViewer* from, const QString& target, const QString& url);
     int borderWidth(const TFrameNode& set) const;
     TViewerSettings effectiveSettings() const;
@@ -140,7 +137,6 @@ private:
     const TFileSource* m_source = nullptr;
     TViewerSettings m_settings;
     int m_options = 0;
-    int m_historyMax = 10;
     int m_visitedMax = 20;
     QString m_currentFile;
     TFrameNode m_root;
@@ -151,7 +147,6 @@ private:
     QPoint m_dragStart;
     QPointer<THTMLViewer> m_single;
     QPointer<THTMLViewer> m_active;
-    QList<HistoryEntry> m_history;
-    int m_historyIndex = 0;
+    THtmlHistory* m_history;
     QStringList m_visited;
 };

@@ -1,0 +1,71 @@
+#include "platform/TShell.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+TShell* g_shell = nullptr;
+} // namespace
+
+TShell& TShell::instance() {
+    static TDesktopShell desktop;
+    return g_shell ? *g_shell : desktop;
+}
+
+void TShell::setInstance(TShell* shell) {
+    g_shell = shell;
+}
+
+bool TDesktopShell::openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
+
+bool TDesktopShell::openFile(const QString& nativePath) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath));
+}
+
+bool TDesktopShell::startProgram(const QString& nativePath, const QString& workingDir) {
+    return QProcess::startDetached(nativePath, {}, workingDir);
+}
+
+bool TDesktopShell::startInstance(const QStringList& arguments) {
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+}
+
+QString TDesktopShell::qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i < parts.size(); i += 2)
+        names << parts[i];
+    return names.join(QStringLiteral(";;"));
+}
+
+QString TDesktopShell::askSaveFileName(const QString& folder, const QString& fileName,
+                                       const QString& filter) {
+    const QString start = folder.isEmpty() ? fileName : QDir(folder).filePath(fileName);
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), start,
+                                        qtFilter(filter));
+}
+
+bool TDesktopShell::askYesNo(const QString& question) {
+    return QMessageBox::question(QApplication::activeWindow(), QCoreApplication::applicationName(),
+                                 question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TDesktopShell::askPrinter(QPrinter* printer) {
+    QPrintDialog dialog(printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TDesktopShell::beep() {
+    QApplication::beep();
+}
