@@ -1,6 +1,8 @@
 #include "app/TMainForm.h"
 
 #include "app/TKeyboardMap.h"
+#include "app/TReadingScreen.h"
+#include "app/TStandardLook.h"
 #include "app/TWindowAnimation.h"
 #include "content/TComprStream.h"
 #include "data/SettingsNames.h"
@@ -8,9 +10,11 @@
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
 #include "data/TCommandLine.h"
+#include "engine/TFrameViewer.h"
 #include "media/TButtonSounds.h"
 #include "media/TSuperTimer.h"
 #include "platform/Busy.h"
+#include "reader/THtmlFrame.h"
 #include "skin/BmpDecoder.h"
 #include "skin/TEffCar.h"
 #include "skin/TMyControl.h"
@@ -97,6 +101,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
         // The animated picture would cover the fade on the cover screen.
         if (m_piston && currentScreen() == 0)
             m_piston->setVisible(!running);
+        if (m_reading)
+            m_reading->setFadeRunning(running, currentScreen());
     };
     m_lastPressedButton = -1;
     // 6. The other two modes. "/t" anywhere asks for the thesaurus window; on
@@ -111,13 +117,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
                 .arg(commandLine.document()));
         return 2;
     }
-    if (m_commandLineMode) {
-        complain(
-            QStringLiteral("the standard window (showing %1%2) is not available in this version")
-                .arg(commandLine.document(),
-                     commandLine.help() ? QStringLiteral(", help") : QString()));
-        return 2;
-    }
+    if (m_commandLineMode)
+        return startStandardWindow(commandLine.document(), commandLine.help());
 
     // 7-8. The resource pack and the description.
     QString error;
@@ -210,6 +211,50 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     return std::nullopt;
 }
 
+std::optional<int> TMainForm::startStandardWindow(const QString& document, bool help) {
+    // The book's description gives the settings key and the icon; the
+    // window shows the one document in a frame of its own.
+    QString error;
+    if (!m_book->loadPack(&error) || !m_book->readStruct(&error)) {
+        complain(error);
+        return 1;
+    }
+    StructModel& desc = m_book->model();
+    if (!help && !desc.icon.isEmpty()) {
+        const QImage icon = m_book->loadPicture(desc.icon);
+        if (!icon.isNull())
+            setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    }
+    QString page = document;
+    const QFileInfo onDisk(document);
+    if (onDisk.exists())
+        page = BookPaths::fromNative(onDisk.absoluteFilePath());
+    else if (QFileInfo(QString(document).replace(u'\\', u'/')).isRelative())
+        page = BookPaths::joinPath(paths().baseDir(), document);
+    RHtml row;
+    row.fn = page;
+    desc.html = {row};
+    desc.screens.clear();
+    const QString caption = help ? TStandardLook::kHelpCaption : TStandardLook::kPictureCaption;
+    QGuiApplication::setApplicationName(caption);
+    setWindowTitle(caption);
+    m_wav = false;
+    m_reading = new TReadingScreen(*this, false);
+    m_standard = new TStandardLook(*this, *m_reading);
+    m_state = State::Running;
+    m_standard->enter(page, true, help);
+    if (!m_reading->frame() || !m_reading->frame()->CurrentViewer() ||
+        m_reading->frame()->CurrentViewer()->isHidden())
+        complain(QStringLiteral("%1: the document cannot be shown").arg(document));
+    return std::nullopt;
+}
+
+void TMainForm::restoreSkinnedLook() {
+    if (m_elements && !m_elements->skin().isNull())
+        setFixedSize(m_elements->skin().size());
+    update();
+}
+
 void TMainForm::syncHintAreas() {
     const auto areas = m_elements->hintAreas();
     while (m_hintAreas.size() < areas.size()) {
@@ -245,6 +290,10 @@ void TMainForm::createWidgets() {
         if (m_elements)
             m_elements->mouseMove(QPoint(x, y));
     });
+    // The panel, the content frame, the trees and the favourites; the
+    // standard look of the same window.
+    m_reading = new TReadingScreen(*this, true);
+    m_standard = new TStandardLook(*this, *m_reading);
     m_scaleBar = new TScaleBar(&m_book->pack(), screenFn, this);
 
     // The animated picture of the cover; a book without it simply has none.
@@ -267,9 +316,11 @@ void TMainForm::createWidgets() {
     }
 }
 
-void TMainForm::showScreenWidgets() {
+void TMainForm::showScreenWidgets(const QString& page) {
     if (m_pathBox)
         m_pathBox->showForScreen();
+    if (m_reading)
+        m_reading->showScreen(currentScreen(), page);
     if (m_piston) {
         // Hidden and stopped on the reading screen, animated on the others.
         const bool show = currentScreen() != 1;
@@ -337,7 +388,7 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     }
     syncHintAreas();
     // 4. The other widgets follow the screen; the contents tree opens `page`.
-    showScreenWidgets();
+    showScreenWidgets(page);
     qCDebug(lcMain) << "screen" << index + 1 << "page" << page;
     // 5. Replay without sounds.
     replay(true);
@@ -452,6 +503,16 @@ void TMainForm::paintEvent(QPaintEvent*) {
     }
 }
 
+void TMainForm::pressSkin(QPoint p) {
+    if (m_elements)
+        m_elements->mouseDown(p, Qt::NoModifier);
+}
+
+void TMainForm::skinMouseMove(QPoint p) {
+    if (m_elements)
+        m_elements->mouseMove(p);
+}
+
 void TMainForm::elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global) {
     if (m_dragging) {
         if (buttons & Qt::LeftButton) {
@@ -506,6 +567,7 @@ bool TMainForm::handleKey(QKeyEvent* e) {
     TKeyboardMap::Context ctx;
     ctx.windowFadeRunning = windowFadeRunning();
     ctx.commandLineMode = m_commandLineMode;
+    ctx.helpMode = m_commandLineMode && windowTitle() == TStandardLook::kHelpCaption;
     ctx.htmlFrameExists = !model().html.isEmpty();
     ctx.screen = currentScreen();
     const TKeyboardMap::Result r = TKeyboardMap::map(e->key(), e->modifiers(), ctx);
@@ -551,13 +613,13 @@ int TMainForm::dropTarget(const QString& fileName) {
     const QString name = fileName.left(200).toLower();
     for (const char* ext : {".htm", ".txt", ".bmp", ".jpg", ".jpeg", ".gif", ".png"})
         if (name.contains(QLatin1String(ext)))
-            return 1;
+            return DropPage;
     if (name.contains(QLatin1String(".rar")))
-        return 2;
+        return DropArchive;
     for (const char* ext : {".wav", ".mp3", ".mpa"})
         if (name.contains(QLatin1String(ext)))
-            return 3;
-    return 0;
+            return DropSound;
+    return DropNone;
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* e) {

@@ -24,6 +24,8 @@ class TTextMsg;
 class TButtonSounds;
 class TEffCar;
 class TMyControl;
+class TReadingScreen;
+class TStandardLook;
 class TSuperTimer;
 class TWindowAnimation;
 
@@ -52,9 +54,10 @@ public:
     // Makes `index` the current screen; `page` is the page the contents tree opens.
     void SwitchScreen(int index, const QString& page, int sourceKind = -1, int sourceIndex = -1);
 
-    // Who takes a file dropped on the window: 1 the HTML frame (pages,
-    // texts, pictures), 2 the archive handling (.rar), 3 the media player
-    // (.wav, .mp3, .mpa), 0 nobody. Only the first 200 characters count.
+    // Who takes a file dropped on the window: the HTML frame (pages, texts,
+    // pictures), the archive handling (.rar), the media player (.wav, .mp3,
+    // .mpa), or nobody. Only the first 200 characters count.
+    enum DropKind { DropNone = 0, DropPage = 1, DropArchive = 2, DropSound = 3 };
     static int dropTarget(const QString& fileName);
 
     // Where the window is in its life: one value for start-up and shut-down.
@@ -73,6 +76,18 @@ public:
     void playButtonSound(const QString& pathText) override;
     int screenCount() const override;
     void execute(const RCommand& command) override;
+
+    // The skin's mouse handling, for the parts that act on the skin: a left
+    // press at `p` (a switch shows as pressed again), a move (to (-1, -1):
+    // no element keeps its hover look).
+    void pressSkin(QPoint p);
+    void skinMouseMove(QPoint p);
+    // The hint areas follow the elements' hints again (chapter buttons).
+    void refreshHints() { syncHintAreas(); }
+    TReadingScreen* reading() const { return m_reading; }
+    TStandardLook* standardLook() const { return m_standard; }
+    // The skinned look again after the standard look: the skin's size.
+    void restoreSkinnedLook();
 
     // For the options window and the tests.
     void setButtonSoundsOn(bool on) { m_wav = on; }
@@ -112,7 +127,7 @@ private:
     void replay(bool afterSwitch);
     void applyRegion(const QRegion& region);
     void createWidgets();
-    void showScreenWidgets();
+    void showScreenWidgets(const QString& page = QString());
     void showWithOpeningAnimation();
     void openingTick();
     void startClosing();
@@ -127,6 +142,8 @@ private:
     void runProgram(const QString& program, const QString& parameters);
     void showHelp();
     void claimOwnVerbs();
+    // A document (or help page) in the standard look, for a command-line start.
+    std::optional<int> startStandardWindow(const QString& document, bool help);
     bool started() const { return m_state != State::Created && m_state != State::Starting; }
 
     std::unique_ptr<TBook> m_book;
@@ -142,6 +159,8 @@ private:
     TPathInputBox* m_pathBox = nullptr;
     TScaleBar* m_scaleBar = nullptr;
     QLabel* m_piston = nullptr;
+    TReadingScreen* m_reading = nullptr;
+    TStandardLook* m_standard = nullptr;
     QMovie* m_pistonMovie = nullptr;
     QList<RCommand> m_executed;
 

@@ -3,6 +3,7 @@
 #include "app/TCommandDispatcher.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -13,7 +14,7 @@ class TFrameViewer;
 class THtmlFavorite;
 class THtmlFrame;
 class TMainForm;
-class TPanelBkgrd;
+#include "reader/TPanelBkgrd.h"
 class TTreeSet;
 
 // The reading parts of a window: the background panel, the content frame,
@@ -40,9 +41,11 @@ public:
     // The window fade hides the panel while it runs.
     void setFadeRunning(bool running, int screen);
 
-    // Popup commands of the history and favourites lists: "history=" + n,
-    // "htmlpos=" + file + "=" + position. False for any other text.
-    bool runPopupCommand(const QString& command);
+    // The command of a popup item: "history=" + n, "html=" + file,
+    // "htmlpos=" + file + "=" + position, the page commands
+    // (copyclipboardhtml, addtofavorite, deffonthtml, selectallhtml,
+    // printhtml); anything else runs as a window command without sound.
+    void runPopupCommand(const QString& command);
     // The current page as a favourite (verb addtofavorite, Ctrl+I).
     bool addToFavorites();
     // Opens a dropped page or picture in the current viewer.
@@ -61,6 +64,7 @@ private:
     void historyStep(bool back);
     void treeVerb(const RCommand& c);
     void showListMenu(int type, const RCommand& c);
+    void showContextMenu(const QPoint& globalPos);
     QString currentPage() const;
 
     TMainForm& m_window;

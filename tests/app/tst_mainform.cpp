@@ -1,12 +1,19 @@
 #include "TestBook.h"
 
 #include "app/TMainForm.h"
+#include "app/TReadingScreen.h"
+#include "app/TStandardLook.h"
 #include "data/SettingsStore.h"
+#include "engine/TFrameViewer.h"
+#include "reader/THtmlFrame.h"
 #include "skin/TPathInputBox.h"
 #include "skin/TStatusLine.h"
 #include "skin/TTextMsg.h"
 
 #include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <QApplication>
 #include <QCursor>
@@ -37,7 +44,7 @@ class TestMainForm : public QObject {
 private slots:
     void initTestCase();
     void missingFilesEndTheProgram();
-    void otherModesAreRefused();
+    void standardWindow();
     void startsAndReplays();
     void secondCopyEndsQuietly();
     void screenSwitchingAndReplay();
@@ -96,19 +103,71 @@ void TestMainForm::missingFilesEndTheProgram() {
     }
 }
 
-void TestMainForm::otherModesAreRefused() {
+void TestMainForm::standardWindow() {
     const QString dir = book("Modes");
-    TMainForm a;
-    QCOMPARE(a.FormCreate(dir, {"page.htm", "/h"}), std::optional<int>(2));
-    TMainForm b;
-    QCOMPARE(b.FormCreate(dir, {"x/tpage.htm"}), std::optional<int>(2));
-    // A document path that happens to contain "/t" is not the thesaurus switch
-    // (it is refused all the same while the standard window is missing).
-    TMainForm d;
-    QCOMPARE(d.FormCreate(dir, {dir + "/Dod.dhl"}), std::optional<int>(2));
-    // None took the book's lock: the skinned window still starts.
+    const auto write = [&](const QString& name, const QByteArray& html) {
+        QFile f(dir + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(html);
+    };
+    write("page.htm", "<html><head><title>One</title></head><body><p>Page one</p>"
+                      "<a href=\"two.htm\">two</a></body></html>");
+    write("two.htm", "<html><head><title>Two</title></head><body><p>Page two</p></body></html>");
+    {
+        // A help start: the page in an ordinary window under its toolbar,
+        // captioned "Помощь", with no way to the skinned look.
+        TMainForm help;
+        QCOMPARE(help.FormCreate(dir, {"page.htm", "/h"}), std::nullopt);
+        QCOMPARE(help.windowTitle(), QString("Помощь"));
+        QVERIFY(help.isVisible());
+        TFrameViewer* viewer = help.reading()->frame()->CurrentViewer();
+        QVERIFY(viewer && viewer->isVisible());
+        QVERIFY(viewer->currentFile().endsWith("page.htm"));
+        QCOMPARE(viewer->geometry(), help.contentsRect());
+        QVERIFY(help.contentsRect().top() >= help.standardLook()->toolBar()->height());
+        QVERIFY(help.standardLook()->button(2)->isVisible());  // "Печать"
+        QVERIFY(!help.standardLook()->button(3)->isVisible()); // "Свернуть"
+        // The history menus follow the pages read.
+        viewer->loadFile(BookPaths::fromNative(dir + "/two.htm"));
+        const QList<QAction*> back = help.standardLook()->backMenu()->actions();
+        QVERIFY(back[0]->isVisible());
+        QCOMPARE(back[0]->text(),
+                 (QString("One--") + BookPaths::fromNative(dir + "/page.htm")).left(80));
+        QVERIFY(!back[1]->isVisible());
+        QVERIFY(help.standardLook()->button(0)->isEnabled());
+        QVERIFY(!help.standardLook()->button(1)->isEnabled());
+        QCOMPARE(help.windowTitle(), QString("Помощь"));
+    }
+    {
+        // A document path that holds "/t" is no thesaurus switch; a picture
+        // or document window is captioned "Увеличенная картинка".
+        TMainForm doc;
+        QCOMPARE(doc.FormCreate(dir, {dir + "/page.htm"}), std::nullopt);
+        QCOMPARE(doc.windowTitle(), QString("Увеличенная картинка"));
+    }
+    TMainForm thesaurus;
+    QCOMPARE(thesaurus.FormCreate(dir, {"x/tpage.htm"}), std::optional<int>(2));
+
+    // None took the book's key: the skinned window starts, enters the
+    // standard look with "standartwin" and comes back with "Свернуть".
     TMainForm c;
     QCOMPARE(c.FormCreate(dir, {}), std::nullopt);
+    const QSize skinSize = c.size();
+    c.Dispatch("screen2=page.htm", QString(), false, FromButton, 0);
+    TFrameViewer* viewer = c.reading()->frame()->CurrentViewer();
+    QVERIFY(viewer && viewer->isVisible());
+    const QRect inPanel = viewer->geometry();
+    c.Dispatch("standartwin", QString(), false, FromButton, 0);
+    QVERIFY(c.standardLook()->active());
+    QCOMPARE(c.windowTitle(), QString("Увеличенная картинка"));
+    QVERIFY(c.standardLook()->button(3)->isVisible());
+    QCOMPARE(viewer->parentWidget(), &c);
+    QCOMPARE(viewer->geometry(), c.contentsRect());
+    c.standardLook()->button(3)->click();
+    QVERIFY(!c.standardLook()->active());
+    QCOMPARE(c.windowTitle(), QString("Modes"));
+    QCOMPARE(c.size(), skinSize);
+    QCOMPARE(viewer->geometry(), inPanel);
 }
 
 void TestMainForm::startsAndReplays() {

@@ -2,9 +2,9 @@
 // daemon with a null sink (no sound card needed).
 #include "TestBook.h"
 
-#include "media/TButtonSounds.h"
 #include "app/TMainForm.h"
 #include "data/SettingsStore.h"
+#include "media/TButtonSounds.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>

@@ -1,0 +1,458 @@
+#include "app/TReadingScreen.h"
+
+#include "app/TMainForm.h"
+#include "data/BookPaths.h"
+#include "data/StringUtils.h"
+#include "engine/TFrameViewer.h"
+#include "engine/THTMLViewer.h"
+#include "media/TButtonSounds.h"
+#include "reader/THistoryLists.h"
+#include "reader/THtmlFavorite.h"
+#include "reader/THtmlFrame.h"
+#include "reader/TPanelBkgrd.h"
+#include "reader/TTreeSet.h"
+#include "skin/TPathInputBox.h"
+#include "skin/TStatusLine.h"
+#include "skin/TTextMsg.h"
+
+#include <QFileInfo>
+#include <QMenu>
+
+#include <cstdio>
+
+namespace {
+
+void complain(const QString& line) {
+    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+// VANTREL_TRACE=1: pages shown, links under the pointer and favourite
+// positions go to standard output, for the end-to-end tests.
+void trace(const QString& what, const QString& text) {
+    static const bool on = qEnvironmentVariableIsSet("VANTREL_TRACE");
+    if (!on)
+        return;
+    std::fprintf(stdout, "vantrel: %s %s\n", qPrintable(what), qPrintable(text));
+    std::fflush(stdout);
+}
+
+// The text element that shows the loaded page's title.
+constexpr int kTitleText = 1;
+// The element a tree opens its page in when the current screen has no viewer.
+constexpr int kTreeElement = 20;
+
+} // namespace
+
+TReadingScreen::TReadingScreen(TMainForm& window, bool skinned)
+    : QObject(&window), m_window(window) {
+    if (skinned) {
+        m_panel = new TPanelBkgrd(&window);
+        createTrees();
+    }
+    createFrame(skinned);
+    if (TSettingsStore* store = window.book().settings())
+        m_favorites = std::make_unique<THtmlFavorite>(*store);
+    claimVerbs();
+}
+
+TReadingScreen::~TReadingScreen() = default;
+
+void TReadingScreen::createFrame(bool skinned) {
+    const StructModel& model = m_window.model();
+    if (model.html.isEmpty())
+        return;
+    m_frame = new THtmlFrame(&m_window, &m_window.book().files(), m_window.title(), this);
+    if (skinned)
+        m_frame->setPanel(m_panel);
+    m_frame->PathInputFolder = [this] {
+        return m_window.pathBoxes() ? m_window.pathBoxes()->copyFolder() : QString();
+    };
+    connect(m_frame, &THtmlFrame::pageChanged, this,
+            [this](TFrameViewer* viewer, const QString&, const QString& titleLine) {
+                onPageChanged(viewer, titleLine);
+            });
+    connect(m_frame, &THtmlFrame::switchPressRequested, this,
+            [this](const QPoint& p) { m_window.pressSkin(p); });
+    connect(m_frame, &THtmlFrame::statusMessage, this, [this](const QString& text) {
+        if (m_window.statusLine())
+            m_window.statusLine()->show(text);
+    });
+    connect(m_frame, &THtmlFrame::statusText, this,
+            [](const QString& text) { trace(QStringLiteral("link"), text); });
+    connect(m_frame, &THtmlFrame::closePopupsRequested, this, [this] {
+        if (m_menu)
+            m_menu->close();
+    });
+    connect(m_frame, &THtmlFrame::contextPopupRequested, this,
+            [this](const QPoint& at) { showContextMenu(at); });
+    connect(m_frame, &THtmlFrame::skinMouseMoved, this,
+            [this](const QPoint&) { m_window.skinMouseMove(QPoint(-1, -1)); });
+    connect(m_frame, &THtmlFrame::treeSelectRequested, this, [this](const QString& page) {
+        if (m_trees)
+            m_trees->selectByPage(page);
+    });
+    connect(m_frame, &THtmlFrame::soundRequested, this, [this](const QString& file) {
+        m_window.sounds()->play(m_window.book().nativeOf(file));
+    });
+    connect(m_frame, &THtmlFrame::archiveRequested, this, [this](const QString& archive) {
+        complain(QStringLiteral("%1: RAR archives cannot be browsed in this version").arg(archive));
+        if (m_window.statusLine())
+            m_window.statusLine()->show(QStringLiteral("Архивы RAR пока не открываются"));
+    });
+    m_frame->Create(model.html, qMax(0, m_window.currentScreen()));
+}
+
+void TReadingScreen::createTrees() {
+    TTreeHost host;
+    host.currentPage = [this] { return currentPage(); };
+    host.expandLink = [this](const QString& link) {
+        TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+        return viewer ? viewer->expandLink(link)
+                      : BookPaths::joinPath(m_window.paths().baseDir(), link);
+    };
+    host.viewerVisible = [this] {
+        TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+        return viewer && viewer->isVisible();
+    };
+    host.baseDir = [this] { return m_window.paths().baseDir(); };
+    m_trees = new TTreeSet(m_panel, &m_window.book().pack(), host, this);
+    connect(m_trees, &TTreeSet::openPage, this, [this](const QString& page, bool navigate) {
+        if (!m_frame)
+            return;
+        if (navigate)
+            m_frame->Navigate(page);
+        else
+            m_frame->ShowPage(kTreeElement, page);
+    });
+    connect(m_trees, &TTreeSet::chapterHintsChanged, this,
+            [this](const QString& next, const QString& prev) { applyChapterHints(next, prev); });
+    connect(m_trees, &TTreeSet::closePopups, this, [this] {
+        if (m_menu)
+            m_menu->close();
+    });
+    connect(m_trees, &TTreeSet::skinMouseMove, this,
+            [this](int, int) { m_window.skinMouseMove(QPoint(-1, -1)); });
+    if (TSkinElements* elements = m_window.elements()) {
+        elements->tree2Blocked = [this] {
+            return m_trees && m_trees->tree2() && m_trees->tree2()->isHidden() &&
+                   m_trees->tree1()->isHidden();
+        };
+    }
+}
+
+QString TReadingScreen::currentPage() const {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    if (!viewer)
+        return {};
+    QString file = viewer->currentFile();
+    const qsizetype hash = file.indexOf(u'#');
+    return hash >= 0 ? file.left(hash) : file;
+}
+
+void TReadingScreen::showScreen(int screen, const QString& page) {
+    if (m_frame)
+        m_frame->ShowScreen(screen);
+    if (m_trees)
+        m_trees->showTreeOnScreen(screen, page);
+    // The favourites are read again with the popups of every screen (another
+    // window of the book may have changed them); leaving writes them back.
+    if (m_favorites && m_window.book().settings()) {
+        m_favorites.reset();
+        m_favorites = std::make_unique<THtmlFavorite>(*m_window.book().settings());
+    }
+}
+
+void TReadingScreen::setFadeRunning(bool running, int screen) {
+    if (m_panel && screen == THtmlFrame::kReadingScreen)
+        m_panel->setVisible(!running);
+}
+
+void TReadingScreen::onPageChanged(TFrameViewer* viewer, const QString& titleLine) {
+    trace(QStringLiteral("page"), viewer ? viewer->currentFile() : QString());
+    if (TTextMsg* texts = m_window.texts())
+        texts->setText(titleLine, kTitleText, true);
+    emit historyChanged();
+    if (m_trees)
+        m_trees->updateChapterHints();
+}
+
+void TReadingScreen::applyChapterHints(const QString& next, const QString& prev) {
+    TSkinElements* elements = m_window.elements();
+    if (!elements)
+        return;
+    bool changed = false;
+    for (RBtn& b : elements->buttons()) {
+        const QString* hint = nullptr;
+        if (b.go.compare(QLatin1String("nextchapter"), Qt::CaseInsensitive) == 0)
+            hint = &next;
+        else if (b.go.compare(QLatin1String("prevchapter"), Qt::CaseInsensitive) == 0)
+            hint = &prev;
+        if (hint && b.hint != *hint) {
+            b.hint = *hint;
+            changed = true;
+        }
+    }
+    if (changed)
+        m_window.refreshHints();
+}
+
+void TReadingScreen::historyStep(bool back) {
+    if (!m_frame)
+        return;
+    TSkinElements* elements = m_window.elements();
+    const TDynamicSwthOneArray ones = elements ? elements->switchOnes() : TDynamicSwthOneArray();
+    const TDynamicSwthGrpArray groups = elements ? elements->switchGrps() : TDynamicSwthGrpArray();
+    if (back)
+        m_frame->GoBack(ones, groups);
+    else
+        m_frame->GoForward(ones, groups);
+    if (m_trees)
+        m_trees->selectByPage(QStringLiteral("fromhistory"));
+}
+
+void TReadingScreen::treeVerb(const RCommand& c) {
+    if (!m_trees)
+        return;
+    // The page pane is hidden while the trees change places.
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    const bool shown = viewer && viewer->isVisible();
+    if (shown)
+        viewer->hide();
+    switch (c.verb) {
+    case Verb::Tree1:
+        m_trees->verbTree1();
+        break;
+    case Verb::Tree2:
+        m_trees->verbTree2();
+        break;
+    case Verb::TreeOn:
+    case Verb::TreeOff:
+        if (m_trees->isTreeOff() != (c.verb == Verb::TreeOff))
+            m_trees->setTreeOff(c.verb == Verb::TreeOff);
+        break;
+    default:
+        break;
+    }
+    if (shown)
+        viewer->show();
+}
+
+bool TReadingScreen::addToFavorites() {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    if (!viewer || !m_favorites || viewer->currentFile().isEmpty())
+        return false;
+    const QStringList titles = viewer->titleHistory();
+    const int index = viewer->historyIndex();
+    const QString title = index >= 0 && index < titles.size() ? titles[index] : QString();
+    THTMLViewer* active = viewer->activeViewer();
+    const int position = active ? active->position() : 0;
+    const bool added = m_favorites->AddToFavorites(title, viewer->currentFile(), position);
+    if (added) {
+        m_favorites->save();
+        trace(QStringLiteral("favourite"), QString::number(position));
+    }
+    return added;
+}
+
+void TReadingScreen::runPopupCommand(const QString& command) {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    const QString name = command.section(u'=', 0, 0).trimmed().toLower();
+    if (name == QLatin1String("addtofavorite")) {
+        addToFavorites();
+        return;
+    }
+    if (!m_frame) {
+        m_window.Dispatch(command, QString(), true, FromButton, 0);
+        return;
+    }
+    if (name == QLatin1String("copyclipboardhtml")) {
+        THTMLViewer* active = viewer ? viewer->activeViewer() : nullptr;
+        QString error;
+        if (active && !active->copyToClipboard(&error) && m_window.statusLine())
+            m_window.statusLine()->show(error);
+        return;
+    }
+    if (name == QLatin1String("selectallhtml")) {
+        m_frame->SelectAll();
+        return;
+    }
+    if (name == QLatin1String("printhtml")) {
+        m_frame->PrintPage();
+        return;
+    }
+    if (name == QLatin1String("deffonthtml")) {
+        m_frame->ChooseFont();
+        return;
+    }
+    if (name == QLatin1String("html")) {
+        const QString file = cfs::valueOf(command, &m_window.paths());
+        m_frame->Navigate(file);
+        if (m_trees)
+            m_trees->selectByPage(QString());
+        return;
+    }
+    if (const std::optional<int> n = THistoryLists::parseHistoryCommand(command)) {
+        if (!viewer)
+            return;
+        const QStringList files = viewer->history();
+        if (*n >= files.size())
+            return;
+        if (m_trees)
+            m_trees->selectByPage(files[*n]);
+        m_frame->SetHistoryIndex(*n);
+        return;
+    }
+    if (const std::optional<RFavoritePlace> place =
+            THtmlFavorite::parsePositionCommand(command, &m_window.paths())) {
+        if (m_trees)
+            m_trees->selectByPage(place->file);
+        m_frame->Navigate(place->file);
+        if (TFrameViewer* now = m_frame->CurrentViewer())
+            if (THTMLViewer* active = now->activeViewer()) {
+                active->setPosition(place->position);
+                trace(QStringLiteral("position"), QString::number(active->position()));
+            }
+        return;
+    }
+    // Anything else is a command of the window, without the click sound.
+    m_window.Dispatch(command, QString(), true, FromButton, 0);
+    return;
+}
+
+void TReadingScreen::openDropped(const QString& file) {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    if (!viewer || !viewer->isVisible()) {
+        complain(QStringLiteral("%1: no page is shown on this screen to open it in").arg(file));
+        return;
+    }
+    const QString path = BookPaths::fromNative(QFileInfo(file).absoluteFilePath());
+    m_frame->Navigate(path);
+    if (m_trees)
+        m_trees->selectByPage(path);
+}
+
+void TReadingScreen::claimVerbs() {
+    TMainForm& w = m_window;
+    w.claimVerb(Verb::Html, [this](const RCommand& c) {
+        if (!m_frame)
+            return;
+        m_frame->AddToPageGroup(c.value);
+        m_frame->ShowPage(c.number, c.value);
+    });
+    w.claimVerb(Verb::Back, [this](const RCommand&) { historyStep(true); });
+    w.claimVerb(Verb::Forward, [this](const RCommand&) { historyStep(false); });
+    w.claimVerb(Verb::CopyHtml, [this](const RCommand&) {
+        if (m_frame)
+            m_frame->CopyPageFiles();
+    });
+    w.claimVerb(Verb::PrintHtml, [this](const RCommand&) {
+        if (m_frame)
+            m_frame->PrintPage();
+    });
+    w.claimVerb(Verb::TopHtml, [this](const RCommand&) {
+        if (m_frame)
+            m_frame->ScrollToTop();
+    });
+    w.claimVerb(Verb::NextChapter, [this](const RCommand&) {
+        if (m_trees)
+            m_trees->nextChapter();
+    });
+    w.claimVerb(Verb::PrevChapter, [this](const RCommand&) {
+        if (m_trees)
+            m_trees->prevChapter();
+    });
+    for (Verb v : {Verb::Tree1, Verb::Tree2, Verb::TreeOn, Verb::TreeOff})
+        w.claimVerb(v, [this](const RCommand& c) { treeVerb(c); });
+    w.claimVerb(Verb::AddToFavorite, [this](const RCommand&) { addToFavorites(); });
+    w.claimVerb(Verb::HistoryBack, [this](const RCommand& c) { showListMenu(-1, c); });
+    w.claimVerb(Verb::HistoryForward, [this](const RCommand& c) { showListMenu(-2, c); });
+    w.claimVerb(Verb::ShowFavorite, [this](const RCommand& c) { showListMenu(-3, c); });
+    w.claimVerb(Verb::DeleteFromFavorite, [this](const RCommand& c) { showListMenu(-4, c); });
+
+    w.claimKey(TKeyboardMap::Action::AddFavorite, [this] { addToFavorites(); });
+    w.claimKey(TKeyboardMap::Action::Print, [this] {
+        if (m_frame)
+            m_frame->PrintPage();
+    });
+    w.claimKey(TKeyboardMap::Action::HtmlSelectAll, [this] {
+        if (m_frame)
+            m_frame->SelectAll();
+    });
+    w.claimDrop(TMainForm::DropPage, [this](const QString& file) { openDropped(file); });
+}
+
+void TReadingScreen::showListMenu(int type, const RCommand& c) {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    TSkinElements* elements = m_window.elements();
+    if (!viewer || !elements || c.sourceIndex < 0 || c.sourceIndex >= elements->buttons().size())
+        return;
+    if (m_menu)
+        m_menu->close();
+    auto* menu = new QMenu(&m_window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_menu = menu;
+    if (type == -1 || type == -2) {
+        RHistory h;
+        h.files = viewer->history();
+        h.titles = viewer->titleHistory();
+        h.index = viewer->historyIndex();
+        const QList<RHistoryItem> items =
+            type == -1 ? THistoryLists::backPopup(h) : THistoryLists::forwardPopup(h);
+        for (const RHistoryItem& item : items)
+            if (item.visible)
+                menu->addAction(item.caption, this,
+                                [this, command = item.command] { runPopupCommand(command); });
+    } else if (m_favorites) {
+        const TDynamicFavoriteCaption records = m_favorites->records();
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            const QString caption = records[i].caption.left(THistoryLists::kCaptionLength);
+            if (type == -3)
+                menu->addAction(caption, this,
+                                [this, command = records[i].command] { runPopupCommand(command); });
+            else
+                menu->addAction(caption, this, [this, i] {
+                    if (m_favorites && m_favorites->DeleteFavorite(int(i)))
+                        m_favorites->save();
+                });
+        }
+    }
+    if (menu->isEmpty()) {
+        menu->deleteLater();
+        return;
+    }
+    // Under the button: the back list ends at the button's right edge, the
+    // others begin at its left edge.
+    const RBtn& b = elements->buttons()[c.sourceIndex];
+    QPoint at(b.vx, b.bottom);
+    menu->ensurePolished();
+    if (type == -1)
+        at.setX(b.right - menu->sizeHint().width());
+    menu->popup(m_window.mapToGlobal(at));
+}
+
+void TReadingScreen::showContextMenu(const QPoint& globalPos) {
+    const int screen = m_window.currentScreen();
+    const StructModel& model = m_window.model();
+    if (!m_frame || screen < 0 || screen >= model.screens.size())
+        return;
+    // The page's menu is the first "contexthtml" popup of the screen.
+    const RPopupData* popup = nullptr;
+    for (const RPopupData& p : model.screens[screen].popups)
+        if (p.type == -5) {
+            popup = &p;
+            break;
+        }
+    if (!popup || popup->caption.isEmpty())
+        return;
+    if (m_menu)
+        m_menu->close();
+    auto* menu = new QMenu(&m_window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_menu = menu;
+    for (qsizetype i = 0; i < popup->caption.size(); ++i) {
+        const QString command = i < popup->go.size() ? popup->go[i] : QString();
+        menu->addAction(popup->caption[i], this, [this, command] { runPopupCommand(command); });
+    }
+    menu->popup(globalPos);
+}
