@@ -303,8 +303,9 @@ void TReadingScreen::runPopupCommand(const QString& command) {
         m_frame->SetHistoryIndex(*n);
         return;
     }
-    if (const std::optional<RFavoritePlace> place =
-            THtmlFavorite::parsePositionCommand(command, &m_window.paths())) {
+    // A favourite names the page as the viewer had it (a full path): it is
+    // not resolved against the book again.
+    if (const std::optional<RFavoritePlace> place = THtmlFavorite::parsePositionCommand(command)) {
         if (m_trees)
             m_trees->selectByPage(place->file);
         m_frame->Navigate(place->file);
