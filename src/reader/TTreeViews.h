@@ -99,6 +99,8 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     bool viewportEvent(QEvent* e) override;
+    // No tree lines and no expand buttons: every item is always open.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
 private:
     int chapterFrom(int from, int step) const;
