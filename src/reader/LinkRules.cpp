@@ -1,5 +1,7 @@
 #include "reader/LinkRules.h"
 
+#include "engine/TLinkPath.h"
+
 #include <QStringList>
 
 namespace linkrules {
@@ -11,22 +13,7 @@ bool hasDrive(const QString& path) {
            path[0].unicode() < 128;
 }
 
-QString fileNameOf(const QString& path) {
-    const int cut = int(qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf('/')));
-    return path.mid(cut + 1);
-}
-
 } // namespace
-
-QString extensionOf(const QString& path) {
-    QString file = path;
-    const int hash = int(file.indexOf(QLatin1Char('#')));
-    if (hash >= 0)
-        file.truncate(hash);
-    file = fileNameOf(file);
-    const int dot = int(file.lastIndexOf(QLatin1Char('.')));
-    return dot < 0 ? QString() : file.mid(dot).toLower();
-}
 
 bool isViewable(const QString& ext) {
     static const QStringList shown = {".htm", ".txt", ".inf", ".diz",
@@ -93,7 +80,8 @@ Decision decide(const Facts& f) {
         d.extractFirst = true;
     if (!isViewable(f.ext) && !anchorOnly)
         return handled(Action::External);
-    if (f.archiveView && !fileNameOf(f.full).contains(QLatin1String("as_"), Qt::CaseInsensitive) &&
+    if (f.archiveView &&
+        !linkpath::fileNameOf(f.full).contains(QLatin1String("as_"), Qt::CaseInsensitive) &&
         !anchorOnly)
         return handled(Action::ArchiveNavigate);
     if (!f.archiveView && f.ext.startsWith(QLatin1String(".htm"), Qt::CaseInsensitive)) {

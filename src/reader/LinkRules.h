@@ -40,8 +40,6 @@ struct Decision {
 
 Decision decide(const Facts& f);
 
-// The extension of a path, lower-cased with its dot ("" when none).
-QString extensionOf(const QString& path);
 // Whether `ext` is one the pane shows itself (pages, texts, pictures).
 bool isViewable(const QString& ext);
 // "copy:..." and friends: the part after the first five characters.

@@ -599,7 +599,7 @@ bool THtmlFrame::PrintPage(const QString& path) {
     TFrameViewer* v = CurrentViewer();
     if (!v)
         return false;
-    const QString ext = linkrules::extensionOf(v->currentFile());
+    const QString ext = linkpath::extensionOf(v->currentFile());
     m_pageIsPicture = ext == QLatin1String(".bmp") || ext == QLatin1String(".gif") ||
                       ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg");
     return printViewer(v->activeViewer());

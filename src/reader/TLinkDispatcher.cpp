@@ -49,7 +49,7 @@ void TLinkDispatcher::click(TFrameViewer* viewer, const QString& target, const Q
     facts.target = target;
     facts.url = url;
     facts.full = full;
-    facts.ext = linkrules::extensionOf(full);
+    facts.ext = linkpath::extensionOf(full);
     facts.archiveView = archiveView;
     facts.exists = source && source->exists(linkpath::withoutAnchor(full));
     const linkrules::Decision d = linkrules::decide(facts);

@@ -1,3 +1,4 @@
+#include "engine/TLinkPath.h"
 #include "reader/LinkRules.h"
 
 #include <QtTest>
@@ -15,7 +16,7 @@ class TstLinkRules : public QObject {
         f.target = target;
         f.url = url;
         f.full = full;
-        f.ext = linkrules::extensionOf(full);
+        f.ext = linkpath::extensionOf(full);
         f.archiveView = archiveView;
         f.exists = exists;
         return linkrules::decide(f);
@@ -125,8 +126,8 @@ private slots:
         QCOMPARE(linkrules::copyArgument("xcopy:a.zip"), QStringLiteral(":a.zip"));
         QCOMPARE(linkrules::printArgument("PrintHtml:pages/a.htm"), QStringLiteral("pages/a.htm"));
         QCOMPARE(linkrules::copyListArgument("copylist:Serial"), QStringLiteral("Serial"));
-        QCOMPARE(linkrules::extensionOf("\\a.b\\c.HTML#x.y"), QStringLiteral(".html"));
-        QCOMPARE(linkrules::extensionOf("\\a.b\\noext"), QString());
+        QCOMPARE(linkpath::extensionOf("\\a.b\\c.HTML#x.y"), QStringLiteral(".html"));
+        QCOMPARE(linkpath::extensionOf("\\a.b\\noext"), QString());
     }
 
     void fileOnAnotherDrive() {
