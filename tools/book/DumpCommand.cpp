@@ -8,7 +8,6 @@
 #include "data/BookPaths.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
-#include "data/TReadBin.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -27,16 +26,7 @@ int DumpCommand::run(const QStringList& args) {
         throw ToolError(QStringLiteral("%1: no such file").arg(packPath));
     const QString base = cmd.value(QStringLiteral("--base")).value_or(packInfo.absolutePath());
 
-    TReadBin pack;
-    QString error;
-    if (!pack.load(packPath, &error))
-        throw ToolError(error);
-    if (!pack.has(entry))
-        throw ToolError(QStringLiteral("%1: no entry %2").arg(packPath, entry));
-    QByteArray bytes;
-    if (pack.readToBuffer(entry, bytes) < 0)
-        throw ToolError(
-            QStringLiteral("%1: entry %2 cannot be read (damaged pack)").arg(packPath, entry));
+    const QByteArray bytes = FileIo::readPackEntry(packPath, entry);
 
     const BookPaths paths(base);
     const StructGrammar grammar =

@@ -2,6 +2,8 @@
 
 #include "ToolError.h"
 
+#include "data/TReadBin.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -46,4 +48,20 @@ void FileIo::writeStdout(const QByteArray& data) {
         throw ToolError(QStringLiteral("cannot write to standard output"));
     if (std::fflush(stdout) != 0)
         throw ToolError(QStringLiteral("cannot write to standard output"));
+}
+
+QByteArray FileIo::readPackEntry(const QString& packPath, const QString& entry) {
+    if (!QFileInfo(packPath).exists())
+        throw ToolError(QStringLiteral("%1: no such file").arg(packPath));
+    TReadBin pack;
+    QString error;
+    if (!pack.load(packPath, &error))
+        throw ToolError(error);
+    if (!pack.has(entry))
+        throw ToolError(QStringLiteral("%1: no entry %2").arg(packPath, entry));
+    QByteArray bytes;
+    if (pack.readToBuffer(entry, bytes) < 0)
+        throw ToolError(
+            QStringLiteral("%1: entry %2 cannot be read (damaged pack)").arg(packPath, entry));
+    return bytes;
 }

@@ -13,4 +13,7 @@ public:
     // a failed command leaves no half-written output.
     static void writeFile(const QString& path, const QByteArray& data);
     static void writeStdout(const QByteArray& data);
+    // The bytes of one entry of a resource pack; a missing pack or entry, or
+    // a damaged pack, throws.
+    static QByteArray readPackEntry(const QString& packPath, const QString& entry);
 };

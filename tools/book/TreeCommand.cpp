@@ -4,10 +4,8 @@
 #include "FileIo.h"
 #include "ToolError.h"
 
-#include "data/TReadBin.h"
 #include "data/TreeDescription.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,19 +19,7 @@ int TreeCommand::run(const QStringList& args) {
         cmd.value(QStringLiteral("--entry")).value_or(QStringLiteral("tree1.cfs"));
     if (entry.isEmpty())
         cmd.usageError(QStringLiteral("option --entry needs a non-empty value"));
-    if (!QFileInfo(packPath).exists())
-        throw ToolError(QStringLiteral("%1: no such file").arg(packPath));
-
-    TReadBin pack;
-    QString error;
-    if (!pack.load(packPath, &error))
-        throw ToolError(error);
-    if (!pack.has(entry))
-        throw ToolError(QStringLiteral("%1: no entry %2").arg(packPath, entry));
-    QByteArray bytes;
-    if (pack.readToBuffer(entry, bytes) < 0)
-        throw ToolError(
-            QStringLiteral("%1: entry %2 cannot be read (damaged pack)").arg(packPath, entry));
+    const QByteArray bytes = FileIo::readPackEntry(packPath, entry);
 
     QJsonArray out;
     for (const RTreeItem& item : TreeDescription::readEntry(bytes, entry)) {
