@@ -343,25 +343,27 @@ void TReadingScreen::claimVerbs() {
     });
     w.claimVerb(Verb::Back, [this](const RCommand&) { historyStep(true); });
     w.claimVerb(Verb::Forward, [this](const RCommand&) { historyStep(false); });
-    w.claimVerb(Verb::CopyHtml, [this](const RCommand&) {
-        if (m_frame)
-            m_frame->CopyPageFiles();
-    });
+    // Verbs that call one operation of the frame or the trees, when the book
+    // has them.
+    const auto onFrame = [&](Verb v, void (THtmlFrame::*op)()) {
+        w.claimVerb(v, [this, op](const RCommand&) {
+            if (m_frame)
+                (m_frame->*op)();
+        });
+    };
+    const auto onTrees = [&](Verb v, void (TTreeSet::*op)()) {
+        w.claimVerb(v, [this, op](const RCommand&) {
+            if (m_trees)
+                (m_trees->*op)();
+        });
+    };
+    onFrame(Verb::CopyHtml, &THtmlFrame::CopyPageFiles);
+    onFrame(Verb::TopHtml, &THtmlFrame::ScrollToTop);
+    onTrees(Verb::NextChapter, &TTreeSet::nextChapter);
+    onTrees(Verb::PrevChapter, &TTreeSet::prevChapter);
     w.claimVerb(Verb::PrintHtml, [this](const RCommand&) {
         if (m_frame)
             m_frame->PrintPage();
-    });
-    w.claimVerb(Verb::TopHtml, [this](const RCommand&) {
-        if (m_frame)
-            m_frame->ScrollToTop();
-    });
-    w.claimVerb(Verb::NextChapter, [this](const RCommand&) {
-        if (m_trees)
-            m_trees->nextChapter();
-    });
-    w.claimVerb(Verb::PrevChapter, [this](const RCommand&) {
-        if (m_trees)
-            m_trees->prevChapter();
     });
     for (Verb v : {Verb::Tree1, Verb::Tree2, Verb::TreeOn, Verb::TreeOff})
         w.claimVerb(v, [this](const RCommand& c) { treeVerb(c); });
