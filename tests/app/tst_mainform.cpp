@@ -4,6 +4,7 @@
 #include "app/TReadingScreen.h"
 #include "app/TStandardLook.h"
 #include "data/SettingsStore.h"
+#include "platform/Busy.h"
 #include "engine/TFrameViewer.h"
 #include "reader/THtmlFrame.h"
 #include "skin/TPathInputBox.h"
@@ -225,6 +226,15 @@ void TestMainForm::screenSwitchingAndReplay() {
     QCOMPARE(commandTexts(form.executed().mid(before + 2)),
              (QStringList{"offtree", "offtree", "caseon"}));
     QCOMPARE(form.Dispatch("7", "", false, 0, 0), Verb::None);
+
+    // A busy phase takes no commands; building a screen is none (its
+    // switches replayed above while the hourglass showed).
+    busy::setBusy(true);
+    QCOMPARE(form.Dispatch("2", "", false, 0, 0), Verb::None);
+    QCOMPARE(form.currentScreen(), 0);
+    busy::setBusy(false);
+    QCOMPARE(form.Dispatch("2", "", false, 0, 0), Verb::Screen);
+    QCOMPARE(form.currentScreen(), 1);
 }
 
 void TestMainForm::skinWidgetsFollowTheScreen() {
