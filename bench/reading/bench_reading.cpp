@@ -30,6 +30,7 @@
 #include "engine/TFileSource.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
+#include "engine/TWordIndex.h"
 #include "platform/Cp1251.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TPanelBkgrd.h"
@@ -44,6 +45,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTreeWidget>
@@ -386,17 +388,19 @@ bool waitPainted(PaintWatch& watch) {
     return true;
 }
 
-// The point of the viewer's viewport over a link to `target` in the top
-// part of the page, or (-1, -1).
+// The point of the viewer's viewport over the link to `target` at the top of
+// the page, found through the page's word index and checked by hit testing;
+// (-1, -1) when it is not there.
 QPoint linkPoint(THTMLViewer* v, const QString& target) {
-    for (int y = 2; y < qMin(160, v->viewport()->height()); y += 3)
-        for (int x = 2; x < v->viewport()->width(); x += 5) {
-            const QPoint inViewer = v->viewport()->mapTo(v, QPoint(x, y));
-            const THitInfo hit = v->objectAt(inViewer);
-            if (hit.isLink && isPage(hit.url, target))
-                return {x, y};
-        }
-    return {-1, -1};
+    const TWordIndex& words = v->document()->words();
+    const QString caption = QStringLiteral(u"соседняя страница");
+    const int at = int(words.text().indexOf(caption));
+    if (at < 0)
+        return {-1, -1};
+    const QPoint p = words.boundingRect(at, at + int(caption.size())).center() -
+                     QPoint(v->horizontalScrollBar()->value(), v->verticalScrollBar()->value());
+    const THitInfo hit = v->objectAt(v->viewport()->mapTo(v, p));
+    return hit.isLink && isPage(hit.url, target) ? p : QPoint(-1, -1);
 }
 
 // The page figures; returns 0, or 1 when a click does not show its page.
