@@ -447,7 +447,7 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
     if (!m_doc || event->button() != Qt::LeftButton)
         return;
     QPoint d = toDocument(event->position().toPoint());
-    THitInfo hit = m_doc->hitTest(d);
+    THitInfo hit = m_doc->hasFormControls() ? m_doc->hitTest(d) : THitInfo();
     if (hit.control) {
         QList<TElFormControl*> controls = m_doc->controlElements();
         int index = int(controls.indexOf(hit.control));
@@ -495,7 +495,7 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
 
 void THTMLViewer::wheelEvent(QWheelEvent* event) {
     // The wheel over a list box with more entries than rows scrolls the list.
-    if (m_doc) {
+    if (m_doc && m_doc->hasFormControls()) {
         THitInfo hit = m_doc->hitTest(toDocument(event->position().toPoint()));
         TElFormControl* c = hit.control;
         if (c && c->isListBox() && c->options().size() > c->visibleRows()) {
