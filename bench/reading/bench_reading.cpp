@@ -7,15 +7,50 @@
 // plain QTreeWidget (expanded), and a linear walk over the items comparing
 // file names without case. Prints medians, goals and ratios.
 //
+// Pages (benchPages): a click on a contents tree item and a click on a link
+// of the page shown, until the first screen of the new page is painted, for
+// a 20 KB and a 200 KB manual page read from a content archive. The frame is
+// the reading screen's: a THtmlFrame whose viewer sits in the background
+// panel beside the trees, on a shown window. The click is a mouse press and
+// release on the item or on the link; the time runs from the press until the
+// viewer's viewport has handled the paint event that shows the new page,
+// with the event loop turning as it does for a user. Work the viewer leaves
+// for later (the rest of a long page) is not counted once the first screen
+// is on screen. Baselines, run alternately with the clicks: QTextDocument
+// (decode, setHtml, layout, paint of the first screen) and a bare
+// THTMLViewer (loadFile and paint of its viewport, no event loop).
+//
 // Usage: bench_reading [ITEMS] [RUNS]
+#include "content/ArchiveWriter.h"
+#include "content/ContentArchive.h"
+#include "data/BookPaths.h"
+#include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/TreeDescription.h"
+#include "engine/TFileSource.h"
+#include "engine/TFrameViewer.h"
+#include "engine/THTMLViewer.h"
+#include "engine/TWordIndex.h"
+#include "platform/Cp1251.h"
+#include "reader/THtmlFrame.h"
 #include "reader/TPanelBkgrd.h"
+#include "reader/TTreeSet.h"
 #include "reader/TTreeViews.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTreeWidget>
+
+#include <memory>
 
 #include <algorithm>
 #include <cstdio>
@@ -176,6 +211,367 @@ int benchTree(int count, int runs) {
     return 0;
 }
 
+// ---- pages ----
+
+QByteArray picture(int w, int h, const QColor& c) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    {
+        QPainter p(&img);
+        p.setPen(Qt::black);
+        for (int x = 0; x < w; x += 16)
+            p.drawLine(x, 0, w - x, h);
+    }
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+    return bytes;
+}
+
+// A manual page of about `kb` kilobytes in code page 1251: a title, a
+// picture, numbered sections of paragraphs with links, step lists, tables of
+// figures and a second picture. Its first link leads to `other`.
+QString manualPage(int kb, const QString& title, const QString& other) {
+    QString html =
+        QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                       "charset=windows-1251\"><title>%1</title></head><body bgcolor=white>"
+                       "<h1>%1</h1><p>См. также: <a href=\"%2\">соседняя страница</a>.</p>"
+                       "<p align=center><img src=\"pics/engine.png\" width=320 height=180 "
+                       "alt=\"Двигатель\"></p>")
+            .arg(title, other);
+    for (int s = 1; html.size() < kb * 1024; ++s) {
+        html +=
+            QStringLiteral("<h2>%1. Снятие и установка узла %1</h2>"
+                           "<p>Перед снятием <b>отсоедините провод</b> от клеммы «минус» "
+                           "аккумуляторной батареи и слейте охлаждающую жидкость (см. "
+                           "<a href=\"p%1.htm\">подраздел %1</a>). Отверните болты крепления "
+                           "кронштейна и снимите узел вместе с прокладкой; <i>прокладку "
+                           "повторно не используйте</i>.</p>"
+                           "<ol><li>Ослабьте натяжение ремня привода.</li><li>Отверните три болта "
+                           "ключом на 13.</li><li>Установите узел в обратной последовательности, "
+                           "затянув болты моментом из <a href=\"#t%1\">таблицы</a>.</li></ol>")
+                .arg(s);
+        if (s % 3 == 0) {
+            html += QStringLiteral("<a name=\"t%1\"></a><table border=1 cellpadding=3 "
+                                   "cellspacing=0 width=\"100%\"><tr bgcolor=\"#e0e0e0\">"
+                                   "<th>Параметр</th><th>Значение</th><th>Допуск</th>"
+                                   "<th>Примечание</th></tr>")
+                        .arg(s);
+            for (int r = 1; r <= 5; ++r)
+                html += QStringLiteral("<tr><td>Момент затяжки болта М%1</td><td>%2 Н·м</td>"
+                                       "<td>±%3</td><td><font color=\"#a00000\">новые "
+                                       "болты</font></td></tr>")
+                            .arg(6 + 2 * r)
+                            .arg(10 * r + s % 7)
+                            .arg(r);
+            html += QStringLiteral("</table>");
+        }
+        if (s == 5)
+            html += QStringLiteral("<p><img src=\"pics/scheme.png\" width=400 height=240 "
+                                   "alt=\"Схема\"></p>");
+    }
+    return html + QStringLiteral("</body></html>");
+}
+
+// The book of the page figures: interface.dat in a temporary folder holding
+// a start page, the 20 KB and 200 KB pages (each linking to the other) and
+// their pictures.
+struct PageBook {
+    QTemporaryDir dir;
+    BookPaths paths;
+    ContentArchive archive;
+    std::unique_ptr<TArchiveSource> source;
+    QStringList pages;       // path texts: 20 KB, 200 KB
+    QList<QByteArray> bytes; // as stored
+    bool ok = false;
+
+    PageBook() {
+        const QString run = dir.filePath(QStringLiteral("run"));
+        QDir().mkpath(run);
+        ArchiveWriter w;
+        const QString names[2] = {QStringLiteral("page20.htm"), QStringLiteral("page200.htm")};
+        bytes << cp1251::fromUnicode(
+                     manualPage(20, QStringLiteral(u"Система охлаждения"), names[1]))
+              << cp1251::fromUnicode(manualPage(200, QStringLiteral(u"Двигатель"), names[0]));
+        ok = w.addFile(QStringLiteral("run/index.htm"),
+                       cp1251::fromUnicode(QStringLiteral(u"<title>Оглавление</title><h1>"
+                                                          u"Руководство</h1>"))) &&
+             w.addFile(QStringLiteral("run/") + names[0], bytes[0]) &&
+             w.addFile(QStringLiteral("run/") + names[1], bytes[1]) &&
+             w.addFile(QStringLiteral("run/pics/engine.png"), picture(320, 180, Qt::lightGray)) &&
+             w.addFile(QStringLiteral("run/pics/scheme.png"), picture(400, 240, Qt::cyan)) &&
+             w.write(run + QStringLiteral("/interface.dat"));
+        QString error;
+        if (ok && !archive.open(run + QStringLiteral("/interface.dat"), &error)) {
+            std::fprintf(stderr, "bench_reading: %s\n", qPrintable(error));
+            ok = false;
+        }
+        paths = BookPaths(run);
+        BookPaths::setCurrent(paths);
+        archive.setRootPrefix(paths.bookRoot());
+        source = std::make_unique<TArchiveSource>(archive);
+        for (const QString& name : names)
+            pages << paths.baseDir() + name;
+    }
+};
+
+bool isPage(const QString& shown, const QString& page) {
+    return shown.endsWith(page.mid(page.lastIndexOf(u'\\') + 1), Qt::CaseInsensitive);
+}
+
+// Watches every event of the application: the clock stops at the first
+// event after the paint event of a viewport of `frameViewer` showing `page`
+// (that paint has then been handled).
+class PaintWatch : public QObject {
+public:
+    QWidget* frameViewer = nullptr;
+    QString page;
+    QElapsedTimer clock;
+    bool armed = false, painting = false, done = false;
+    double at = 0;
+
+    void arm(const QString& target) {
+        page = target;
+        painting = done = false;
+        armed = true;
+        clock.start();
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (!armed || done)
+            return false;
+        if (painting) {
+            at = ms(clock);
+            done = true;
+            armed = false;
+            return false;
+        }
+        if (e->type() == QEvent::Paint)
+            if (auto* v = qobject_cast<THTMLViewer*>(o->parent()); v && o == v->viewport() &&
+                                                                   frameViewer->isAncestorOf(v) &&
+                                                                   isPage(v->currentFile(), page))
+                painting = true;
+        return false;
+    }
+};
+
+void click(QWidget* w, const QPoint& at) {
+    const QPointF local(at), global(w->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// Lets the event loop finish everything left (the rest of a long page, old
+// pages freed, tiles painted ahead).
+void settle(TFrameViewer* v) {
+    for (int k = 0; k < 20; ++k)
+        QCoreApplication::processEvents();
+    if (THTMLViewer* av = v->activeViewer())
+        av->document();
+    for (int k = 0; k < 20; ++k)
+        QCoreApplication::processEvents();
+}
+
+// Runs the event loop until the watch has seen the paint; false after 10 s.
+bool waitPainted(PaintWatch& watch) {
+    while (!watch.done) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (ms(watch.clock) > 10000)
+            return false;
+    }
+    return true;
+}
+
+// The point of the viewer's viewport over the link to `target` at the top of
+// the page, found through the page's word index and checked by hit testing;
+// (-1, -1) when it is not there.
+QPoint linkPoint(THTMLViewer* v, const QString& target) {
+    const TWordIndex& words = v->document()->words();
+    const QString caption = QStringLiteral(u"соседняя страница");
+    const int at = int(words.text().indexOf(caption));
+    if (at < 0)
+        return {-1, -1};
+    const QPoint p = words.boundingRect(at, at + int(caption.size())).center() -
+                     QPoint(v->horizontalScrollBar()->value(), v->verticalScrollBar()->value());
+    const THitInfo hit = v->objectAt(v->viewport()->mapTo(v, p));
+    return hit.isLink && isPage(hit.url, target) ? p : QPoint(-1, -1);
+}
+
+// The page figures; returns 0, or 1 when a click does not show its page.
+int benchPages(int runs) {
+    QTemporaryDir settings;
+    TSettingsStore::setLocation(settings.path());
+    PageBook book;
+    if (!book.ok)
+        return 1;
+
+    QWidget window;
+    window.resize(800, 600);
+    auto* panel = new TPanelBkgrd(&window);
+    panel->setGeometry(TPanelBkgrd::kLeft, TPanelBkgrd::kTop, TPanelBkgrd::kWidth,
+                       TPanelBkgrd::kHeight);
+    THtmlFrame frame(&window, book.source.get(), QStringLiteral("BenchBook"));
+    frame.setPanel(panel);
+    TTreeHost host;
+    host.currentPage = [&] {
+        TFrameViewer* v = frame.CurrentViewer();
+        return v ? v->currentFile() : QString();
+    };
+    host.expandLink = [&](const QString& link) {
+        TFrameViewer* v = frame.CurrentViewer();
+        return v ? v->expandLink(link) : BookPaths::joinPath(book.paths.baseDir(), link);
+    };
+    host.viewerVisible = [&] {
+        TFrameViewer* v = frame.CurrentViewer();
+        return v && v->isVisible();
+    };
+    host.baseDir = [&] { return book.paths.baseDir(); };
+    const QList<RTreeItem> items = TreeDescription::parse(
+        {QStringLiteral(u"index.htm;Оглавление"), QStringLiteral(u";Двигатель"),
+         QStringLiteral(u"\tpage20.htm;Система охлаждения"),
+         QStringLiteral(u"\tpage200.htm;Двигатель: снятие и установка")});
+    TTreeSet trees(panel, items, false, {}, host);
+    QObject::connect(&trees, &TTreeSet::openPage, &frame, [&](const QString& page, bool navigate) {
+        if (navigate)
+            frame.Navigate(page);
+        else
+            frame.ShowPage(20, page);
+    });
+    RHtml row;
+    row.vx = TPanelBkgrd::kLeft, row.vy = TPanelBkgrd::kTop;
+    row.vw = row.vx + TPanelBkgrd::kWidth, row.vh = row.vy + TPanelBkgrd::kHeight;
+    row.fn = book.paths.baseDir() + QStringLiteral("index.htm");
+    row.number = 20, row.screen = THtmlFrame::kReadingScreen;
+    frame.Create({row}, THtmlFrame::kReadingScreen);
+    trees.showTreeOnScreen(THtmlFrame::kReadingScreen);
+    panel->show();
+    window.show();
+    TFrameViewer* fv = frame.CurrentViewer();
+    TTreeViews* tree = trees.tree1();
+    if (!fv || !tree || !fv->isVisible()) {
+        std::fprintf(stderr, "bench_reading: the frame shows no viewer\n");
+        return 1;
+    }
+    settle(fv);
+    tree->expandAll();
+    settle(fv);
+
+    PaintWatch watch;
+    watch.frameViewer = fv;
+    qApp->installEventFilter(&watch);
+    const QSize view = fv->activeViewer()->viewport()->size();
+    QImage screen(view, QImage::Format_RGB32);
+    THTMLViewer bare;
+    bare.setFileSource(book.source.get());
+    bare.resize(fv->activeViewer()->size());
+
+    // Figures per page size: [0] 20 KB, [1] 200 KB.
+    std::vector<double> byTree[2], byLink[2], doc[2], plain[2], rTreeDoc[2], rTreePlain[2],
+        rLinkDoc[2], rLinkPlain[2];
+    const int treeRow[2] = {0, 1}; // rows under the "Двигатель" heading
+    const QModelIndex heading = tree->model()->index(1, 0);
+    for (int run = 0; run < runs; ++run)
+        for (int size = 0; size < 2; ++size) {
+            const QString& target = book.pages[size];
+            const QString& other = book.pages[1 - size];
+
+            // The tree: the other page is shown and selected.
+            frame.Navigate(other);
+            trees.selectByPage(other);
+            settle(fv);
+            const QRect item = tree->visualRect(tree->model()->index(treeRow[size], 0, heading));
+            watch.arm(target);
+            click(tree->viewport(), item.center());
+            if (!waitPainted(watch)) {
+                std::fprintf(stderr, "bench_reading: the tree item did not show %s\n",
+                             qPrintable(target));
+                return 1;
+            }
+            byTree[size].push_back(watch.at);
+            settle(fv);
+
+            // QTextDocument: the page's bytes decoded, set, laid out and the
+            // first screen painted.
+            QElapsedTimer t;
+            t.start();
+            {
+                QTextDocument td;
+                td.setHtml(cp1251::toUnicode(*book.source->read(target)));
+                td.setTextWidth(view.width());
+                td.documentLayout()->documentSize();
+                QPainter p(&screen);
+                td.drawContents(&p, QRectF(QPointF(0, 0), QSizeF(view)));
+            }
+            doc[size].push_back(ms(t));
+
+            // The bare viewer: loadFile and its viewport painted.
+            t.restart();
+            bare.loadFile(target);
+            {
+                QPainter p(&screen);
+                bare.paintViewport(&p);
+            }
+            plain[size].push_back(ms(t));
+            bare.document();
+            bare.clear();
+            QCoreApplication::processEvents();
+
+            // The link at the top of the other page.
+            frame.Navigate(other);
+            settle(fv);
+            THTMLViewer* av = fv->activeViewer();
+            const QPoint at = linkPoint(av, target);
+            if (at.x() < 0) {
+                std::fprintf(stderr, "bench_reading: no link to %s on screen\n",
+                             qPrintable(target));
+                return 1;
+            }
+            watch.arm(target);
+            click(av->viewport(), at);
+            if (!waitPainted(watch)) {
+                std::fprintf(stderr, "bench_reading: the link did not show %s\n",
+                             qPrintable(target));
+                return 1;
+            }
+            byLink[size].push_back(watch.at);
+            settle(fv);
+
+            rTreeDoc[size].push_back(byTree[size].back() / doc[size].back());
+            rTreePlain[size].push_back(byTree[size].back() / plain[size].back());
+            rLinkDoc[size].push_back(byLink[size].back() / doc[size].back());
+            rLinkPlain[size].push_back(byLink[size].back() / plain[size].back());
+        }
+    qApp->removeEventFilter(&watch);
+
+    const double goals[2] = {50, 150};
+    bool met = true;
+    std::printf("pages: click to the first painted screen, viewer %dx%d, %d runs (medians; "
+                "ratios are medians of per-run ratios)\n",
+                view.width(), view.height(), runs);
+    for (int size = 0; size < 2; ++size) {
+        const double mTree = median(byTree[size]), mLink = median(byLink[size]);
+        met = met && mTree <= goals[size] && mLink <= goals[size];
+        std::printf("  %3lld KB page\n", static_cast<long long>(book.bytes[size].size() / 1024));
+        std::printf("    tree item click            %8.2f ms   goal <= %3.0f ms   "
+                    "ratio to QTextDocument %.2fx, to bare viewer %.2fx\n",
+                    mTree, goals[size], median(rTreeDoc[size]), median(rTreePlain[size]));
+        std::printf("    link click                 %8.2f ms   goal <= %3.0f ms   "
+                    "ratio to QTextDocument %.2fx, to bare viewer %.2fx\n",
+                    mLink, goals[size], median(rLinkDoc[size]), median(rLinkPlain[size]));
+        std::printf(
+            "    QTextDocument first screen %8.2f ms   bare viewer loadFile + paint %8.2f ms\n",
+            median(doc[size]), median(plain[size]));
+    }
+    std::printf("  goals %s\n", met ? "met" : "MISSED");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,5 +581,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int items = argc > 1 ? std::max(1, atoi(argv[1])) : 5000;
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
-    return benchTree(items, runs);
+    const int tree = benchTree(items, runs);
+    const int pages = benchPages(runs);
+    return tree != 0 ? tree : pages;
 }

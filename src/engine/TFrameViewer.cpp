@@ -426,6 +426,7 @@ bool TFrameViewer::showFile(const QString& path, const QMap<QString, QString>& f
             m_single = newViewer();
             m_single->setGeometry(contentRect());
         }
+        m_single->setVisited(m_visited);
         if (!m_single->loadFile(path, error)) {
             if (created && m_root.isSet) {
                 // The frame set stays as it was.

@@ -13,6 +13,16 @@
 #include <QScrollBar>
 #include <QTimer>
 
+namespace {
+
+// Work a new page leaves for later (the rest of a long page, freeing the
+// page it replaced) is posted below the priority of the window's update
+// request, so that the first screen of the page is painted before it runs.
+const QEvent::Type kAfterPaintEvent = QEvent::Type(QEvent::registerEventType());
+constexpr int kAfterPaintPriority = Qt::LowEventPriority - 1;
+
+} // namespace
+
 THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
     // As browsers of the time: the vertical bar is always there, so a page
@@ -82,7 +92,7 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     if (first) {
         m_doc = std::move(first);
         m_pending = std::move(doc);
-        QTimer::singleShot(0, this, [this] { complete(); });
+        postAfterPaint();
     } else {
         m_doc = std::move(doc);
     }
@@ -123,7 +133,23 @@ void THTMLViewer::retire(std::unique_ptr<THtmlDocument> doc) {
     doc->onCursor = nullptr;
     doc->onImageChanged = nullptr;
     m_retired.push_back(std::move(doc));
-    QTimer::singleShot(0, this, [this] { m_retired.clear(); });
+    postAfterPaint();
+}
+
+void THTMLViewer::postAfterPaint() {
+    if (m_afterPaintPosted)
+        return;
+    m_afterPaintPosted = true;
+    QCoreApplication::postEvent(this, new QEvent(kAfterPaintEvent), kAfterPaintPriority);
+}
+
+bool THTMLViewer::event(QEvent* e) {
+    if (e->type() != kAfterPaintEvent)
+        return QAbstractScrollArea::event(e);
+    m_afterPaintPosted = false;
+    complete();
+    m_retired.clear();
+    return true;
 }
 
 void THTMLViewer::loadHtml(const QString& html, const QString& path) {
@@ -421,7 +447,7 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
     if (!m_doc || event->button() != Qt::LeftButton)
         return;
     QPoint d = toDocument(event->position().toPoint());
-    THitInfo hit = m_doc->hitTest(d);
+    THitInfo hit = m_doc->hasFormControls() ? m_doc->hitTest(d) : THitInfo();
     if (hit.control) {
         QList<TElFormControl*> controls = m_doc->controlElements();
         int index = int(controls.indexOf(hit.control));
@@ -452,7 +478,10 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
         return;
     }
     m_pressPos = event->position().toPoint();
-    m_dragAnchor = m_doc->words().positionAt(d);
+    // The text position under the press is looked up when a drag starts: the
+    // word index of a long page is not built for a mere click on a link.
+    m_pressDocPos = d;
+    m_dragAnchorKnown = false;
     m_dragging = true;
     if (m_selEnd > m_selStart) {
         m_selStart = m_selEnd = 0;
@@ -466,7 +495,7 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
 
 void THTMLViewer::wheelEvent(QWheelEvent* event) {
     // The wheel over a list box with more entries than rows scrolls the list.
-    if (m_doc) {
+    if (m_doc && m_doc->hasFormControls()) {
         THitInfo hit = m_doc->hitTest(toDocument(event->position().toPoint()));
         TElFormControl* c = hit.control;
         if (c && c->isListBox() && c->options().size() > c->visibleRows()) {
@@ -491,6 +520,11 @@ void THTMLViewer::mouseMoveEvent(QMouseEvent* event) {
     QPoint vp = event->position().toPoint();
     QPoint d = toDocument(vp);
     if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        if ((vp - m_pressPos).manhattanLength() >= QApplication::startDragDistance() &&
+            !m_dragAnchorKnown) {
+            m_dragAnchor = m_doc->words().positionAt(m_pressDocPos);
+            m_dragAnchorKnown = true;
+        }
         if ((vp - m_pressPos).manhattanLength() >= QApplication::startDragDistance() &&
             m_dragAnchor >= 0) {
             int pos = m_doc->words().positionAt(d);

@@ -100,6 +100,7 @@ signals:
     void linkFollowed(const QString& path);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -135,6 +136,10 @@ private:
     static constexpr int kProgressiveChars = 96 * 1024;
     static constexpr int kFirstScreenChars = 24 * 1024;
     void complete() const;
+    // Completes the page and frees replaced pages once the window has
+    // painted (one posted event at a time).
+    void postAfterPaint();
+    bool m_afterPaintPosted = false;
     mutable std::unique_ptr<THtmlDocument> m_doc;
     mutable std::unique_ptr<THtmlDocument> m_pending;
     // Pages replaced by a new one, freed once the new page is on screen.
@@ -148,6 +153,8 @@ private:
     int m_selStart = 0;
     int m_selEnd = 0;
     int m_dragAnchor = -1;
+    bool m_dragAnchorKnown = false;
+    QPoint m_pressDocPos;
     bool m_dragging = false;
     QPoint m_pressPos;
     QString m_coveredUrl;

@@ -378,6 +378,10 @@ int THtmlDocument::anchorPosition(const QString& name) const {
     return found ? qMax(0, firstTopFrom(found)) : -1;
 }
 
+bool THtmlDocument::hasFormControls() const {
+    return m_container && m_container->formControlCount() > 0;
+}
+
 QList<TElFormControl*> THtmlDocument::controlElements() const {
     QList<TElFormControl*> out;
     if (!m_doc)

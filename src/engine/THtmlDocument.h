@@ -107,6 +107,9 @@ public:
     const TWordIndex& words() const;
     QList<TFormControlInfo> formControls() const;
     QList<TElFormControl*> controlElements() const;
+    // Whether the page has form controls at all (cheap; hit tests of a long
+    // page are not).
+    bool hasFormControls() const;
     // Boxes of lines of text and pictures (document coordinates), for page
     // breaks that never cut them.
     QVector<QRect> unbreakableBoxes() const;

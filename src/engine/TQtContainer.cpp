@@ -634,8 +634,10 @@ TQtContainer::create_element(const char* tag_name, const litehtml::string_map& a
         return std::make_shared<TElRule>(doc);
     if (tag.size() == 2 && tag[0] == 'h' && tag[1] >= '1' && tag[1] <= '6')
         return std::make_shared<TElAligned>(doc);
-    if (tag == "select" || tag == "input" || tag == "textarea" || tag == "button")
+    if (tag == "select" || tag == "input" || tag == "textarea" || tag == "button") {
+        ++m_formControls;
         return std::make_shared<TElFormControl>(doc);
+    }
     if (tag == "a") {
         auto a = std::make_shared<litehtml::el_anchor>(doc);
         auto href = attributes.find("href");

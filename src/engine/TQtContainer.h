@@ -85,10 +85,14 @@ public:
                    const std::shared_ptr<litehtml::document>& doc) override;
     void get_media_features(litehtml::media_features& media) const override;
     void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+    // Form controls made for the page (none: a click needs no hit test for
+    // them).
+    int formControlCount() const { return m_formControls; }
 
 private:
     struct Picture;
     Picture* picture(const QString& path);
+    int m_formControls = 0;
 
     const TFileSource* m_source;
     TViewerSettings m_settings;

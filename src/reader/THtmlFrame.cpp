@@ -308,11 +308,14 @@ void THtmlFrame::Navigate(const QString& path) {
         return;
     const int entry = v->historyModel()->indexOf(path);
     if (entry < 0) {
+        // The new page is built with the visited list already holding it;
+        // the page it replaces is marked again only when it stays.
         v->addVisited(path);
-        v->checkVisitedLinks();
         QString error;
-        if (!v->loadFile(path, &error))
+        if (!v->loadFile(path, &error)) {
+            v->checkVisitedLinks();
             std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+        }
     } else {
         v->setHistoryIndex(entry);
         ScrollToTop();

@@ -88,6 +88,26 @@ private slots:
         }
         QCOMPARE(first, whole);
 
+        // Through the event loop the window paints the first screen before
+        // the rest of the page is parsed.
+        struct PaintProbe : QObject {
+            QScrollBar* bar = nullptr;
+            int maxAtPaint = -1;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint && maxAtPaint < 0)
+                    maxAtPaint = bar->maximum();
+                return false;
+            }
+        } probe;
+        probe.bar = v->verticalScrollBar();
+        v->setPosition(0);
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        const int partial = v->verticalScrollBar()->maximum();
+        v->viewport()->installEventFilter(&probe);
+        QTRY_VERIFY(v->verticalScrollBar()->maximum() > partial);
+        QCOMPARE(probe.maxAtPaint, partial);
+        v->viewport()->removeEventFilter(&probe);
+
         // Anything that needs the whole page gets it at once.
         QVERIFY(v->loadFile(pages.path("long.htm")));
         QVERIFY(v->find("VeryLastWord", true));

@@ -5,6 +5,7 @@
 #include "engine/TFileSource.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
+#include "engine/TQtContainer.h"
 #include "reader/TFileCopier.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TLinkDispatcher.h"
@@ -53,6 +54,27 @@ class TstHtmlFrame : public QObject {
 
 private slots:
     void initTestCase() { TSettingsStore::setLocation(m_settings.path()); }
+
+    void navigateMarksVisitedLinks() {
+        Book b;
+        b.write("a.htm", "<a href=b.htm>B</a>");
+        b.write("b.htm", "<a href=b.htm>self</a> <a href=none.htm>none</a>");
+        THtmlFrame frame(&b.window, &b.source, key());
+        frame.Create({row(0, 0, 400, 300, b.path("a.htm"), 1, 0)});
+        TFrameViewer* v = frame.CurrentViewer();
+        const auto visited = [v](const char* href) {
+            return v->activeViewer()->document()->container()->isVisited(href);
+        };
+        // The page opened knows itself visited.
+        frame.Navigate(b.path("b.htm"));
+        QCOMPARE(v->currentFile(), b.path("b.htm"));
+        QVERIFY(visited("b.htm"));
+        QVERIFY(!visited("none.htm"));
+        // A page that cannot be opened leaves the page shown, marked again.
+        frame.Navigate(b.path("none.htm"));
+        QCOMPARE(v->currentFile(), b.path("b.htm"));
+        QVERIFY(visited("none.htm"));
+    }
 
     void elementsOnOneScreenShareAViewer() {
         Book b;
