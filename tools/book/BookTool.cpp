@@ -6,6 +6,7 @@
 #include "FileIo.h"
 #include "PackCommands.h"
 #include "PathCommands.h"
+#include "ThesaurusCommand.h"
 #include "ToolError.h"
 #include "TreeCommand.h"
 
@@ -30,6 +31,8 @@ QString BookTool::usage() {
         "                                      the parsed description as JSON\n"
         "  tree Dod.dhl [--entry tree1.cfs]    the parsed contents tree as a JSON array\n"
         "                                      (depth, page, caption, parent, level)\n"
+        "  thesaurus DIR TEXT                  the thesaurus lookup of TEXT in DIR's\n"
+        "                                      tezaurus.idx as JSON (found, page, messages)\n"
         "  resolve [--base DIR] TEXT           a description value, path-resolved\n"
         "  join BASE REL                       two path texts joined\n");
 }
@@ -58,6 +61,8 @@ int BookTool::run(const QStringList& args) {
             return DumpCommand::run(rest);
         if (command == QLatin1String("tree"))
             return TreeCommand::run(rest);
+        if (command == QLatin1String("thesaurus"))
+            return ThesaurusCommand::run(rest);
         if (command == QLatin1String("resolve"))
             return PathCommands::resolve(rest);
         if (command == QLatin1String("join"))
