@@ -3,6 +3,7 @@
 #include "app/TKeyboardMap.h"
 #include "app/TReadingScreen.h"
 #include "app/TStandardLook.h"
+#include "app/TThesaurusOpener.h"
 #include "app/TWindowAnimation.h"
 #include "content/TComprStream.h"
 #include "data/SettingsNames.h"
@@ -75,6 +76,7 @@ TMainForm::TMainForm(QWidget* parent)
     qApp->installEventFilter(this);
     setAcceptDrops(true);
     claimOwnVerbs();
+    m_thesaurus = new TThesaurusOpener(*this);
 }
 
 TMainForm::~TMainForm() {
@@ -111,12 +113,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     const TCommandLine commandLine =
         TCommandLine::fromArguments(QCoreApplication::applicationFilePath(), args);
     m_commandLineMode = commandLine.commandLineMode();
-    if (commandLine.thesaurus()) {
-        complain(
-            QStringLiteral("the thesaurus window (showing %1) is not available in this version")
-                .arg(commandLine.document()));
-        return 2;
-    }
+    if (commandLine.thesaurus())
+        return startThesaurusWindow(commandLine.document());
     if (m_commandLineMode)
         return startStandardWindow(commandLine.document(), commandLine.help());
 
@@ -246,6 +244,84 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     if (!m_reading->frame() || !m_reading->frame()->CurrentViewer() ||
         m_reading->frame()->CurrentViewer()->isHidden())
         complain(QStringLiteral("%1: the document cannot be shown").arg(document));
+    return std::nullopt;
+}
+
+std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
+    // 1-2. The thesaurus's own description, its page in place of the one it names.
+    m_thesaurusMode = true;
+    QString error;
+    if (!m_book->loadPack(&error)) {
+        complain(error);
+        return 1;
+    }
+    const std::optional<QStringList> lines =
+        m_book->description(QStringLiteral("Tesaurus.cfs"), true);
+    if (!lines) {
+        complain(QStringLiteral("Tesaurus.cfs not found in Dod.dhl"));
+        return 1;
+    }
+    StructModel& desc = m_book->model();
+    desc = parseStruct(*lines, &m_book->paths(), StructGrammar::Thesaurus);
+    if (!page.isEmpty()) {
+        // The other copies pass a full path; a relative one is the book's.
+        const bool absolute = page.startsWith(u'\\') || page.startsWith(u'/') ||
+                              (page.size() > 1 && page.at(1) == u':');
+        const QString shown =
+            absolute ? BookPaths::fromNative(page) : m_book->paths().resolvePath(page);
+        for (RHtml& row : desc.html)
+            row.fn = shown;
+    }
+    // 3. Caption; one thesaurus window: a running one is handed its pages
+    // by the other copies, so this one ends quietly.
+    const QString caption = QString::fromUtf16(TThesaurusOpener::kCaption);
+    if (desc.title.isEmpty())
+        desc.title = caption;
+    m_book->openSettings(desc.title);
+    if (!m_book->instance().tryTake(TSingleInstance::keyFor(caption)))
+        return 0;
+    QApplication::setApplicationDisplayName(QString());
+    QGuiApplication::setApplicationName(caption);
+    setWindowTitle(caption);
+    if (!desc.icon.isEmpty()) {
+        const QImage icon = m_book->loadPicture(desc.icon);
+        if (!icon.isNull())
+            setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    }
+    m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
+                                                   settings::Wav.def);
+    m_book->registerFonts();
+
+    // 4. Screen 1's skin and buttons, the texts, the page pane; no animation.
+    if (desc.screens.isEmpty()) {
+        complain(QStringLiteral("Tesaurus.cfs describes no screen"));
+        return 1;
+    }
+    m_elements = new TSkinElements(desc, TEffBtnCar::Clock::Timer, this);
+    m_elements->loadPicture = [this](const QString& name) { return m_book->loadPicture(name); };
+    m_elements->runCommand = [this](const TSkinElements::Run& r) {
+        Dispatch(r.command, r.wav, false, r.kind, r.index);
+    };
+    m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
+    m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
+    m_elements->buildScreen(0);
+    if (m_elements->skin().isNull()) {
+        complain(QStringLiteral("the skin picture \"%1\" of the thesaurus is not in Dod.dhl")
+                     .arg(desc.screens[0].picture));
+        return 1;
+    }
+    setFixedSize(m_elements->skin().size());
+    syncHintAreas();
+    const auto screenFn = [this] { return currentScreen(); };
+    m_texts = new TTextMsg(desc.text, this, screenFn, this);
+    m_status = new TStatusLine(m_texts, this);
+    m_reading = new TReadingScreen(*this, false);
+    showScreenWidgets();
+    m_state = State::Running;
+    show();
+    activateWindow();
+    if (!m_reading->frame() || !m_reading->frame()->CurrentViewer())
+        complain(QStringLiteral("%1: the thesaurus page cannot be shown").arg(page));
     return std::nullopt;
 }
 

@@ -26,6 +26,7 @@ class TEffCar;
 class TMyControl;
 class TReadingScreen;
 class TStandardLook;
+class TThesaurusOpener;
 class TSuperTimer;
 class TWindowAnimation;
 
@@ -86,6 +87,11 @@ public:
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
     TStandardLook* standardLook() const { return m_standard; }
+    // The thesaurus lookup (verb tesaurus, Shift+T) and its hook to a
+    // running thesaurus window.
+    TThesaurusOpener* thesaurus() const { return m_thesaurus; }
+    // This copy is the thesaurus window ("/t").
+    bool thesaurusMode() const { return m_thesaurusMode; }
     // The skinned look again after the standard look: the skin's size.
     void restoreSkinnedLook();
 
@@ -144,6 +150,8 @@ private:
     void claimOwnVerbs();
     // A document (or help page) in the standard look, for a command-line start.
     std::optional<int> startStandardWindow(const QString& document, bool help);
+    // The thesaurus window showing `page`, for a "/t" start.
+    std::optional<int> startThesaurusWindow(const QString& page);
     bool started() const { return m_state != State::Created && m_state != State::Starting; }
 
     std::unique_ptr<TBook> m_book;
@@ -161,6 +169,7 @@ private:
     QLabel* m_piston = nullptr;
     TReadingScreen* m_reading = nullptr;
     TStandardLook* m_standard = nullptr;
+    TThesaurusOpener* m_thesaurus = nullptr;
     QMovie* m_pistonMovie = nullptr;
     QList<RCommand> m_executed;
 
@@ -170,6 +179,7 @@ private:
 
     State m_state = State::Created;
     bool m_commandLineMode = false;
+    bool m_thesaurusMode = false;
     bool m_wav = true;
     bool m_replaying = false;
     bool m_firstFrame = false;

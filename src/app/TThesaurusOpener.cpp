@@ -1,0 +1,70 @@
+#include "app/TThesaurusOpener.h"
+
+#include "app/TMainForm.h"
+#include "app/TReadingScreen.h"
+#include "content/TMakeTesaurusFind.h"
+#include "data/IndexLines.h"
+#include "engine/TFrameViewer.h"
+#include "engine/THTMLViewer.h"
+#include "platform/TShell.h"
+#include "reader/THtmlFrame.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+TThesaurusOpener::TThesaurusOpener(TMainForm& window) : QObject(&window), m_window(window) {
+    window.claimVerb(Verb::Tesaurus, [this](const RCommand&) { OpenThesaurus(currentWord()); });
+    window.claimKey(TKeyboardMap::Action::Thesaurus, [this] { OpenThesaurus(currentWord()); });
+}
+
+QString TThesaurusOpener::currentWord() const {
+    TReadingScreen* reading = m_window.reading();
+    THtmlFrame* frame = reading ? reading->frame() : nullptr;
+    TFrameViewer* viewer = frame ? frame->CurrentViewer() : nullptr;
+    THTMLViewer* active = viewer ? viewer->activeViewer() : nullptr;
+    return active ? indexlines::trimControls(active->selectedText()) : QString();
+}
+
+QString TThesaurusOpener::OpenThesaurus(const QString& text) {
+    // 1. The page of the word.
+    const QString base = m_window.paths().baseDir();
+    TMakeTesaurusFind find(m_window.book().archive());
+    find.SetFolder(base);
+    QString page;
+    const bool found = find.ThesaurusLookup(indexlines::trimControls(text), page);
+    for (const QString& warning : find.messages())
+        QMessageBox::warning(&m_window, QCoreApplication::applicationName(), warning);
+    if (!found)
+        return QString();
+    // 2. Full path.
+    const QString full = base + page;
+    // The thesaurus window itself shows the page at once.
+    if (m_window.thesaurusMode()) {
+        if (THtmlFrame* frame = m_window.reading() ? m_window.reading()->frame() : nullptr)
+            frame->Navigate(full);
+        return full;
+    }
+    // 3. A running thesaurus window takes the page.
+    if (sendToThesaurusWindow && sendToThesaurusWindow(full))
+        return full;
+    // 4. Otherwise a new copy in thesaurus mode, when the page is in the book.
+    const qsizetype hash = full.indexOf(u'#');
+    const QString file = hash >= 0 ? full.left(hash) : full;
+    if (!m_window.book().archive().exists(file)) {
+        std::fprintf(stderr, "vantrel: the thesaurus page %s is not in the book\n",
+                     qPrintable(page));
+        std::fflush(stderr);
+        return QString();
+    }
+    QStringList args;
+    args << QStringLiteral("--book") << BookPaths::toNative(base) << full << QStringLiteral("/t");
+    if (!TShell::instance().startInstance(args)) {
+        std::fprintf(stderr, "vantrel: cannot start the thesaurus window\n");
+        std::fflush(stderr);
+        return QString();
+    }
+    emit instanceStarted(args);
+    return full;
+}
