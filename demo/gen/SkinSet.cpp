@@ -205,6 +205,17 @@ void SkinSet::addElement(const QString& name, const QImage& skin, const QPoint& 
     switch (look.kind) {
     case ElementLook::Key:
         paintKey(p, r, face, look.radius);
+        // The thesaurus window's buttons have no caption keys: the word is
+        // part of the picture.
+        if (m.captured(1) == QLatin1String("find")) {
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setFont(sans(13, true));
+            const QRect text = r.translated(face == Face::Pressed ? QPoint(1, 1) : QPoint());
+            p.setPen(QColor(0, 0, 0, 150));
+            p.drawText(text.translated(1, 1), Qt::AlignCenter, QStringLiteral("Найти"));
+            p.setPen(face == Face::Hover ? QColor(255, 236, 180) : cream());
+            p.drawText(text, Qt::AlignCenter, QStringLiteral("Найти"));
+        }
         break;
     case ElementLook::Glyph:
         paintKey(p, r, face, look.radius);
