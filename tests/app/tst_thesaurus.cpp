@@ -146,7 +146,7 @@ QString TestThesaurus::book(const QString& title) {
                                      u"<html><head><meta charset=\"windows-1251\"></head><body>"
                                      u"<p>Залейте Антифриз до метки.</p></body></html>")));
     writeFile(dir + "/tezaurus.idx",
-              cp1251::fromUnicode(QStringLiteral(u"словарь~g.htm\r\nантифриз~g.htm#cool\r\n"
+              cp1251::fromUnicode(QStringLiteral(u"словарь~g.htm#top\r\nантифриз~g.htm#cool\r\n"
                                                  u"пропавш~nowhere.htm\r\n")));
     return dir;
 }
@@ -194,12 +194,12 @@ void TestThesaurus::lookupStartsOrHandsOver() {
     TThesaurusOpener* opener = form.thesaurus();
     QVERIFY(opener);
 
-    // No word selected: the thesaurus's start page, in a new "/t" copy of
-    // this book.
+    // No word selected: the thesaurus's start page, its anchor kept, in a
+    // new "/t" copy of this book.
     form.Dispatch("tesaurus", QString(), false, 0, 0);
     QCOMPARE(m_shell.instances.size(), 1);
     QCOMPARE(m_shell.instances[0],
-             (QStringList{"--book", BookPaths::toNative(base), base + "g.htm", "/t"}));
+             (QStringList{"--book", BookPaths::toNative(base), base + "g.htm#top", "/t"}));
 
     // A selected word: its page, anchor and all (Shift+T).
     THTMLViewer* page = form.reading()->frame()->CurrentViewer()->activeViewer();
@@ -222,7 +222,7 @@ void TestThesaurus::lookupStartsOrHandsOver() {
 
     // None answers: a new copy again.
     opener->sendToThesaurusWindow = [](const QString&) { return false; };
-    QCOMPARE(opener->OpenThesaurus(QString()), base + "g.htm");
+    QCOMPARE(opener->OpenThesaurus(QString()), base + "g.htm#top");
     QCOMPARE(m_shell.instances.size(), 3);
 
     // A word the index does not know, or a page the book lacks: nothing starts.
