@@ -72,6 +72,19 @@ bool TBook::readStruct(QString* error) {
     return true;
 }
 
+bool TBook::readThesaurus(QString* error) {
+    const std::optional<QStringList> lines = description(QStringLiteral("Tesaurus.cfs"), true);
+    if (!lines) {
+        *error = QStringLiteral("Tesaurus.cfs not found in Dod.dhl");
+        return false;
+    }
+    m_model = parseStruct(*lines, &m_paths, StructGrammar::Thesaurus);
+    if (m_model.title.isEmpty())
+        m_model.title = QStringLiteral(u"Тезаурус");
+    openSettings(m_model.title);
+    return true;
+}
+
 void TBook::openSettings(const QString& title) {
     m_settings = std::make_unique<TSettingsStore>(title);
 }

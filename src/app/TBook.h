@@ -39,6 +39,9 @@ public:
     std::optional<QStringList> description(const QString& entry, bool lower) const;
     // Struct.cfs, parsed into model(); false with a reason.
     bool readStruct(QString* error);
+    // Tesaurus.cfs (the thesaurus window), parsed into model() with its own
+    // grammar; its title ("Тезаурус" when it names none) keys the settings.
+    bool readThesaurus(QString* error);
     // A picture of the pack; a null image when it is missing or damaged.
     QImage loadPicture(const QString& name) const;
     // The book's *.ttf files, usable by this program until unregisterFonts().

@@ -136,11 +136,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     QApplication::setApplicationDisplayName(QString());
     QGuiApplication::setApplicationName(desc.title);
     setWindowTitle(desc.title);
-    if (!desc.icon.isEmpty()) {
-        const QImage icon = m_book->loadPicture(desc.icon);
-        if (!icon.isNull())
-            setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    }
+    applyIcon(desc.icon);
 
     m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
                                                    settings::Wav.def);
@@ -169,18 +165,13 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
         return 1;
     }
     switchstore::read(m_book->model(), *m_book->settings());
-    m_elements = new TSkinElements(m_book->model(), TEffBtnCar::Clock::Timer, this);
+    createElements();
     m_elements->loadPicture = [this, skinName,
                                skin = std::move(skin)](const QString& name) mutable {
         if (!skin.isNull() && name == skinName)
             return std::exchange(skin, QImage());
         return m_book->loadPicture(name);
     };
-    m_elements->runCommand = [this](const TSkinElements::Run& r) {
-        Dispatch(r.command, r.wav, false, r.kind, r.index);
-    };
-    m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
-    m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
     // The hover, pressed and other switch pictures follow the first frame.
     m_elements->buildScreen(0, TSkinElements::Faces::ShownApart);
     if (m_elements->skin().isNull()) {
@@ -218,11 +209,8 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
         return 1;
     }
     StructModel& desc = m_book->model();
-    if (!help && !desc.icon.isEmpty()) {
-        const QImage icon = m_book->loadPicture(desc.icon);
-        if (!icon.isNull())
-            setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    }
+    if (!help)
+        applyIcon(desc.icon);
     QString page = document;
     const QFileInfo onDisk(document);
     if (onDisk.exists())
@@ -251,43 +239,23 @@ std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
     // 1-2. The thesaurus's own description, its page in place of the one it names.
     m_thesaurusMode = true;
     QString error;
-    if (!m_book->loadPack(&error)) {
+    if (!m_book->loadPack(&error) || !m_book->readThesaurus(&error)) {
         complain(error);
         return 1;
     }
-    const std::optional<QStringList> lines =
-        m_book->description(QStringLiteral("Tesaurus.cfs"), true);
-    if (!lines) {
-        complain(QStringLiteral("Tesaurus.cfs not found in Dod.dhl"));
-        return 1;
-    }
     StructModel& desc = m_book->model();
-    desc = parseStruct(*lines, &m_book->paths(), StructGrammar::Thesaurus);
-    if (!page.isEmpty()) {
-        // The other copies pass a full path; a relative one is the book's.
-        const bool absolute = page.startsWith(u'\\') || page.startsWith(u'/') ||
-                              (page.size() > 1 && page.at(1) == u':');
-        const QString shown =
-            absolute ? BookPaths::fromNative(page) : m_book->paths().resolvePath(page);
+    if (!page.isEmpty())
         for (RHtml& row : desc.html)
-            row.fn = shown;
-    }
+            row.fn = TThesaurusOpener::pagePath(page, m_book->paths());
     // 3. Caption; one thesaurus window: a running one is handed its pages
     // by the other copies, so this one ends quietly.
     const QString caption = QString::fromUtf16(TThesaurusOpener::kCaption);
-    if (desc.title.isEmpty())
-        desc.title = caption;
-    m_book->openSettings(desc.title);
     if (!m_book->instance().tryTake(TSingleInstance::keyFor(caption)))
         return 0;
     QApplication::setApplicationDisplayName(QString());
     QGuiApplication::setApplicationName(caption);
     setWindowTitle(caption);
-    if (!desc.icon.isEmpty()) {
-        const QImage icon = m_book->loadPicture(desc.icon);
-        if (!icon.isNull())
-            setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    }
+    applyIcon(desc.icon);
     m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
                                                    settings::Wav.def);
     m_book->registerFonts();
@@ -297,13 +265,7 @@ std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
         complain(QStringLiteral("Tesaurus.cfs describes no screen"));
         return 1;
     }
-    m_elements = new TSkinElements(desc, TEffBtnCar::Clock::Timer, this);
-    m_elements->loadPicture = [this](const QString& name) { return m_book->loadPicture(name); };
-    m_elements->runCommand = [this](const TSkinElements::Run& r) {
-        Dispatch(r.command, r.wav, false, r.kind, r.index);
-    };
-    m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
-    m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
+    createElements();
     m_elements->buildScreen(0);
     if (m_elements->skin().isNull()) {
         complain(QStringLiteral("the skin picture \"%1\" of the thesaurus is not in Dod.dhl")
@@ -320,9 +282,25 @@ std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
     m_state = State::Running;
     show();
     activateWindow();
-    if (!m_reading->frame() || !m_reading->frame()->CurrentViewer())
-        complain(QStringLiteral("%1: the thesaurus page cannot be shown").arg(page));
     return std::nullopt;
+}
+
+void TMainForm::applyIcon(const QString& name) {
+    if (name.isEmpty())
+        return;
+    const QImage icon = m_book->loadPicture(name);
+    if (!icon.isNull())
+        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+}
+
+void TMainForm::createElements() {
+    m_elements = new TSkinElements(m_book->model(), TEffBtnCar::Clock::Timer, this);
+    m_elements->loadPicture = [this](const QString& name) { return m_book->loadPicture(name); };
+    m_elements->runCommand = [this](const TSkinElements::Run& r) {
+        Dispatch(r.command, r.wav, false, r.kind, r.index);
+    };
+    m_elements->repaintRect = [this](const QRect& r) { repaint(r); };
+    m_elements->windowFadeRunning = [this] { return windowFadeRunning(); };
 }
 
 void TMainForm::restoreSkinnedLook() {

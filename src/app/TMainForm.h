@@ -152,6 +152,10 @@ private:
     std::optional<int> startStandardWindow(const QString& document, bool help);
     // The thesaurus window showing `page`, for a "/t" start.
     std::optional<int> startThesaurusWindow(const QString& page);
+    // The window icon from a pack picture (none: unchanged).
+    void applyIcon(const QString& name);
+    // The skin elements of the model, wired to this window.
+    void createElements();
     bool started() const { return m_state != State::Created && m_state != State::Starting; }
 
     std::unique_ptr<TBook> m_book;

@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "app/TReadingScreen.h"
 #include "content/TMakeTesaurusFind.h"
+#include "data/BookPaths.h"
 #include "data/IndexLines.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
@@ -25,6 +26,12 @@ QString TThesaurusOpener::currentWord() const {
     TFrameViewer* viewer = frame ? frame->CurrentViewer() : nullptr;
     THTMLViewer* active = viewer ? viewer->activeViewer() : nullptr;
     return active ? indexlines::trimControls(active->selectedText()) : QString();
+}
+
+QString TThesaurusOpener::pagePath(const QString& page, const BookPaths& paths) {
+    const bool absolute =
+        page.startsWith(u'\\') || page.startsWith(u'/') || (page.size() > 1 && page.at(1) == u':');
+    return absolute ? BookPaths::fromNative(page) : paths.resolvePath(page);
 }
 
 QString TThesaurusOpener::OpenThesaurus(const QString& text) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class BookPaths;
 class TMainForm;
 
 // The way from a page of the book to its thesaurus: the `tesaurus` verb and
@@ -34,6 +35,10 @@ public:
     QString OpenThesaurus(const QString& text);
     // The current word: the selection of the page shown now (trimmed).
     QString currentWord() const;
+    // The page of a "/t" command line as a path text: a full path (what the
+    // other copies pass, native or path text) as it stands, a relative one
+    // resolved against the book.
+    static QString pagePath(const QString& page, const BookPaths& paths);
 
 signals:
     // A new thesaurus copy was asked to start with these arguments.
