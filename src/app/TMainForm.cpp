@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
 #include "app/TReadingScreen.h"
 #include "app/TStandardLook.h"
@@ -74,6 +75,7 @@ TMainForm::TMainForm(QWidget* parent)
     m_sounds = new TButtonSounds(this);
     qApp->installEventFilter(this);
     setAcceptDrops(true);
+    m_messages = new TInstanceMessages(*this);
     claimOwnVerbs();
 }
 
@@ -138,6 +140,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     QApplication::setApplicationDisplayName(QString());
     QGuiApplication::setApplicationName(desc.title);
     setWindowTitle(desc.title);
+    // Other copies find the window by its caption from now on.
+    m_messages->open();
     if (!desc.icon.isEmpty()) {
         const QImage icon = m_book->loadPicture(desc.icon);
         if (!icon.isNull())
@@ -238,6 +242,8 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     const QString caption = help ? TStandardLook::kHelpCaption : TStandardLook::kPictureCaption;
     QGuiApplication::setApplicationName(caption);
     setWindowTitle(caption);
+    m_documentPath = page;
+    m_messages->open();
     m_wav = false;
     m_reading = new TReadingScreen(*this, false);
     m_standard = new TStandardLook(*this, *m_reading);
@@ -716,8 +722,13 @@ void TMainForm::closeEvent(QCloseEvent* e) {
         return;
     }
     e->ignore();
-    if (m_state != State::Closing)
-        startClosing();
+    if (m_state == State::Closing)
+        return;
+    // The other copies' windows first; a copy that does not answer costs
+    // half a second, no more.
+    if (!m_thesaurus)
+        TInstanceMessages::closeOtherCopies(m_commandLineMode);
+    startClosing();
 }
 
 void TMainForm::FormDestroy() {

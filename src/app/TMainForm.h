@@ -22,6 +22,7 @@ class TScaleBar;
 class TStatusLine;
 class TTextMsg;
 class TButtonSounds;
+class TInstanceMessages;
 class TEffCar;
 class TMyControl;
 class TReadingScreen;
@@ -85,6 +86,15 @@ public:
     // The hint areas follow the elements' hints again (chapter buttons).
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
+    // The messages between running copies (registration, handlers, requests).
+    TInstanceMessages* messages() const { return m_messages; }
+    // The thesaurus window: a page record loads the page into its frame.
+    void setThesaurusInstance(bool on) { m_thesaurus = on; }
+    bool thesaurusInstance() const { return m_thesaurus; }
+    bool commandLineMode() const { return m_commandLineMode; }
+    // The document the standard look shows (other copies ask about it).
+    const QString& documentPath() const { return m_documentPath; }
+    void setDocumentPath(const QString& path) { m_documentPath = path; }
     TStandardLook* standardLook() const { return m_standard; }
     // The skinned look again after the standard look: the skin's size.
     void restoreSkinnedLook();
@@ -161,6 +171,9 @@ private:
     QLabel* m_piston = nullptr;
     TReadingScreen* m_reading = nullptr;
     TStandardLook* m_standard = nullptr;
+    TInstanceMessages* m_messages = nullptr;
+    QString m_documentPath;
+    bool m_thesaurus = false;
     QMovie* m_pistonMovie = nullptr;
     QList<RCommand> m_executed;
 
