@@ -45,14 +45,14 @@ bool fits(const RCopyRecord& record, const QString& what) {
     return false;
 }
 
-// Asks every shown window captioned `caption` to close, except this
-// process's own and those asked before; the lookup is repeated until none is
+// Asks every shown window captioned `caption` to close, except the
+// caller's own and those asked before; the lookup is repeated until none is
 // left (`all`) or after the first (`!all`).
 void closeWindows(const QString& caption, bool all, QSet<QString>& asked) {
     for (;;) {
         std::optional<RWindowEntry> next;
         for (const RWindowEntry& e : TInstanceLink::findWindows(caption))
-            if (!TInstanceLink::isOwn(e) && !asked.contains(e.id)) {
+            if (!TInstanceLink::isLocal(e) && !asked.contains(e.id)) {
                 next = e;
                 break;
             }
@@ -160,14 +160,14 @@ RReplyFrame TInstanceMessages::showPage(const RCopyRecord& record) {
     // The page below the book's folder (a climb by ".." stops at the book).
     const BookPaths& paths = m_window.paths();
     const QString page = paths.join(paths.baseDir(), text);
-    if (m_window.currentScreen() == 0) {
+    // On the cover the reading screen comes with the page (its contents
+    // tree opens it; a book without a tree gets it in the frame below).
+    if (m_window.currentScreen() == 0)
         m_window.SwitchScreen(THtmlFrame::kReadingScreen, page);
-    } else {
-        TFrameViewer* viewer = frame->CurrentViewer();
-        const QString shown = viewer ? viewer->currentFile().toLower() : QString();
-        if (shown != text.toLower() && shown != page.toLower())
-            frame->Navigate(page);
-    }
+    TFrameViewer* viewer = frame->CurrentViewer();
+    const QString shown = viewer ? viewer->currentFile().toLower() : QString();
+    if (shown != text.toLower() && shown != page.toLower())
+        frame->Navigate(page);
     if (TTreeSet* trees = m_window.reading()->trees())
         trees->selectByPage(page);
     return {RReplyFrame::PageShown, 0, m_link.id()};

@@ -40,8 +40,8 @@ public:
     static bool sendToPictureWindow(const QString& full);
     // Closes the other copies' windows: "Помощь" and "Тезаурус" once each,
     // every "Электросхема", every help-viewer window and, unless
-    // `commandLineMode`, every "Увеличенная картинка". Windows of this
-    // process are left alone; each silent copy costs at most half a second.
+    // `commandLineMode`, every "Увеличенная картинка". The caller's own
+    // windows are left alone; each silent copy costs at most half a second.
     static void closeOtherCopies(bool commandLineMode);
 
     // --- the copy-data handler ---

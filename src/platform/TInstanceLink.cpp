@@ -57,15 +57,31 @@ qint64 stampNow() {
         .count();
 }
 
-bool processAlive(qint64 pid) {
+} // namespace
+
+bool TInstanceLink::processAlive(qint64 pid) {
 #ifdef Q_OS_UNIX
     if (pid <= 0)
         return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+#ifdef Q_OS_LINUX
+    // A process that ended but was not yet reaped by its parent.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.read(512);
+        const qsizetype close = line.lastIndexOf(')');
+        if (close >= 0 && line.mid(close + 1, 3).trimmed().startsWith('Z'))
+            return false;
+    }
+#endif
+    return true;
 #else
     return pid > 0;
 #endif
 }
+
+namespace {
 
 QByteArray replyBytes(const RReplyFrame& r) {
     const QByteArray handle = r.handle.toUtf8().left(kMaxHandle);
@@ -115,6 +131,16 @@ bool TInstanceLink::captionMatches(const QString& caption, const QString& title)
 
 bool TInstanceLink::isOwn(const RWindowEntry& entry) {
     return entry.pid == QCoreApplication::applicationPid();
+}
+
+bool TInstanceLink::isLocal(const RWindowEntry& entry) {
+    if (!isOwn(entry))
+        return false;
+    const std::lock_guard lock(g_mutex);
+    for (TInstanceLink* l : g_links)
+        if (l->m_entry.id == entry.id)
+            return l->thread() == QThread::currentThread();
+    return false;
 }
 
 QList<RWindowEntry> TInstanceLink::windows() {

@@ -103,6 +103,11 @@ public:
     static bool captionMatches(const QString& caption, const QString& title);
     // True for a window of this process.
     static bool isOwn(const RWindowEntry& entry);
+    // True while process `pid` runs (one that ended and waits to be reaped
+    // does not).
+    static bool processAlive(qint64 pid);
+    // True for a window served on the calling thread (the caller's own).
+    static bool isLocal(const RWindowEntry& entry);
 
     struct RSendResult {
         bool delivered = false; // the receiver took the whole record

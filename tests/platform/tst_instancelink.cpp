@@ -335,7 +335,7 @@ void TestInstanceLink::ownWindowAnswersDirectly() {
     QVERIFY(res.reply && res.reply->param == 1);
     QCOMPARE(calls, 1);
     QVERIFY(t.elapsed() < 400);
-    QVERIFY(TInstanceLink::isOwn(own.entry()));
+    QVERIFY(TInstanceLink::isOwn(own.entry()) && TInstanceLink::isLocal(own.entry()));
 }
 
 QTEST_GUILESS_MAIN(TestInstanceLink)
