@@ -77,6 +77,7 @@ TInstanceMessages::TInstanceMessages(TMainForm& window) : QObject(&window), m_wi
 }
 
 bool TInstanceMessages::open() {
+    m_tried = true;
     if (!m_link.open(m_window.windowTitle(), m_window.isVisible()))
         return false;
     m_link.follow(&m_window);

@@ -28,6 +28,8 @@ public:
     // Registers the window (it follows the window's caption, visibility and
     // activation from then on). False when other copies cannot reach it.
     bool open();
+    // open() was called (whether or not it succeeded).
+    bool tried() const { return m_tried; }
     TInstanceLink& link() { return m_link; }
 
     // --- requests to other copies ---
@@ -65,4 +67,5 @@ private:
     TInstanceLink m_link;
     int m_printValues[2] = {0, 0};
     bool m_servingRemote = false;
+    bool m_tried = false;
 };

@@ -731,6 +731,14 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     startClosing();
 }
 
+void TMainForm::showEvent(QShowEvent* e) {
+    // A window that was not registered at start-up (the thesaurus window)
+    // is registered when it is first shown.
+    if (m_messages && !m_messages->tried())
+        m_messages->open();
+    QWidget::showEvent(e);
+}
+
 void TMainForm::FormDestroy() {
     if (m_state == State::Destroyed || !started())
         return;

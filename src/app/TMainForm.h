@@ -88,7 +88,10 @@ public:
     TReadingScreen* reading() const { return m_reading; }
     // The messages between running copies (registration, handlers, requests).
     TInstanceMessages* messages() const { return m_messages; }
-    // The thesaurus window: a page record loads the page into its frame.
+    // The thesaurus window: a page record (kind 0) loads its text into the
+    // frame and brings the window to the front; closing it closes no other
+    // copies. The window registers with the other copies when it is first
+    // shown, under its caption then ("Тезаурус").
     void setThesaurusInstance(bool on) { m_thesaurus = on; }
     bool thesaurusInstance() const { return m_thesaurus; }
     bool commandLineMode() const { return m_commandLineMode; }
@@ -128,6 +131,7 @@ protected:
     void leaveEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -246,6 +246,8 @@ bool TInstanceLink::open(const QString& caption, bool visible) {
         m_entry = RWindowEntry();
         return false;
     }
+    // Read and write for the user alone (the folder already keeps others out).
+    QFile::setPermissions(m_entry.server, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     connect(server.get(), &QLocalServer::newConnection, this, &TInstanceLink::onConnection);
     m_server = std::move(server);
     {
@@ -445,14 +447,14 @@ TInstanceLink::RSendResult TInstanceLink::exchange(const RWindowEntry& target, R
     QLocalSocket socket;
     socket.connectToServer(target.server);
     if (!socket.waitForConnected(int(deadline.remainingTime()))) {
-        // Nobody serves it any longer: a window of a process that ended, or
-        // whose server went away. Its entry goes with it.
-        if (socket.error() == QLocalSocket::ServerNotFoundError ||
-            socket.error() == QLocalSocket::ConnectionRefusedError) {
-            if (!processAlive(target.pid))
-                QFile::remove(QFileInfo(target.server).absolutePath() + u'/' + target.id +
-                              QStringLiteral(".win"));
-        }
+        // Nobody serves it any longer: its socket is gone, or its process
+        // ended. Its entry goes with it.
+        const bool gone =
+            socket.error() == QLocalSocket::ServerNotFoundError ||
+            (socket.error() == QLocalSocket::ConnectionRefusedError && !processAlive(target.pid));
+        if (gone)
+            QFile::remove(QFileInfo(target.server).absolutePath() + u'/' + target.id +
+                          QStringLiteral(".win"));
         return result;
     }
     QByteArray frame(kRequestHeader, '\0');

@@ -106,7 +106,7 @@ void TestInstanceLink::folderAndFilesAreUserOnly() {
     QCOMPARE(int(st.st_mode & 0077), 0);
     QCOMPARE(::stat(QFile::encodeName(link.entry().server).constData(), &st), 0);
     QVERIFY(S_ISSOCK(st.st_mode));
-    QCOMPARE(int(st.st_mode & 0077), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0600);
     // Closing removes the entry and the socket.
     link.close();
     QVERIFY(QDir(m_folder).entryList(QDir::Files | QDir::System).isEmpty());
@@ -250,7 +250,7 @@ void TestInstanceLink::silentReceiverCostsHalfASecond() {
         TInstanceLink::SendRecord(kPicture, RCopyRecord::single(RCopyRecord::IsShown, "a.bmp"));
     const qint64 ms = t.elapsed();
     QVERIFY(!res.reply);
-    QVERIFY2(ms >= 450 && ms < 800, qPrintable(QString::number(ms)));
+    QVERIFY2(ms >= 450 && ms < 1500, qPrintable(QString::number(ms)));
 
     // A receiver busy with something else for two seconds: the same.
     Receiver busy(QStringLiteral("Тезаурус"), true, [](const RCopyRecord&) {
@@ -261,7 +261,7 @@ void TestInstanceLink::silentReceiverCostsHalfASecond() {
     QVERIFY(!TInstanceLink::SendRecord(QStringLiteral("Тезаурус"),
                                        RCopyRecord::single(RCopyRecord::ShowPage, "p.htm"))
                  .reply);
-    QVERIFY2(t.elapsed() < 800, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
     QVERIFY(!TInstanceLink::requestClose(*TInstanceLink::findWindow("Тезаурус"), 200));
 }
 
