@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
 #include "app/TReadingScreen.h"
 #include "app/TStandardLook.h"
@@ -75,8 +76,13 @@ TMainForm::TMainForm(QWidget* parent)
     m_sounds = new TButtonSounds(this);
     qApp->installEventFilter(this);
     setAcceptDrops(true);
+    m_messages = new TInstanceMessages(*this);
     claimOwnVerbs();
     m_thesaurus = new TThesaurusOpener(*this);
+    // A running thesaurus window takes the page as a page record.
+    m_thesaurus->sendToThesaurusWindow = [this](const QString& page) {
+        return m_messages->showInThesaurus(page);
+    };
 }
 
 TMainForm::~TMainForm() {
@@ -136,6 +142,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     QApplication::setApplicationDisplayName(QString());
     QGuiApplication::setApplicationName(desc.title);
     setWindowTitle(desc.title);
+    // Other copies find the window by its caption from now on.
+    m_messages->open();
     applyIcon(desc.icon);
 
     m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
@@ -224,6 +232,8 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     const QString caption = help ? TStandardLook::kHelpCaption : TStandardLook::kPictureCaption;
     QGuiApplication::setApplicationName(caption);
     setWindowTitle(caption);
+    m_documentPath = page;
+    m_messages->open();
     m_wav = false;
     m_reading = new TReadingScreen(*this, false);
     m_standard = new TStandardLook(*this, *m_reading);
@@ -770,8 +780,21 @@ void TMainForm::closeEvent(QCloseEvent* e) {
         return;
     }
     e->ignore();
-    if (m_state != State::Closing)
-        startClosing();
+    if (m_state == State::Closing)
+        return;
+    // The other copies' windows first; a copy that does not answer costs
+    // half a second, no more.
+    if (!m_thesaurusMode)
+        TInstanceMessages::closeOtherCopies(m_commandLineMode);
+    startClosing();
+}
+
+void TMainForm::showEvent(QShowEvent* e) {
+    // A window that was not registered at start-up (the thesaurus window)
+    // is registered when it is first shown.
+    if (m_messages && !m_messages->tried())
+        m_messages->open();
+    QWidget::showEvent(e);
 }
 
 void TMainForm::FormDestroy() {

@@ -22,6 +22,7 @@ class TScaleBar;
 class TStatusLine;
 class TTextMsg;
 class TButtonSounds;
+class TInstanceMessages;
 class TEffCar;
 class TMyControl;
 class TReadingScreen;
@@ -86,6 +87,18 @@ public:
     // The hint areas follow the elements' hints again (chapter buttons).
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
+    // The messages between running copies (registration, handlers, requests).
+    TInstanceMessages* messages() const { return m_messages; }
+    // The thesaurus window: a page record (kind 0) loads its text into the
+    // frame and brings the window to the front; closing it closes no other
+    // copies. The window registers with the other copies when it is first
+    // shown, under its caption then ("Тезаурус").
+    void setThesaurusInstance(bool on) { m_thesaurusMode = on; }
+    bool thesaurusInstance() const { return m_thesaurusMode; }
+    bool commandLineMode() const { return m_commandLineMode; }
+    // The document the standard look shows (other copies ask about it).
+    const QString& documentPath() const { return m_documentPath; }
+    void setDocumentPath(const QString& path) { m_documentPath = path; }
     TStandardLook* standardLook() const { return m_standard; }
     // The thesaurus lookup (verb tesaurus, Shift+T) and its hook to a
     // running thesaurus window.
@@ -124,6 +137,7 @@ protected:
     void leaveEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -174,6 +188,8 @@ private:
     TReadingScreen* m_reading = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
+    TInstanceMessages* m_messages = nullptr;
+    QString m_documentPath;
     QMovie* m_pistonMovie = nullptr;
     QList<RCommand> m_executed;
 

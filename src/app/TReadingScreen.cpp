@@ -1,5 +1,6 @@
 #include "app/TReadingScreen.h"
 
+#include "app/TInstanceMessages.h"
 #include "app/TMainForm.h"
 #include "data/BookPaths.h"
 #include "data/StringUtils.h"
@@ -65,6 +66,10 @@ void TReadingScreen::createFrame(bool skinned) {
     m_frame = new THtmlFrame(&m_window, &m_window.book().files(), m_window.title(), this);
     if (skinned)
         m_frame->setPanel(m_panel);
+    // A picture link asks the running picture windows first.
+    m_frame->SendToPictureWindow = [](const QString& full) {
+        return TInstanceMessages::sendToPictureWindow(full);
+    };
     m_frame->PathInputFolder = [this] {
         return m_window.pathBoxes() ? m_window.pathBoxes()->copyFolder() : QString();
     };

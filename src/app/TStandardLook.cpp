@@ -187,6 +187,7 @@ void TStandardLook::placeWindow(const QString& document) {
 void TStandardLook::enter(const QString& document, bool commandLine, bool help) {
     m_commandLine = commandLine;
     m_help = help;
+    m_window.setDocumentPath(document);
     if (TPathInputBox* boxes = m_window.pathBoxes())
         boxes->setHidden(true);
     m_skinRegion = m_window.mask();
