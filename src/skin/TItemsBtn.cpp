@@ -8,10 +8,15 @@
 
 namespace {
 
+// The pack entry of picture `index`: its file name (list values come
+// path-resolved against the book folder).
 QString entry(const QStringList& names, int index) {
+    QString name;
     if (index >= 0 && index < names.size())
-        return names.at(index);
-    return names.isEmpty() ? QString() : names.first();
+        name = names.at(index);
+    else if (!names.isEmpty())
+        name = names.first();
+    return name.section(QLatin1Char('\\'), -1).section(QLatin1Char('/'), -1);
 }
 
 QSize textSize(const QString& text, const QFont& font) {

@@ -40,9 +40,10 @@ RPopupData record(int type, const QStringList& captions = {}, const QStringList&
     d.fnfon = "bg.bmp";
     d.xbtn = 5;
     d.ybtn = 5;
-    d.fnbtnup = {"up.bmp"};
-    d.fnbtnmove = {"mv.bmp"};
-    d.fnbtndown = {"dn.bmp"};
+    // List values come path-resolved: the pack entry is the file name.
+    d.fnbtnup = {"\\book\\run\\up.bmp"};
+    d.fnbtnmove = {"\\book\\run\\mv.bmp"};
+    d.fnbtndown = {"\\book\\run\\dn.bmp"};
     d.fontup = d.fontmv = "Sans Serif";
     d.sizeup = d.sizemv = 9;
     d.stylemv = "bold";
