@@ -295,6 +295,43 @@ private slots:
         c.BuildPopups(0);
         QCOMPARE(c.popups().size(), 0);
     }
+
+    void firstScreenShapesReadingScreenSlides() {
+        StructModel model;
+        model.screens.resize(2);
+        RPopupData shaped = record(3, {"A", "B"}, {"a", "b"});
+        shaped.vertex = {"10,0", "190,0", "190,130", "0,130", "0,10"};
+        model.screens[0].popups = {shaped};
+        model.screens[1].popups = {shaped};
+        QWidget owner;
+        owner.show();
+        TControlPopupWindow c(model, loader(), &owner);
+        c.desktopAt = [](QPoint) { return QRect(0, 0, 800, 600); };
+        c.animationsOn = [] { return true; };
+
+        // The first screen: the outline is the window's shape, no slide.
+        c.BuildPopups(0);
+        QVERIFY(c.ShowPopup(3, QPoint(100, 100)));
+        TPopupWindow* p = c.popup(3);
+        QCOMPARE(p->size(), QSize(190, 130));
+        QVERIFY(!p->mask().contains(QPoint(2, 2)));
+        QVERIFY(p->mask().contains(QPoint(100, 60)));
+        c.CloseAllPopups();
+
+        // The reading screen: no shape; the popup slides in and then shows
+        // whole. Shown again at once, it does not slide.
+        c.BuildPopups(1);
+        p = c.popup(3);
+        QVERIFY(c.ShowPopup(3, QPoint(100, 100)));
+        QVERIFY(!p->mask().isEmpty());
+        QVERIFY(p->mask().boundingRect().height() < p->height());
+        QTRY_VERIFY_WITH_TIMEOUT(p->mask().isEmpty(), 1000);
+        c.CloseAllPopups();
+        const bool soon = p->sinceShown() < 200; // a slow machine may take longer
+        QVERIFY(c.ShowPopup(3, QPoint(100, 100)));
+        if (soon)
+            QVERIFY(p->mask().isEmpty());
+    }
 };
 
 QTEST_MAIN(TestPopups)
