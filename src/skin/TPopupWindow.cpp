@@ -1,9 +1,9 @@
 #include "skin/TPopupWindow.h"
 
-#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 #include <QVariantAnimation>
 
@@ -209,9 +209,11 @@ void TPopupWindow::RunCommand(const QString& command, int index) {
         return;
     }
     Close();
-    // The popup is off the screen before the command runs (it may take long).
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    emit commandChosen(command, index);
+    // The command runs once the pending window messages have run: the popup
+    // is off the screen first, and whatever the command does (a dialog of
+    // its own, a new screen that frees the popups) happens after the click
+    // is over.
+    QTimer::singleShot(0, this, [this, command, index] { emit commandChosen(command, index); });
 }
 
 void TPopupWindow::Close() {

@@ -59,7 +59,8 @@ public:
     // Places the visible items in a column and fits the height to them.
     void Arrange();
     // What a click on item `index` does: in delete mode the item goes
-    // (itemRemoved), otherwise the popup closes and commandChosen follows.
+    // (itemRemoved), otherwise the popup closes and commandChosen follows
+    // from the event loop.
     void RunCommand(const QString& command, int index);
     // Hides the popup; items keep their captions and commands.
     void Close();
