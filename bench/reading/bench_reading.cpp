@@ -20,6 +20,13 @@
 // (decode, setHtml, layout, paint of the first screen) and a bare
 // THTMLViewer (loadFile and paint of its viewport, no event loop).
 //
+// Popups (benchPopup): a click on a list button of a window until the
+// favourites popup (ten items with captions, pictures as a book's pack gives
+// them) has painted itself on screen below the button: press and release on
+// the window, whose release opens the popup as the skin's buttons do, with
+// the event loop turning. Baseline, run alternately: a QMenu of the same ten
+// captions opened at the same place, to its first paint.
+//
 // Usage: bench_reading [ITEMS] [RUNS]
 #include "content/ArchiveWriter.h"
 #include "content/ContentArchive.h"
@@ -34,8 +41,11 @@
 #include "platform/Cp1251.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TPanelBkgrd.h"
+#include "reader/TPopupLists.h"
 #include "reader/TTreeSet.h"
 #include "reader/TTreeViews.h"
+#include "skin/TControlPopupWindow.h"
+#include "skin/TPopupWindow.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -43,6 +53,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -50,6 +61,7 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 #include <algorithm>
@@ -572,6 +584,147 @@ int benchPages(int runs) {
     return 0;
 }
 
+// Notes the first paint of a watched window once armed.
+class WindowPaintWatch : public QObject {
+public:
+    QWidget* target = nullptr;
+    QElapsedTimer clock;
+    bool armed = false, done = false;
+    double at = 0;
+
+    void arm(QWidget* w) {
+        target = w;
+        done = false;
+        armed = true;
+        clock.start();
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (armed && !done && e->type() == QEvent::Paint && o == target) {
+            // Counted once the paint has been handled.
+            armed = false;
+            target->removeEventFilter(this);
+            QCoreApplication::sendEvent(o, e);
+            at = ms(clock);
+            done = true;
+            return true;
+        }
+        return false;
+    }
+};
+
+// A window with one list button at (100, 10, 26x26): its release opens the
+// popup (or the menu) under the button, as a skin button does.
+class ButtonWindow : public QWidget {
+public:
+    std::function<void(QPoint)> onButton;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (QRect(100, 10, 26, 26).contains(e->position().toPoint()) && onButton)
+            onButton(mapToGlobal(QPoint(100, 36)));
+    }
+};
+
+bool waitWindowPainted(WindowPaintWatch& watch) {
+    while (!watch.done) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (ms(watch.clock) > 10000)
+            return false;
+    }
+    return true;
+}
+
+// Pictures of a popup as a book's pack holds them: a background, and the
+// three looks of an item.
+QImage popupPicture(const QString& name) {
+    if (name == QLatin1String("pop_bg.bmp")) {
+        QImage bg(190, 130, QImage::Format_RGB32);
+        bg.fill(QColor(28, 36, 48));
+        return bg;
+    }
+    QImage item(180, 22, QImage::Format_RGB32);
+    item.fill(name == QLatin1String("pop_1.bmp") ? QColor(28, 36, 48) : QColor(80, 110, 146));
+    return item;
+}
+
+// Click on the favourites button to the popup painted; returns 0, or 1 when
+// a popup never shows.
+int benchPopup(int runs) {
+    StructModel model;
+    model.screens.resize(2);
+    RPopupData d;
+    d.xfon = d.yfon = -1;
+    d.fnfon = QStringLiteral("pop_bg.bmp");
+    d.xbtn = d.ybtn = 5;
+    d.fnbtnup = {QStringLiteral("pop_1.bmp")};
+    d.fnbtnmove = {QStringLiteral("pop_2.bmp")};
+    d.fnbtndown = {QStringLiteral("pop_3.bmp")};
+    d.fontup = d.fontmv = QStringLiteral("Liberation Sans");
+    d.sizeup = d.sizemv = 9;
+    d.stylemv = QStringLiteral("bold");
+    d.type = TControlPopupWindow::Favorites;
+    model.screens[1].popups = {d};
+
+    ButtonWindow window;
+    window.resize(400, 300);
+    window.show();
+    TControlPopupWindow popups(model, popupPicture, &window);
+    popups.animationsOn = [] { return false; };
+    popups.BuildPopups(1);
+    TDynamicFavoriteCaption records;
+    for (int i = 0; i < 10; ++i)
+        records.append({QStringLiteral(u"Тормозные колодки и диски, раздел %1").arg(i + 1),
+                        QStringLiteral("htmlpos=p%1.htm=0").arg(i)});
+    TPopupLists::fillFavorites(popups, records);
+    QMenu menu(&window);
+    for (const RFavoriteCaption& r : records)
+        menu.addAction(r.caption);
+
+    bool useMenu = false;
+    window.onButton = [&](QPoint at) {
+        if (useMenu)
+            menu.popup(at);
+        else
+            popups.ShowPopup(TControlPopupWindow::Favorites, at);
+    };
+    WindowPaintWatch watch;
+    std::vector<double> shown, baseline, ratio;
+    for (int run = 0; run < runs + 1; ++run) {
+        for (int k = 0; k < 2; ++k) {
+            useMenu = k == 1;
+            QWidget* target = useMenu ? static_cast<QWidget*>(&menu) : popups.popup(-3);
+            target->installEventFilter(&watch);
+            watch.arm(target);
+            click(&window, QPoint(110, 20));
+            if (!waitWindowPainted(watch)) {
+                std::fprintf(stderr, "bench_reading: the %s never painted\n",
+                             useMenu ? "menu" : "popup");
+                return 1;
+            }
+            // The first run warms the fonts and windows up.
+            if (run > 0)
+                (useMenu ? baseline : shown).push_back(watch.at);
+            popups.CloseAllPopups();
+            menu.close();
+            for (int i = 0; i < 10; ++i)
+                QCoreApplication::processEvents();
+        }
+        if (run > 0)
+            ratio.push_back(shown.back() / baseline.back());
+    }
+    const double m = median(shown);
+    std::printf("popup: click on a list button to the favourites popup painted, 10 items, "
+                "%d runs (medians)\n",
+                runs);
+    std::printf("  skinned popup              %8.2f ms   goal <=  30 ms   ratio to QMenu %.2fx\n",
+                m, median(ratio));
+    std::printf("  QMenu (baseline)           %8.2f ms\n", median(baseline));
+    std::printf("  goals %s\n", m <= 30 ? "met" : "MISSED");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -583,5 +736,6 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
     const int tree = benchTree(items, runs);
     const int pages = benchPages(runs);
-    return tree != 0 ? tree : pages;
+    const int popup = benchPopup(runs);
+    return tree != 0 ? tree : pages != 0 ? pages : popup;
 }

@@ -311,6 +311,10 @@ void paintGlyph(QPainter& p, const QRect& r, Glyph glyph, Face face) {
         path.lineTo(c.x() - s * 1.1, c.y());
         path.closeSubpath();
         break;
+    case Glyph::Menu:
+        for (int i = -1; i <= 1; ++i)
+            path.addRect(QRectF(c.x() - s, c.y() + i * s * 0.65 - s * 0.17, 2 * s, s * 0.34));
+        break;
     case Glyph::Minimize:
         path.addRect(QRectF(c.x() - s, c.y() + s * 0.5, 2 * s, s * 0.55));
         break;

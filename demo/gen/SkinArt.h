@@ -64,6 +64,7 @@ enum class Glyph {
     Star,        // favourites
     StarAdd,     // add to favourites
     StarRemove,  // delete a favourite
+    Menu,        // a menu of its own: three bars
 };
 void paintGlyph(QPainter& p, const QRect& r, Glyph g, Face face);
 

@@ -50,6 +50,7 @@ bool lookOf(const QString& stem, ElementLook& look) {
         {"fadd", 26, 26, ElementLook::Glyph, 6, G::StarAdd},
         {"fav", 26, 26, ElementLook::Glyph, 6, G::Star},
         {"fdel", 26, 26, ElementLook::Glyph, 6, G::StarRemove},
+        {"men", 26, 26, ElementLook::Glyph, 6, G::Menu},
     };
     for (const Row& r : rows) {
         if (stem == QLatin1String(r.stem)) {
@@ -457,6 +458,18 @@ void SkinSet::addPopups() {
         p.end();
         m_pictures.insert(QStringLiteral("pop_%1.bmp").arg(state), item);
     }
+    // The cover's menu keeps its size (its outline gives its shape): five
+    // items between margins of 8, the corners cut off by the outline.
+    QImage menu(QSize(190, 126), QImage::Format_RGB32);
+    menu.fill(panel);
+    {
+        QPainter p(&menu);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(brassLight(), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(skinart::bevelledRect(QRectF(1, 1, 188, 124), 8));
+    }
+    m_pictures.insert(QStringLiteral("popm_bg.bmp"), menu);
 }
 
 void SkinSet::addIcon() {

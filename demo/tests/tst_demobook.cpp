@@ -97,7 +97,12 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     // these counts.
     QCOMPARE(m_main.title, QStringLiteral("Vantrel"));
     QCOMPARE(m_main.screens.size(), 2);
-    QCOMPARE(m_main.screens[0].buttons.size(), 6); // four keys + minimize + close
+    QCOMPARE(m_main.screens[0].buttons.size(), 7); // four keys, sections menu, minimize, close
+    QCOMPARE(m_main.screens[0].popups.size(), 1);
+    QCOMPARE(m_main.screens[0].popups[0].type, 1);
+    QCOMPARE(m_main.screens[0].popups[0].caption.size(), 5);
+    QCOMPARE(m_main.screens[0].popups[0].go.size(), 5);
+    QCOMPARE(m_main.screens[0].popups[0].vertex.size(), 8);
     QCOMPARE(m_main.screens[0].switchone.size(), 1);
     QCOMPARE(m_main.screens[0].switchgrp.size(), 2);
     QCOMPARE(m_main.screens[1].buttons.size(), 16); // tool bar, history lists, favourites

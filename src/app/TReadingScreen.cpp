@@ -11,13 +11,15 @@
 #include "reader/THtmlFavorite.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TPanelBkgrd.h"
+#include "reader/TPopupLists.h"
 #include "reader/TTreeSet.h"
+#include "skin/TControlPopupWindow.h"
 #include "skin/TPathInputBox.h"
 #include "skin/TStatusLine.h"
 #include "skin/TTextMsg.h"
 
+#include <QCursor>
 #include <QFileInfo>
-#include <QMenu>
 
 #include <cstdio>
 
@@ -52,8 +54,10 @@ TReadingScreen::TReadingScreen(TMainForm& window, bool skinned)
         createTrees();
     }
     createFrame(skinned);
-    if (TSettingsStore* store = window.book().settings())
-        m_favorites = std::make_unique<THtmlFavorite>(*store);
+    if (skinned && TControlPopupWindow::declaresPopups(window.model()))
+        createPopups();
+    renewFavorites();
+    connect(this, &TReadingScreen::historyChanged, this, [this] { refreshHistoryPopups(); });
     claimVerbs();
 }
 
@@ -85,12 +89,11 @@ void TReadingScreen::createFrame(bool skinned) {
     });
     connect(m_frame, &THtmlFrame::statusText, this,
             [](const QString& text) { trace(QStringLiteral("link"), text); });
-    connect(m_frame, &THtmlFrame::closePopupsRequested, this, [this] {
-        if (m_menu)
-            m_menu->close();
+    connect(m_frame, &THtmlFrame::closePopupsRequested, this, [this] { closePopups(); });
+    connect(m_frame, &THtmlFrame::contextPopupRequested, this, [this](const QPoint& at) {
+        if (m_popups)
+            m_popups->ShowPopup(TControlPopupWindow::ContextHtml, at);
     });
-    connect(m_frame, &THtmlFrame::contextPopupRequested, this,
-            [this](const QPoint& at) { showContextMenu(at); });
     connect(m_frame, &THtmlFrame::skinMouseMoved, this,
             [this](const QPoint&) { m_window.skinMouseMove(QPoint(-1, -1)); });
     connect(m_frame, &THtmlFrame::treeSelectRequested, this, [this](const QString& page) {
@@ -132,10 +135,7 @@ void TReadingScreen::createTrees() {
     });
     connect(m_trees, &TTreeSet::chapterHintsChanged, this,
             [this](const QString& next, const QString& prev) { applyChapterHints(next, prev); });
-    connect(m_trees, &TTreeSet::closePopups, this, [this] {
-        if (m_menu)
-            m_menu->close();
-    });
+    connect(m_trees, &TTreeSet::closePopups, this, [this] { closePopups(); });
     connect(m_trees, &TTreeSet::skinMouseMove, this,
             [this](int, int) { m_window.skinMouseMove(QPoint(-1, -1)); });
     if (TSkinElements* elements = m_window.elements()) {
@@ -160,12 +160,59 @@ void TReadingScreen::showScreen(int screen, const QString& page) {
         m_frame->ShowScreen(screen);
     if (m_trees)
         m_trees->showTreeOnScreen(screen, page);
-    // The favourites are read again with the popups of every screen (another
-    // window of the book may have changed them); leaving writes them back.
-    if (m_favorites && m_window.book().settings()) {
-        m_favorites.reset();
-        m_favorites = std::make_unique<THtmlFavorite>(*m_window.book().settings());
-    }
+    // The popups of the screen, with the favourites read again (another
+    // window of the book may have changed them; leaving wrote them back).
+    if (m_popups)
+        m_popups->BuildPopups(screen);
+    renewFavorites();
+    refreshHistoryPopups();
+}
+
+void TReadingScreen::createPopups() {
+    m_popups = new TControlPopupWindow(
+        m_window.model(), [this](const QString& name) { return m_window.book().loadPicture(name); },
+        &m_window);
+    connect(m_popups, &TControlPopupWindow::commandChosen, this,
+            [this](const QString& command, int) { runPopupCommand(command); });
+    connect(m_popups, &TControlPopupWindow::favoriteRemoved, this, [this](int index) {
+        if (m_favorites && m_favorites->DeleteFavorite(index))
+            m_favorites->save();
+    });
+    connect(m_popups, &TControlPopupWindow::popupShown, this,
+            [](int type) { trace(QStringLiteral("popup"), QString::number(type)); });
+    m_popups->BuildPopups(qMax(0, m_window.currentScreen()));
+}
+
+void TReadingScreen::renewFavorites() {
+    TSettingsStore* store = m_window.book().settings();
+    if (!store)
+        return;
+    m_favorites.reset();
+    m_favorites = std::make_unique<THtmlFavorite>(*store);
+    if (!m_popups)
+        return;
+    const auto fill = [this] {
+        if (m_popups && m_favorites)
+            TPopupLists::fillFavorites(*m_popups, m_favorites->records());
+    };
+    connect(m_favorites.get(), &THtmlFavorite::changed, this, fill);
+    fill();
+}
+
+void TReadingScreen::refreshHistoryPopups() {
+    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+    if (!m_popups || !viewer)
+        return;
+    RHistory h;
+    h.files = viewer->history();
+    h.titles = viewer->titleHistory();
+    h.index = viewer->historyIndex();
+    TPopupLists::fillHistory(*m_popups, h);
+}
+
+void TReadingScreen::closePopups() {
+    if (m_popups)
+        m_popups->CloseAllPopups();
 }
 
 void TReadingScreen::setFadeRunning(bool running, int screen) {
@@ -373,10 +420,21 @@ void TReadingScreen::claimVerbs() {
     for (Verb v : {Verb::Tree1, Verb::Tree2, Verb::TreeOn, Verb::TreeOff})
         w.claimVerb(v, [this](const RCommand& c) { treeVerb(c); });
     w.claimVerb(Verb::AddToFavorite, [this](const RCommand&) { addToFavorites(); });
-    w.claimVerb(Verb::HistoryBack, [this](const RCommand& c) { showListMenu(-1, c); });
-    w.claimVerb(Verb::HistoryForward, [this](const RCommand& c) { showListMenu(-2, c); });
-    w.claimVerb(Verb::ShowFavorite, [this](const RCommand& c) { showListMenu(-3, c); });
-    w.claimVerb(Verb::DeleteFromFavorite, [this](const RCommand& c) { showListMenu(-4, c); });
+    w.claimVerb(Verb::HistoryBack,
+                [this](const RCommand& c) { showListPopup(TControlPopupWindow::HistoryBack, c); });
+    w.claimVerb(Verb::HistoryForward, [this](const RCommand& c) {
+        showListPopup(TControlPopupWindow::HistoryForward, c);
+    });
+    w.claimVerb(Verb::ShowFavorite,
+                [this](const RCommand& c) { showListPopup(TControlPopupWindow::Favorites, c); });
+    w.claimVerb(Verb::DeleteFromFavorite, [this](const RCommand& c) {
+        showListPopup(TControlPopupWindow::DeleteFavorite, c);
+    });
+    // A button's own menu opens at the pointer.
+    w.claimVerb(Verb::ContextMenu, [this](const RCommand& c) {
+        if (m_popups)
+            m_popups->ShowPopup(c.number, QCursor::pos());
+    });
 
     w.claimKey(TKeyboardMap::Action::AddFavorite, [this] { addToFavorites(); });
     w.claimKey(TKeyboardMap::Action::Print, [this] {
@@ -390,77 +448,13 @@ void TReadingScreen::claimVerbs() {
     w.claimDrop(TMainForm::DropPage, [this](const QString& file) { openDropped(file); });
 }
 
-void TReadingScreen::showListMenu(int type, const RCommand& c) {
-    TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
+void TReadingScreen::showListPopup(int type, const RCommand& c) {
     TSkinElements* elements = m_window.elements();
-    if (!viewer || !elements || c.sourceIndex < 0 || c.sourceIndex >= elements->buttons().size())
+    if (!m_popups || !elements || c.sourceIndex < 0 || c.sourceIndex >= elements->buttons().size())
         return;
-    if (m_menu)
-        m_menu->close();
-    auto* menu = new QMenu(&m_window);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    m_menu = menu;
-    if (type == -1 || type == -2) {
-        RHistory h;
-        h.files = viewer->history();
-        h.titles = viewer->titleHistory();
-        h.index = viewer->historyIndex();
-        const QList<RHistoryItem> items =
-            type == -1 ? THistoryLists::backPopup(h) : THistoryLists::forwardPopup(h);
-        for (const RHistoryItem& item : items)
-            if (item.visible)
-                menu->addAction(item.caption, this,
-                                [this, command = item.command] { runPopupCommand(command); });
-    } else if (m_favorites) {
-        const TDynamicFavoriteCaption records = m_favorites->records();
-        for (qsizetype i = 0; i < records.size(); ++i) {
-            const QString caption = records[i].caption.left(THistoryLists::kCaptionLength);
-            if (type == -3)
-                menu->addAction(caption, this,
-                                [this, command = records[i].command] { runPopupCommand(command); });
-            else
-                menu->addAction(caption, this, [this, i] {
-                    if (m_favorites && m_favorites->DeleteFavorite(int(i)))
-                        m_favorites->save();
-                });
-        }
-    }
-    if (menu->isEmpty()) {
-        menu->deleteLater();
-        return;
-    }
     // Under the button: the back list ends at the button's right edge, the
     // others begin at its left edge.
     const RBtn& b = elements->buttons()[c.sourceIndex];
-    QPoint at(b.vx, b.bottom);
-    menu->ensurePolished();
-    if (type == -1)
-        at.setX(b.right - menu->sizeHint().width());
-    menu->popup(m_window.mapToGlobal(at));
-}
-
-void TReadingScreen::showContextMenu(const QPoint& globalPos) {
-    const int screen = m_window.currentScreen();
-    const StructModel& model = m_window.model();
-    if (!m_frame || screen < 0 || screen >= model.screens.size())
-        return;
-    // The page's menu is the first "contexthtml" popup of the screen.
-    const RPopupData* popup = nullptr;
-    for (const RPopupData& p : model.screens[screen].popups)
-        if (p.type == -5) {
-            popup = &p;
-            break;
-        }
-    if (!popup || popup->caption.isEmpty())
-        return;
-    if (m_menu)
-        m_menu->close();
-    auto* menu = new QMenu(&m_window);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    m_menu = menu;
-    for (qsizetype i = 0; i < popup->caption.size(); ++i) {
-        const QString command = i < popup->go.size() ? popup->go[i] : QString();
-        menu->addAction(popup->caption[i], this, [this, command] { runPopupCommand(command); });
-    }
-    menu->popup(globalPos);
+    const QPoint at(type == TControlPopupWindow::HistoryBack ? b.right : b.vx, b.bottom);
+    m_popups->ShowPopup(type, m_window.mapToGlobal(at));
 }

@@ -9,19 +9,19 @@
 
 #include <memory>
 
-class QMenu;
 class TFrameViewer;
 class THtmlFavorite;
 class THtmlFrame;
+class TControlPopupWindow;
 class TMainForm;
 #include "reader/TPanelBkgrd.h"
 class TTreeSet;
 
 // The reading parts of a window: the background panel, the content frame,
 // the contents trees and the favourites, wired to the skin of the window
-// that hosts them. It claims the verbs, keys and dropped files these parts
-// serve. Until the skinned popups exist, the history and favourites lists
-// open as plain menus under their buttons.
+// that hosts them, and the skinned popups of the window (history lists,
+// favourites, the page's menu and the buttons' own menus). It claims the
+// verbs, keys and dropped files these parts serve.
 class TReadingScreen : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +34,8 @@ public:
     TTreeSet* trees() const { return m_trees; }
     TPanelBkgrd* panel() const { return m_panel; }
     THtmlFavorite* favorites() const { return m_favorites.get(); }
+    // None when the book declares no popups.
+    TControlPopupWindow* popups() const { return m_popups; }
 
     // After every screen change: the frame and the trees show the screen's
     // parts; `page` is the page a screen command gave the main tree.
@@ -63,8 +65,12 @@ private:
     void applyChapterHints(const QString& next, const QString& prev);
     void historyStep(bool back);
     void treeVerb(const RCommand& c);
-    void showListMenu(int type, const RCommand& c);
-    void showContextMenu(const QPoint& globalPos);
+    void createPopups();
+    void renewFavorites();
+    void refreshHistoryPopups();
+    void closePopups();
+    // The list popups open under the button that carries the verb.
+    void showListPopup(int type, const RCommand& c);
     QString currentPage() const;
 
     TMainForm& m_window;
@@ -72,5 +78,5 @@ private:
     THtmlFrame* m_frame = nullptr;
     TTreeSet* m_trees = nullptr;
     std::unique_ptr<THtmlFavorite> m_favorites;
-    QPointer<QMenu> m_menu;
+    TControlPopupWindow* m_popups = nullptr;
 };

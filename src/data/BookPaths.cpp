@@ -175,6 +175,10 @@ QString BookPaths::resolvePath(const QString& text) const {
         return text;
     QString anchorRoot = hasDrive(m_baseDir) ? QString() : m_bookRoot;
     qsizetype eq = text.lastIndexOf(u'=');
+    // A path resolved already (a list value resolved when it was read, then
+    // run as a command) stays as it is, as a path with a drive does.
+    if (!anchorRoot.isEmpty() && startsWithNoCase(text.mid(eq + 1), anchorRoot))
+        return text;
     if (eq >= 0)
         return text.left(eq + 1) + joinWithAnchorRoot(m_baseDir, text.mid(eq + 1), anchorRoot);
     return joinWithAnchorRoot(m_baseDir, text, anchorRoot);

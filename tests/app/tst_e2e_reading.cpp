@@ -14,6 +14,9 @@ namespace {
 // Demo book coordinates (demo/README.md).
 const QPoint kReadBook(106, 430);
 const QPoint kBack(50, 66);
+const QPoint kHistoryBack(509, 24);    // its list ends at the button's right edge (522)
+const QPoint kHistoryForward(539, 24); // its list starts at the button's left edge (526)
+const QPoint kSectionsMenu(643, 24);   // the cover's own menu, opened at the pointer
 const QPoint kAddFavourite(579, 24);
 const QPoint kFavourites(609, 24);
 const QPoint kClose(711, 24);
@@ -108,6 +111,24 @@ void TestEndToEndReading::readTreeLinksHistoryFavourites() {
         QVERIFY(page);
         QCOMPARE(fileName(*page), QString("p02_specs.htm"));
 
+        // The back list: its first item is the page before, p01.
+        click(win, kHistoryBack);
+        QVERIFY(p.waitLine("vantrel: popup -1", at));
+        QTest::qWait(300);
+        click(win, QPoint(522 - 190 + 20, 37 + 5 + 10));
+        page = p.waitLine("vantrel: page ", at);
+        QVERIFY(page);
+        QCOMPARE(fileName(*page), QString("p01_intro.htm"));
+        // The forward list: the nearest page ahead is its top item.
+        click(win, kHistoryForward);
+        QVERIFY(p.waitLine("vantrel: popup -2", at));
+        QTest::qWait(300);
+        saveShot(screenshot(), win, "reading-history-popup.png");
+        click(win, QPoint(526 + 20, 37 + 5 + 10));
+        page = p.waitLine("vantrel: page ", at);
+        QVERIFY(page);
+        QCOMPARE(fileName(*page), QString("p02_specs.htm"));
+
         // Scroll down a little and keep the place as a favourite.
         mouseTo(win.topLeft() + QPoint(440, 300));
         for (int i = 0; i < 4; ++i)
@@ -139,8 +160,18 @@ void TestEndToEndReading::readTreeLinksHistoryFavourites() {
     const QRect win = *found;
     QTest::qWait(1500);
     qsizetype at = p.out.size();
-    click(win, kReadBook);
-    QVERIFY(p.waitLine("vantrel: page ", at));
+    // The cover's sections menu opens the reading screen at its second item.
+    click(win, kSectionsMenu);
+    QVERIFY(p.waitLine("vantrel: popup 1", at));
+    QTest::qWait(300);
+    saveShot(screenshot(), win, "cover-sections-menu.png");
+    click(win, kSectionsMenu + QPoint(20, 8 + 22 + 10));
+    // The screen's start page may show first.
+    QString section;
+    for (int i = 0; i < 3 && section != "p03_engine.htm"; ++i)
+        if (const auto shown = p.waitLine("vantrel: page ", at))
+            section = fileName(*shown);
+    QCOMPARE(section, QString("p03_engine.htm"));
     click(win, kFavourites);
     QTest::qWait(500);
     // The list opens under the button; its first item is the favourite.

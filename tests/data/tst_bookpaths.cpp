@@ -190,6 +190,11 @@ void TestBookPaths::joinPathPosixAnchor() {
     QCOMPARE(book.resolvePath(QStringLiteral("..\\docs\\a.htm")),
              QStringLiteral("\\srv\\Vantrel\\docs\\a.htm"));
     QCOMPARE(book.resolvePath(QStringLiteral("\\a.htm")), QStringLiteral("\\srv\\Vantrel\\a.htm"));
+    // Resolving again changes nothing (a popup's command runs a resolved value).
+    QCOMPARE(book.resolvePath(QStringLiteral("screen2=\\srv\\Vantrel\\run\\p01.htm")),
+             QStringLiteral("screen2=\\srv\\Vantrel\\run\\p01.htm"));
+    QCOMPARE(book.resolvePath(book.resolvePath(QStringLiteral("p01.htm"))),
+             QStringLiteral("\\srv\\Vantrel\\run\\p01.htm"));
     QCOMPARE(book.join(book.baseDir(), QStringLiteral("..\\..\\y")),
              QStringLiteral("\\srv\\Vantrel\\y"));
     // A base outside the book keeps the plain rule.
