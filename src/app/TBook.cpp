@@ -3,6 +3,7 @@
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
+#include "platform/Log.h"
 #include "skin/BmpDecoder.h"
 
 #include <QDir>
@@ -11,14 +12,7 @@
 
 #include <cstdio>
 
-namespace {
-
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-} // namespace
+using vlog::complain;
 
 TBook::TBook(QObject* parent) : QObject(parent) {}
 

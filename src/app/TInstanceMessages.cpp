@@ -4,6 +4,7 @@
 #include "app/TReadingScreen.h"
 #include "data/BookPaths.h"
 #include "engine/TFrameViewer.h"
+#include "platform/Log.h"
 #include "platform/TTempFolder.h"
 #include "reader/THtmlFrame.h"
 #include "reader/TTreeSet.h"
@@ -21,20 +22,8 @@ const QStringList TInstanceMessages::kHelpViewerCaptions = {
 
 namespace {
 
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-// VANTREL_TRACE=1: the messages between copies go to standard output, for
-// the end-to-end tests.
-void trace(const QString& what, const QString& text) {
-    static const bool on = qEnvironmentVariableIsSet("VANTREL_TRACE");
-    if (!on)
-        return;
-    std::fprintf(stdout, "vantrel: %s %s\n", qPrintable(what), qPrintable(text));
-    std::fflush(stdout);
-}
+using vlog::complain;
+using vlog::trace;
 
 // A record that cannot travel is named once, not once per window.
 bool fits(const RCopyRecord& record, const QString& what) {

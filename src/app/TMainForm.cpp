@@ -16,6 +16,7 @@
 #include "media/TButtonSounds.h"
 #include "media/TSuperTimer.h"
 #include "platform/Busy.h"
+#include "platform/Log.h"
 #include "reader/THtmlFrame.h"
 #include "skin/BmpDecoder.h"
 #include "skin/TEffCar.h"
@@ -54,14 +55,7 @@
 
 Q_LOGGING_CATEGORY(lcMain, "vantrel.main", QtWarningMsg)
 
-namespace {
-
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-} // namespace
+using vlog::complain;
 
 TMainForm::TMainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_book(std::make_unique<TBook>()),

@@ -7,6 +7,7 @@
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
 #include "media/TButtonSounds.h"
+#include "platform/Log.h"
 #include "reader/THistoryLists.h"
 #include "reader/THtmlFavorite.h"
 #include "reader/THtmlFrame.h"
@@ -25,20 +26,8 @@
 
 namespace {
 
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-// VANTREL_TRACE=1: pages shown, links under the pointer and favourite
-// positions go to standard output, for the end-to-end tests.
-void trace(const QString& what, const QString& text) {
-    static const bool on = qEnvironmentVariableIsSet("VANTREL_TRACE");
-    if (!on)
-        return;
-    std::fprintf(stdout, "vantrel: %s %s\n", qPrintable(what), qPrintable(text));
-    std::fflush(stdout);
-}
+using vlog::complain;
+using vlog::trace;
 
 // The text element that shows the loaded page's title.
 constexpr int kTitleText = 1;

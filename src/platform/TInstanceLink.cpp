@@ -1,5 +1,6 @@
 #include "platform/TInstanceLink.h"
 
+#include "platform/Log.h"
 #include "platform/TTempFolder.h"
 
 #include <QCoreApplication>
@@ -31,10 +32,7 @@
 
 namespace {
 
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
+using vlog::complain;
 
 // Request frame: type byte, "VTL", payload length (uint32), payload.
 constexpr int kRequestHeader = 8;

@@ -1,5 +1,7 @@
 #include "platform/TTempFolder.h"
 
+#include "platform/Log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,14 +13,7 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-void complain(const QString& line) {
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-} // namespace
+using vlog::complain;
 
 bool TTempFolder::makePrivate(const QString& nativeDir) {
     QDir().mkpath(nativeDir);
