@@ -6,6 +6,7 @@
 #include "app/TStandardLook.h"
 #include "app/TThesaurusOpener.h"
 #include "app/TWindowAnimation.h"
+#include "app/TWindowAnimator.h"
 #include "content/TComprStream.h"
 #include "data/SettingsNames.h"
 #include "data/SettingsStore.h"
@@ -14,7 +15,6 @@
 #include "data/TCommandLine.h"
 #include "engine/TFrameViewer.h"
 #include "media/TButtonSounds.h"
-#include "media/TSuperTimer.h"
 #include "platform/Busy.h"
 #include "platform/Log.h"
 #include "reader/THtmlFrame.h"
@@ -70,6 +70,7 @@ TMainForm::TMainForm(QWidget* parent)
     m_sounds = new TButtonSounds(this);
     qApp->installEventFilter(this);
     setAcceptDrops(true);
+    m_animator = new TWindowAnimator(*this);
     m_messages = new TInstanceMessages(*this);
     claimOwnVerbs();
     m_thesaurus = new TThesaurusOpener(*this);
@@ -80,8 +81,7 @@ TMainForm::TMainForm(QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-    if (m_animTimer)
-        m_animTimer->setEnabled(false);
+    m_animator->stop();
     FormDestroy();
 }
 
@@ -442,7 +442,7 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     if (size != this->size() && !size.isEmpty()) {
         setFixedSize(size);
         if (m_state == State::Running)
-            applyRegion(TWindowAnimation::finalOpeningRegion(size));
+            m_animator->applyRegion(TWindowAnimation::finalOpeningRegion(size));
     }
     syncHintAreas();
     // 4. The other widgets follow the screen; the contents tree opens `page`.
@@ -702,67 +702,18 @@ void TMainForm::dropEvent(QDropEvent* e) {
 
 // ---- opening, closing, exit ----
 
-void TMainForm::applyRegion(const QRegion& region) {
-    // An empty region would mean "no mask" to Qt: hide the window with a
-    // region that covers none of it instead.
-    if (region.isEmpty())
-        setMask(QRegion(-2, -2, 1, 1));
-    else
-        setMask(region);
-}
-
 void TMainForm::showWithOpeningAnimation() {
-    // The region the opening leaves is worked out when it is reached.
-    m_restSize = size();
-    applyRegion(QRegion());
-    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Opening, size());
     m_state = State::Opening;
-    show();
-    activateWindow();
-    m_animTimer = new TSuperTimer(this);
-    m_animTimer->setInterval(1);
-    m_animTimer->onTimer = [this](TSuperTimer*) { openingTick(); };
-    m_animTimer->setEnabled(true);
-}
-
-void TMainForm::openingTick() {
-    QRegion region;
-    if (m_animation && m_animation->next(region)) {
-        applyRegion(region);
-        return;
-    }
-    m_animTimer->setEnabled(false);
-    m_animation.reset();
-    m_state = State::Running;
-    applyRegion(TWindowAnimation::finalOpeningRegion(m_restSize));
+    m_animator->open([this] { m_state = State::Running; });
 }
 
 void TMainForm::startClosing() {
     m_state = State::Closing;
-    if (m_animTimer)
-        m_animTimer->setEnabled(false);
-    m_animation = std::make_unique<TWindowAnimation>(TWindowAnimation::Kind::Closing, size());
-    // A timer keeps the sleep length it first ran with: the closing one is new.
-    if (m_animTimer)
-        m_animTimer->deleteLater();
-    m_animTimer = new TSuperTimer(this);
-    m_animTimer->setInterval(2);
-    m_animTimer->onTimer = [this](TSuperTimer*) { closingTick(); };
-    m_animTimer->setEnabled(true);
-}
-
-void TMainForm::closingTick() {
-    QRegion region;
-    if (m_animation && m_animation->next(region)) {
-        applyRegion(region);
-        return;
-    }
-    m_animTimer->setEnabled(false);
-    m_animation.reset();
-    applyRegion(QRegion());
-    m_state = State::Terminating;
-    FormDestroy();
-    QApplication::quit();
+    m_animator->close([this] {
+        m_state = State::Terminating;
+        FormDestroy();
+        QApplication::quit();
+    });
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

@@ -28,8 +28,7 @@ class TMyControl;
 class TReadingScreen;
 class TStandardLook;
 class TThesaurusOpener;
-class TSuperTimer;
-class TWindowAnimation;
+class TWindowAnimator;
 
 // The book's main window: a borderless window whose surface is the skin of
 // the current screen, with its buttons and switches. Its creation runs the
@@ -145,13 +144,10 @@ protected:
 private:
     void syncHintAreas();
     void replay(bool afterSwitch);
-    void applyRegion(const QRegion& region);
     void createWidgets();
     void showScreenWidgets(const QString& page = QString());
     void showWithOpeningAnimation();
-    void openingTick();
     void startClosing();
-    void closingTick();
     void FormDestroy();
     void elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global);
     void elementDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint global);
@@ -193,9 +189,7 @@ private:
     QMovie* m_pistonMovie = nullptr;
     QList<RCommand> m_executed;
 
-    TSuperTimer* m_animTimer = nullptr;
-    std::unique_ptr<TWindowAnimation> m_animation;
-    QSize m_restSize; // the window size the opening animation started with
+    TWindowAnimator* m_animator = nullptr;
 
     State m_state = State::Created;
     bool m_commandLineMode = false;
