@@ -224,4 +224,19 @@ inline void saveShot(const QImage& shot, const QRect& window, const QString& nam
     shot.copy(window.adjusted(-10, -10, 10, 10)).save(dir + "/" + name);
 }
 
+// The built demo book's run folder; empty, with the reason in `why`, when
+// there is no X server or no demo book.
+inline QString demoBook(QString* why) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        *why = QStringLiteral("needs an X server (run under xvfb-run)");
+        return {};
+    }
+    const QString book = QStringLiteral(VANTREL_BINARY_DIR) + "/demo-book/run";
+    if (!QFile::exists(book + "/Dod.dhl")) {
+        *why = QStringLiteral("the demo book is not built");
+        return {};
+    }
+    return book;
+}
+
 } // namespace e2e

@@ -47,11 +47,10 @@ private:
 
 void TestEndToEndThesaurus::initTestCase() {
     QVERIFY(m_tmp.isValid());
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        QSKIP("needs an X server (run under xvfb-run)");
-    m_book = QStringLiteral(VANTREL_BINARY_DIR) + "/demo-book/run";
-    if (!QFile::exists(m_book + "/Dod.dhl"))
-        QSKIP("the demo book is not built");
+    QString why;
+    m_book = demoBook(&why);
+    if (m_book.isEmpty())
+        QSKIP(qPrintable(why));
 }
 
 void TestEndToEndThesaurus::selectedWordOpensTheThesaurus() {
