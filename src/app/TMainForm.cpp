@@ -553,6 +553,7 @@ void TMainForm::paintEvent(QPaintEvent*) {
         QTimer::singleShot(0, this, [this] {
             if (m_elements)
                 m_elements->completeFaces();
+            emit firstFrameShown();
         });
         if (qEnvironmentVariableIsSet("VANTREL_FIRST_FRAME_MARK")) {
             std::fprintf(stdout, "vantrel: first frame\n");

@@ -128,6 +128,12 @@ public:
     // The last verbs acted upon (newest last), for the tests and diagnostics.
     const QList<RCommand>& executed() const { return m_executed; }
 
+    // The first frame is on the screen: work that need not delay it follows.
+    bool firstFrameDone() const { return m_firstFrame; }
+
+signals:
+    void firstFrameShown();
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

@@ -80,6 +80,7 @@ void TReadingScreen::createFrame(bool skinned) {
             [](const QString& text) { trace(QStringLiteral("link"), text); });
     connect(m_frame, &THtmlFrame::closePopupsRequested, this, [this] { closePopups(); });
     connect(m_frame, &THtmlFrame::contextPopupRequested, this, [this](const QPoint& at) {
+        ensurePopups();
         if (m_popups)
             m_popups->ShowPopup(TControlPopupWindow::ContextHtml, at);
     });
@@ -151,9 +152,20 @@ void TReadingScreen::showScreen(int screen, const QString& page) {
         m_trees->showTreeOnScreen(screen, page);
     // The popups of the screen, with the favourites read again (another
     // window of the book may have changed them; leaving wrote them back).
-    if (m_popups)
-        m_popups->BuildPopups(screen);
+    // At start-up the popups' pictures wait until the first frame is shown.
     renewFavorites();
+    m_popupsPending = m_popups != nullptr;
+    if (m_window.firstFrameDone() || m_popupsBuilt)
+        ensurePopups();
+}
+
+void TReadingScreen::ensurePopups() {
+    if (!m_popupsPending || !m_popups)
+        return;
+    m_popupsPending = false;
+    m_popupsBuilt = true;
+    m_popups->BuildPopups(qMax(0, m_window.currentScreen()));
+    fillFavoritesPopup();
     refreshHistoryPopups();
 }
 
@@ -169,7 +181,7 @@ void TReadingScreen::createPopups() {
     });
     connect(m_popups, &TControlPopupWindow::popupShown, this,
             [](int type) { trace(QStringLiteral("popup"), QString::number(type)); });
-    m_popups->BuildPopups(qMax(0, m_window.currentScreen()));
+    connect(&m_window, &TMainForm::firstFrameShown, this, [this] { ensurePopups(); });
 }
 
 void TReadingScreen::renewFavorites() {
@@ -178,19 +190,18 @@ void TReadingScreen::renewFavorites() {
         return;
     m_favorites.reset();
     m_favorites = std::make_unique<THtmlFavorite>(*store);
-    if (!m_popups)
-        return;
-    const auto fill = [this] {
-        if (m_popups && m_favorites)
-            TPopupLists::fillFavorites(*m_popups, m_favorites->records());
-    };
-    connect(m_favorites.get(), &THtmlFavorite::changed, this, fill);
-    fill();
+    connect(m_favorites.get(), &THtmlFavorite::changed, this, [this] { fillFavoritesPopup(); });
+    fillFavoritesPopup();
+}
+
+void TReadingScreen::fillFavoritesPopup() {
+    if (m_popups && m_favorites && !m_popupsPending)
+        TPopupLists::fillFavorites(*m_popups, m_favorites->records());
 }
 
 void TReadingScreen::refreshHistoryPopups() {
     TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
-    if (!m_popups || !viewer)
+    if (!m_popups || !viewer || m_popupsPending)
         return;
     RHistory h;
     h.files = viewer->history();
@@ -421,6 +432,7 @@ void TReadingScreen::claimVerbs() {
     });
     // A button's own menu opens at the pointer.
     w.claimVerb(Verb::ContextMenu, [this](const RCommand& c) {
+        ensurePopups();
         if (m_popups)
             m_popups->ShowPopup(c.number, QCursor::pos());
     });
@@ -438,6 +450,7 @@ void TReadingScreen::claimVerbs() {
 }
 
 void TReadingScreen::showListPopup(int type, const RCommand& c) {
+    ensurePopups();
     TSkinElements* elements = m_window.elements();
     if (!m_popups || !elements || c.sourceIndex < 0 || c.sourceIndex >= elements->buttons().size())
         return;

@@ -35,7 +35,11 @@ public:
     TPanelBkgrd* panel() const { return m_panel; }
     THtmlFavorite* favorites() const { return m_favorites.get(); }
     // None when the book declares no popups.
-    TControlPopupWindow* popups() const { return m_popups; }
+    // The current screen's popups (built now if they were still waiting).
+    TControlPopupWindow* popups() {
+        ensurePopups();
+        return m_popups;
+    }
 
     // After every screen change: the frame and the trees show the screen's
     // parts; `page` is the page a screen command gave the main tree.
@@ -72,6 +76,10 @@ private:
     // The list popups open under the button that carries the verb.
     void showListPopup(int type, const RCommand& c);
     QString currentPage() const;
+    // Builds the current screen's popups when a screen change left them to
+    // be built (at start-up, after the first frame), and fills their lists.
+    void ensurePopups();
+    void fillFavoritesPopup();
 
     TMainForm& m_window;
     QPointer<TPanelBkgrd> m_panel;
@@ -79,4 +87,6 @@ private:
     TTreeSet* m_trees = nullptr;
     std::unique_ptr<THtmlFavorite> m_favorites;
     TControlPopupWindow* m_popups = nullptr;
+    bool m_popupsPending = false;
+    bool m_popupsBuilt = false;
 };
