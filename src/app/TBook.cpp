@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 
-#include <cstdio>
-
 using vlog::complain;
 
 TBook::TBook(QObject* parent) : QObject(parent) {}

@@ -14,8 +14,6 @@
 #include <QSet>
 #include <QTimer>
 
-#include <cstdio>
-
 const QStringList TInstanceMessages::kHelpViewerCaptions = {
     QStringLiteral("Help System: Vantrel"), QStringLiteral("Справка: Vantrel"),
     QStringLiteral("Help Topics: Vantrel"), QStringLiteral("Vantrel")};

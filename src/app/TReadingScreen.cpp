@@ -6,6 +6,7 @@
 #include "data/StringUtils.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
+#include "engine/TLinkPath.h"
 #include "media/TButtonSounds.h"
 #include "platform/Log.h"
 #include "reader/THistoryLists.h"
@@ -21,8 +22,6 @@
 
 #include <QCursor>
 #include <QFileInfo>
-
-#include <cstdio>
 
 namespace {
 
@@ -140,9 +139,7 @@ QString TReadingScreen::currentPage() const {
     TFrameViewer* viewer = m_frame ? m_frame->CurrentViewer() : nullptr;
     if (!viewer)
         return {};
-    QString file = viewer->currentFile();
-    const qsizetype hash = file.indexOf(u'#');
-    return hash >= 0 ? file.left(hash) : file;
+    return linkpath::withoutAnchor(viewer->currentFile());
 }
 
 void TReadingScreen::showScreen(int screen, const QString& page) {

@@ -4,12 +4,12 @@
 #include "app/TReadingScreen.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
+#include "engine/TLinkPath.h"
 #include "reader/THistoryLists.h"
 #include "reader/THtmlFrame.h"
 #include "skin/TPathInputBox.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -154,11 +154,11 @@ void TStandardLook::build() {
 }
 
 QSize TStandardLook::sizeFor(const QString& document, QSize lastPicture) {
-    const QString name = QFileInfo(QString(document).replace(u'\\', u'/')).fileName().toLower();
+    const QString name = linkpath::fileNameOf(document).toLower();
     if (name == QLatin1String("scheme.bmp") || name == QLatin1String("scheme_lux.bmp"))
         return QSize(780, 550);
-    const QString ext = QFileInfo(name).suffix();
-    for (const char* picture : {"bmp", "gif", "jpg", "jpeg"})
+    const QString ext = linkpath::extensionOf(name);
+    for (const char* picture : {".bmp", ".gif", ".jpg", ".jpeg"})
         if (ext == QLatin1String(picture) && lastPicture.isValid() && !lastPicture.isEmpty())
             return lastPicture + QSize(45, 90);
     return QSize();

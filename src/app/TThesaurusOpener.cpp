@@ -7,13 +7,13 @@
 #include "data/IndexLines.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
+#include "engine/TLinkPath.h"
+#include "platform/Log.h"
 #include "platform/TShell.h"
 #include "reader/THtmlFrame.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
-
-#include <cstdio>
 
 TThesaurusOpener::TThesaurusOpener(TMainForm& window) : QObject(&window), m_window(window) {
     window.claimVerb(Verb::Tesaurus, [this](const RCommand&) { OpenThesaurus(currentWord()); });
@@ -57,19 +57,15 @@ QString TThesaurusOpener::OpenThesaurus(const QString& text) {
     if (sendToThesaurusWindow && sendToThesaurusWindow(full))
         return full;
     // 4. Otherwise a new copy in thesaurus mode, when the page is in the book.
-    const qsizetype hash = full.indexOf(u'#');
-    const QString file = hash >= 0 ? full.left(hash) : full;
+    const QString file = linkpath::withoutAnchor(full);
     if (!m_window.book().archive().exists(file)) {
-        std::fprintf(stderr, "vantrel: the thesaurus page %s is not in the book\n",
-                     qPrintable(page));
-        std::fflush(stderr);
+        vlog::complain(QStringLiteral("the thesaurus page %1 is not in the book").arg(page));
         return QString();
     }
     QStringList args;
     args << QStringLiteral("--book") << BookPaths::toNative(base) << full << QStringLiteral("/t");
     if (!TShell::instance().startInstance(args)) {
-        std::fprintf(stderr, "vantrel: cannot start the thesaurus window\n");
-        std::fflush(stderr);
+        vlog::complain(QStringLiteral("cannot start the thesaurus window"));
         return QString();
     }
     emit instanceStarted(args);

@@ -20,7 +20,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <mutex>
 
 #ifdef Q_OS_UNIX

@@ -6,8 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
-
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,6 +1,7 @@
 #include "reader/TTreeViews.h"
 
 #include "data/BookPaths.h"
+#include "engine/TLinkPath.h"
 #include "reader/TPanelBkgrd.h"
 #include "reader/TTreeModel.h"
 
@@ -12,8 +13,7 @@ namespace {
 
 // The file name of a link or page path, cut at its first '#'.
 QString fileNameBeforeAnchor(const QString& path) {
-    const qsizetype hash = path.indexOf(u'#');
-    return TreeDescription::fileNameOf(hash < 0 ? path : path.first(hash)).trimmed();
+    return linkpath::fileNameOf(path).trimmed();
 }
 
 } // namespace
