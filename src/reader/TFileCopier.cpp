@@ -2,14 +2,13 @@
 
 #include "data/BookPaths.h"
 #include "engine/TFileSource.h"
+#include "platform/Log.h"
 #include "platform/TShell.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <cstdio>
 
 QString TFileCopier::replaceQuestion(const QString& fileName) {
     return QStringLiteral("Файл %1 уже существует. Заменить?").arg(fileName);
@@ -22,8 +21,7 @@ QString TFileCopier::failureText(const QString& fileName) {
 TFileCopier::Result TFileCopier::fail(const QString& from, const QString& to,
                                       const QString& reason) {
     m_error = reason;
-    std::fprintf(stderr, "vantrel: cannot copy %s to %s: %s\n", qPrintable(from), qPrintable(to),
-                 qPrintable(reason));
+    vlog::complain(QStringLiteral("cannot copy %1 to %2: %3").arg(from, to, reason));
     return Result::Failed;
 }
 

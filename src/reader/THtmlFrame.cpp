@@ -9,6 +9,7 @@
 #include "engine/TMetaFilePrinter.h"
 #include "engine/TPrintFormatter.h"
 #include "engine/TPrintFrameViewer.h"
+#include "platform/Log.h"
 #include "platform/TShell.h"
 #include "reader/LinkRules.h"
 #include "reader/TFileCopier.h"
@@ -23,8 +24,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
-
-#include <cstdio>
 
 THtmlFrame::THtmlFrame(QWidget* mainWindow, const TFileSource* source, const QString& settingsKey,
                        QObject* parent)
@@ -201,7 +200,7 @@ void THtmlFrame::ShowScreen(int screen) {
                 QString error;
                 ok = v->loadFile(m_startPages[element], &error);
                 if (!ok)
-                    std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+                    vlog::complain(error);
             } else {
                 ScrollToTop();
             }
@@ -258,7 +257,7 @@ bool THtmlFrame::open(TFrameViewer* v, const QString& path) {
     QString error;
     if (v->loadFile(path, &error))
         return true;
-    std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+    vlog::complain(error);
     return false;
 }
 
@@ -314,7 +313,7 @@ void THtmlFrame::Navigate(const QString& path) {
         QString error;
         if (!v->loadFile(path, &error)) {
             v->checkVisitedLinks();
-            std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+            vlog::complain(error);
         }
     } else {
         v->setHistoryIndex(entry);
@@ -569,7 +568,7 @@ bool THtmlFrame::printViewer(THTMLViewer* av) {
     TMetaFilePrinter pages(&printer);
     pages.refreshMetrics();
     if (!printing::Format(av, pages, 1.0)) {
-        std::fprintf(stderr, "vantrel: the page could not be laid out for printing\n");
+        vlog::complain(QStringLiteral("the page could not be laid out for printing"));
         return false;
     }
     int from = 1, to = pages.pageCount();
@@ -578,7 +577,7 @@ bool THtmlFrame::printViewer(THTMLViewer* av) {
         to = qMax(from, printer.toPage());
     }
     if (!printing::PrintPages(pages, from, to)) {
-        std::fprintf(stderr, "vantrel: printing failed\n");
+        vlog::complain(QStringLiteral("printing failed"));
         return false;
     }
     return true;
@@ -592,7 +591,7 @@ bool THtmlFrame::PrintPage(const QString& path) {
         pv.OnPrintHeader = printing::DrawPageNumber;
         QString error;
         if (!pv.loadFile(path, &error)) {
-            std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+            vlog::complain(error);
             return false;
         }
         const bool ok = printViewer(pv.activeViewer());

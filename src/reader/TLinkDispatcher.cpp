@@ -4,14 +4,13 @@
 #include "engine/TFileSource.h"
 #include "engine/TFrameViewer.h"
 #include "engine/TLinkPath.h"
+#include "platform/Log.h"
 #include "platform/TShell.h"
 #include "reader/LinkRules.h"
 #include "reader/TFileCopier.h"
 #include "reader/THtmlFrame.h"
 
 #include <QFileInfo>
-
-#include <cstdio>
 
 const QString TLinkDispatcher::kZipFilter =
     QStringLiteral("Zip файлы (*.zip)|*.zip|Все файлы (*.*)|*.*");
@@ -20,7 +19,7 @@ namespace {
 QString g_zipFolder; // lives for the run of the program
 
 void complain(const char* what, const QString& path) {
-    std::fprintf(stderr, "vantrel: %s %s\n", what, qPrintable(path));
+    vlog::complain(QLatin1String(what) + u' ' + path);
 }
 } // namespace
 
