@@ -12,8 +12,6 @@
 #include "platform/TShell.h"
 #include "reader/THtmlFrame.h"
 
-#include <QCoreApplication>
-#include <QMessageBox>
 
 TThesaurusOpener::TThesaurusOpener(TMainForm& window) : QObject(&window), m_window(window) {
     window.claimVerb(Verb::Tesaurus, [this](const RCommand&) { OpenThesaurus(currentWord()); });
@@ -42,7 +40,7 @@ QString TThesaurusOpener::OpenThesaurus(const QString& text) {
     QString page;
     const bool found = find.ThesaurusLookup(indexlines::trimControls(text), page);
     for (const QString& warning : find.messages())
-        QMessageBox::warning(&m_window, QCoreApplication::applicationName(), warning);
+        TShell::instance().showMessage(warning, true);
     if (!found)
         return QString();
     // 2. Full path.

@@ -69,3 +69,12 @@ bool TDesktopShell::askPrinter(QPrinter* printer) {
 void TDesktopShell::beep() {
     QApplication::beep();
 }
+
+void TDesktopShell::showMessage(const QString& text, bool warning) {
+    QWidget* parent = QApplication::activeWindow();
+    const QString caption = QCoreApplication::applicationName();
+    if (warning)
+        QMessageBox::warning(parent, caption, text);
+    else
+        QMessageBox::information(parent, caption, text);
+}

@@ -32,6 +32,9 @@ public:
     virtual bool askPrinter(QPrinter* printer) = 0;
     // The system beep.
     virtual void beep() = 0;
+    // A plain message box, or a warning box (`warning`), with one OK button;
+    // returns when the reader has closed it.
+    virtual void showMessage(const QString& text, bool warning) = 0;
 
     // The process-wide shell: the desktop one unless replaced. Replacing does
     // not take ownership; nullptr restores the desktop shell.
@@ -51,6 +54,7 @@ public:
     bool askYesNo(const QString& question) override;
     bool askPrinter(QPrinter* printer) override;
     void beep() override;
+    void showMessage(const QString& text, bool warning) override;
 
     // "A (*.a)|*.a|B (*.*)|*.*" -> "A (*.a);;B (*.*)".
     static QString qtFilter(const QString& filter);

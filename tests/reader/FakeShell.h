@@ -51,4 +51,8 @@ public:
         return true;
     }
     void beep() override { ++beeps; }
+    QStringList messages; // "!" in front of a warning box's text
+    void showMessage(const QString& text, bool warning) override {
+        messages << (warning ? QLatin1Char('!') + text : text);
+    }
 };
