@@ -16,6 +16,8 @@
 #include <optional>
 
 class QLabel;
+class TCoolDialog;
+class TFindTxtHtml;
 class QMovie;
 class TPathInputBox;
 class TScaleBar;
@@ -86,6 +88,10 @@ public:
     // The hint areas follow the elements' hints again (chapter buttons).
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
+    // The search fields and their searches (null without `_findtxt` elements).
+    TFindTxtHtml* textSearch() const { return m_search; }
+    // The skinned dialog (null without "Dialog.cfs" or before it exists).
+    TCoolDialog* dialog() const { return m_dialog; }
     // The messages between running copies (registration, handlers, requests).
     TInstanceMessages* messages() const { return m_messages; }
     // The thesaurus window: a page record (kind 0) loads its text into the
@@ -188,6 +194,8 @@ private:
     TScaleBar* m_scaleBar = nullptr;
     QLabel* m_piston = nullptr;
     TReadingScreen* m_reading = nullptr;
+    TFindTxtHtml* m_search = nullptr;
+    TCoolDialog* m_dialog = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
     TInstanceMessages* m_messages = nullptr;
