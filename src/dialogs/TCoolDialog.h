@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
-class TFindTxtHtml;
+#include "reader/TFindTxtHtml.h"
 
 // The book's own small dialogs in one borderless, stay-on-top, owner-drawn
 // window described by "Dialog.cfs" in the resource pack: the message box
