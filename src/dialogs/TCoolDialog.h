@@ -1,11 +1,11 @@
 #pragma once
 
+#include "reader/TFindTxtHtml.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
-#include "reader/TFindTxtHtml.h"
 
 // The book's own small dialogs in one borderless, stay-on-top, owner-drawn
 // window described by "Dialog.cfs" in the resource pack: the message box
