@@ -10,6 +10,7 @@
 class BookPaths;
 class ContentArchive;
 class QLineEdit;
+class THTMLViewer;
 class QWidget;
 class TFileSource;
 class THtmlFrame;
@@ -102,11 +103,23 @@ public:
     // Enter in a viewer: passed to every visible field as an Enter press.
     void pressEnterInFields();
 
+    // The position in the page list of a search past the page (-1: none
+    // under way) and the page that search started from.
+    int position() const { return m_position; }
+    const QString& startPage() const { return m_startPage; }
+    // The pages a search past the page (page mode) or a page-by-page search
+    // of the book (book mode) goes through, as last built for field `index`.
+    QStringList pageList(int index) const;
+    QStringList bookPageList(int index) const;
+
 signals:
     // The search starts (false) or has ended or stopped (true).
     void idleChanged(bool idle);
     // A book search has finished: the dialog shows the titles.
     void resultsReady(const QStringList& files, const QStringList& titles);
+    // The mouse moved over a field: the skin drops its hover looks (the
+    // window passes (-1, -1) to its elements).
+    void skinMouseMove(int x, int y);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,8 +128,28 @@ private:
     struct Field {
         QPointer<QLineEdit> edit;
         RFindTxt row;
-        QStringList pages; // the pages of a search past this page, built on demand
+        QStringList pages;     // the pages of a search past this page, built on demand
+        QStringList bookPages; // the pages of a page-by-page book search
     };
+
+    int indexOf(int number) const;
+    // Trims the field's text and folds runs of spaces into one; written back.
+    QString normalisedText(int index);
+    void showStatus(const QString& text);
+    void clearStatus();
+    // The document a page search of field `index` runs in: the field's
+    // frame of a frame set, else the viewer's active document.
+    THTMLViewer* targetOf(int index) const;
+    void searchPage(int index);
+    void searchOtherPages(int index, const QString& text);
+    // Every page of the book for a search past the page (all-pages flag).
+    QStringList allPagesOfBook() const;
+    void ContentsSearch(int index);
+    void BookSearch(int index);
+    void onTextChanged();
+    // May the fields be shown where they are now: always in the thesaurus
+    // window; in the main window only once the dialog has taken them.
+    bool showable(const QLineEdit* edit) const;
 
     QPointer<QWidget> m_fieldParent;
     QPointer<THtmlFrame> m_frame;
@@ -139,4 +172,5 @@ private:
     QString m_startPage;
     QStringList m_files;
     QStringList m_titles;
+    QList<QPointer<QLineEdit>> m_hiddenFields; // hidden by HideFields(true)
 };
