@@ -3,6 +3,7 @@
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
 #include "app/TReadingScreen.h"
+#include "app/TSearchHost.h"
 #include "app/TStandardLook.h"
 #include "app/TThesaurusOpener.h"
 #include "app/TWindowAnimation.h"
@@ -105,6 +106,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
             m_piston->setVisible(!running);
         if (m_reading)
             m_reading->setFadeRunning(running, currentScreen());
+        if (m_searchHost)
+            m_searchHost->setFadeRunning(running);
     };
     m_lastPressedButton = -1;
     // 6. The other two modes. "/t" anywhere asks for the thesaurus window; on
@@ -282,6 +285,8 @@ std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
     m_texts = new TTextMsg(desc.text, this, screenFn, this);
     m_status = new TStatusLine(m_texts, this);
     m_reading = new TReadingScreen(*this, false);
+    m_searchHost = new TSearchHost(*this);
+    m_search = m_searchHost->search();
     showScreenWidgets();
     m_state = State::Running;
     show();
@@ -353,6 +358,8 @@ void TMainForm::createWidgets() {
     m_reading = new TReadingScreen(*this, true);
     m_standard = new TStandardLook(*this, *m_reading);
     m_scaleBar = new TScaleBar(&m_book->pack(), screenFn, this);
+    m_searchHost = new TSearchHost(*this);
+    m_search = m_searchHost->search();
 
     // The animated picture of the cover; a book without it simply has none.
     try {
@@ -379,6 +386,8 @@ void TMainForm::showScreenWidgets(const QString& page) {
         m_pathBox->showForScreen();
     if (m_reading)
         m_reading->showScreen(currentScreen(), page);
+    if (m_searchHost)
+        m_searchHost->showForScreen(currentScreen());
     if (m_piston) {
         // Hidden and stopped on the reading screen, animated on the others.
         const bool show = currentScreen() != 1;

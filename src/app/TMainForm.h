@@ -28,6 +28,7 @@ class TInstanceMessages;
 class TEffCar;
 class TMyControl;
 class TReadingScreen;
+class TSearchHost;
 class TStandardLook;
 class TThesaurusOpener;
 class TWindowAnimator;
@@ -194,6 +195,7 @@ private:
     TScaleBar* m_scaleBar = nullptr;
     QLabel* m_piston = nullptr;
     TReadingScreen* m_reading = nullptr;
+    TSearchHost* m_searchHost = nullptr;
     TFindTxtHtml* m_search = nullptr;
     TCoolDialog* m_dialog = nullptr;
     TStandardLook* m_standard = nullptr;
