@@ -9,13 +9,12 @@
 
 // The manual's pages: read as UTF-8 sources, written the way a book of the
 // 2000s ships them (windows-1251 with a matching <meta> charset; a page
-// marked "keep-utf8" stays UTF-8), and indexed for the prepared search.
+// marked "keep-utf8" stays UTF-8). The book tool indexes them for the
+// prepared search ("index build") once they are written.
 class PageSet {
 public:
     struct Page {
         QString file;     // bare file name, e.g. p03_engine.htm
-        QString title;    // the <title> text
-        QString text;     // the visible text, for the index
         QByteArray bytes; // the converted page
     };
 
@@ -25,21 +24,10 @@ public:
 
     const QList<Page>& pages() const { return m_pages; }
 
-    // The three index files from a keyword list (one keyword a line). Pages
-    // whose name starts with one of `skip` are not indexed. Keywords found
-    // on no page are left out and reported in `unused`.
-    struct Index {
-        QByteArray keywords, index, files;
-    };
-    Index buildIndex(const QStringList& keywords, const QStringList& skip,
-                     QStringList* unused) const;
-
     // A UTF-8 text as a windows-1251 text file with CR LF line ends.
     static QByteArray toCp1251Text(const QString& text);
     // A UTF-8 page converted to windows-1251 (its meta charset follows).
     static std::optional<QByteArray> convertPage(const QString& html, QString* error);
-    static QString visibleText(const QString& html);
-    static QString titleOf(const QString& html);
 
 private:
     QList<Page> m_pages;

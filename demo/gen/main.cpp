@@ -155,17 +155,6 @@ int main(int argc, char** argv) {
                                   .entryList({QStringLiteral("*.css")}, QDir::Files))
         writeFile(contentDir + QLatin1Char('/') + css,
                   readFile(source.filePath(QStringLiteral("pages/") + css)));
-    const QStringList keywords =
-        QString::fromUtf8(readFile(source.filePath(QStringLiteral("pages/keywords.txt"))))
-            .split(u'\n');
-    QStringList unused;
-    const PageSet::Index index =
-        pages.buildIndex(keywords, {QStringLiteral("g_"), QStringLiteral("contents")}, &unused);
-    if (!unused.isEmpty())
-        fail(QStringLiteral("keywords on no page: %1").arg(unused.join(QLatin1String(", "))));
-    writeFile(contentDir + QStringLiteral("/keywords.idx"), index.keywords);
-    writeFile(contentDir + QStringLiteral("/index.idx"), index.index);
-    writeFile(contentDir + QStringLiteral("/files.idx"), index.files);
     writeFile(contentDir + QStringLiteral("/tezaurus.idx"),
               PageSet::toCp1251Text(QString::fromUtf8(
                   readFile(source.filePath(QStringLiteral("pages/tezaurus.txt"))))));

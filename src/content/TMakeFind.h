@@ -17,6 +17,10 @@ public:
     static constexpr auto kIndex = "index.idx";
     static constexpr auto kFiles = "files.idx";
     static constexpr auto kMissing = u"Индескный(е) файл(ы) не найден";
+    // "%1": the file's name.
+    static constexpr auto kNotOpened = u"Индексный файл не найден (%1)";
+    // Lines are cut at this length (the rest of the line is skipped).
+    static constexpr qsizetype kMaxLineBytes = 64 * 1024;
 
     // A notice for the reader: a plain message box, or a warning box.
     struct Message {
@@ -38,7 +42,13 @@ public:
 
     const QList<Message>& messages() const { return m_messages; }
 
+    // Code page 1251 text with every letter of the code page made small: two
+    // texts are equal ignoring case when these are equal.
+    static QByteArray smallLetters(const QByteArray& cp1251Text);
+
 private:
+    QString pathOf(const char* name) const;
+
     const ContentArchive& m_archive;
     QString m_folder;
     QList<Message> m_messages;

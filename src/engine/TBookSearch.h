@@ -44,9 +44,21 @@ public:
     // The notices of the index search, in order.
     const QList<TMakeFind::Message>& messages() const { return m_messages; }
 
+    // files.idx lines read for titles at most (more pages than any book has).
+    static constexpr qsizetype kMaxListedPages = 1000000;
+
 private:
+    struct Listed {
+        QString path;     // as files.idx gives it, trimmed
+        QString fullPath; // joined to the base directory, backslashes
+        QString title;
+    };
+    void loadTitles();
+
     const ContentArchive& m_archive;
     const TFileSource& m_source;
     const BookPaths& m_paths;
     QList<TMakeFind::Message> m_messages;
+    QList<Listed> m_titles;
+    bool m_titlesRead = false;
 };

@@ -13,9 +13,8 @@ QString collapseSpaces(const QString& text);
 // Position of `needle` in `hay` at or after `from`, or -1. Both are compared
 // with white space collapsed; `hay` must already be collapsed.
 int find(const QString& hay, const QString& needle, bool matchCase, int from = 0);
-// The visible text of an HTML page without laying it out: tags removed,
-// script, style and title contents dropped, entities decoded, blocks and
-// line breaks as spaces, white space collapsed.
+// The text of an HTML page as find sees it, without laying it out (see
+// TPageText).
 QString pageText(const QString& html);
 // pageText of a book file's bytes (charset detection as for display).
 QString pageTextOfFile(const QByteArray& bytes, const QString& path);

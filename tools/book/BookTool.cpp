@@ -4,8 +4,10 @@
 #include "CfsCommands.h"
 #include "DumpCommand.h"
 #include "FileIo.h"
+#include "IndexCommand.h"
 #include "PackCommands.h"
 #include "PathCommands.h"
+#include "SearchCommand.h"
 #include "ThesaurusCommand.h"
 #include "ToolError.h"
 #include "TreeCommand.h"
@@ -33,6 +35,11 @@ QString BookTool::usage() {
         "                                      (depth, page, caption, parent, level)\n"
         "  thesaurus DIR TEXT                  the thesaurus lookup of TEXT in DIR's\n"
         "                                      tezaurus.idx as JSON (found, page, messages)\n"
+        "  search DIR TEXT [--case] [--fallback]\n"
+        "                                      the book search of TEXT with DIR as the book\n"
+        "                                      folder as JSON (found, files, titles, messages);\n"
+        "                                      --fallback searches page by page\n"
+        "  index build PAGES_DIR -o OUT_DIR    keywords.idx, index.idx, files.idx of the pages\n"
         "  resolve [--base DIR] TEXT           a description value, path-resolved\n"
         "  join BASE REL                       two path texts joined\n");
 }
@@ -63,6 +70,10 @@ int BookTool::run(const QStringList& args) {
             return TreeCommand::run(rest);
         if (command == QLatin1String("thesaurus"))
             return ThesaurusCommand::run(rest);
+        if (command == QLatin1String("search"))
+            return SearchCommand::run(rest);
+        if (command == QLatin1String("index"))
+            return IndexCommand::run(rest);
         if (command == QLatin1String("resolve"))
             return PathCommands::resolve(rest);
         if (command == QLatin1String("join"))

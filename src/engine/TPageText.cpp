@@ -1,0 +1,685 @@
+#include "engine/TPageText.h"
+
+#include "engine/HtmlEntities.h"
+#include "engine/TPageDecoder.h"
+#include "engine/TTextMatcher.h"
+#include "platform/Cp1251.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// What an element means for the text. Taken from the engine's default style
+// sheet and element classes: block and inline-block boxes, line breaks,
+// pictures and form controls part words; what is not displayed adds nothing.
+enum Flag : unsigned {
+    kParts = 1,     // parts the words before and after it
+    kHidden = 2,    // its content is not painted (to its end tag)
+    kRawHidden = 4, // raw text, not painted (script, style, title...)
+    kRawShown = 8,  // raw text shown as it stands (xmp, iframe...)
+    kVoid = 16,     // no content, no end tag
+    kToEnd = 32,    // raw text to the end of the page (plaintext)
+    kListItem = 64, // implied end: a following li
+    kCell = 128,    // implied end: a following td, th or tr
+    kOption = 256,  // implied end: a following option or optgroup
+    kDefTerm = 512, // implied end: a following dd or dt
+    kPara = 1024,   // implied end: any following block
+    kRow = 2048,    // implied end: a following tr
+};
+
+struct Tag {
+    std::string_view name;
+    unsigned flags;
+};
+
+// Sorted by name.
+constexpr Tag kTags[] = {
+    {"address", kParts},
+    {"area", kVoid},
+    {"base", kVoid},
+    {"blockquote", kParts},
+    {"body", kParts},
+    {"br", kParts | kVoid},
+    {"button", kParts | kHidden},
+    {"caption", kParts},
+    {"center", kParts},
+    {"col", kParts | kVoid},
+    {"colgroup", kParts},
+    {"datalist", kHidden},
+    {"dd", kParts | kDefTerm},
+    {"dir", kParts},
+    {"div", kParts},
+    {"dl", kParts},
+    {"dt", kParts | kDefTerm},
+    {"embed", kVoid},
+    {"fieldset", kParts},
+    {"form", kParts},
+    {"frame", kVoid},
+    {"frameset", kHidden},
+    {"h1", kParts},
+    {"h2", kParts},
+    {"h3", kParts},
+    {"h4", kParts},
+    {"h5", kParts},
+    {"h6", kParts},
+    {"hr", kParts | kVoid},
+    {"html", kParts},
+    {"iframe", kRawShown},
+    {"img", kParts | kVoid},
+    {"input", kParts | kVoid},
+    {"li", kParts | kListItem},
+    {"link", kVoid},
+    {"listing", kParts},
+    {"map", kHidden},
+    {"menu", kParts},
+    {"meta", kVoid},
+    {"nobr", kParts},
+    {"noembed", kRawShown},
+    {"noframes", kRawHidden},
+    {"noscript", kHidden},
+    {"ol", kParts},
+    {"optgroup", kHidden | kOption},
+    {"option", kHidden | kOption},
+    {"p", kParts | kPara},
+    {"param", kVoid},
+    {"plaintext", kParts | kToEnd},
+    {"pre", kParts},
+    {"script", kRawHidden},
+    {"select", kParts | kHidden},
+    {"source", kVoid},
+    {"style", kRawHidden},
+    {"table", kParts},
+    {"tbody", kParts},
+    {"td", kParts | kCell},
+    {"template", kHidden},
+    {"textarea", kParts | kRawHidden},
+    {"tfoot", kParts},
+    {"th", kParts | kCell},
+    {"thead", kParts},
+    {"title", kRawHidden},
+    {"tr", kParts | kRow},
+    {"track", kVoid},
+    {"ul", kParts},
+    {"wbr", kVoid},
+    {"xmp", kParts | kRawShown},
+};
+
+unsigned flagsOf(std::string_view name) {
+    const Tag* end = std::end(kTags);
+    const Tag* it = std::lower_bound(std::begin(kTags), end, name,
+                                     [](const Tag& t, std::string_view n) { return t.name < n; });
+    return it != end && it->name == name ? it->flags : 0;
+}
+
+bool isHtmlSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+bool isAsciiLetter(unsigned char c) {
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+unsigned char lowerAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
+
+// Does `p` start with `word` (lower-case ASCII), letter case ignored?
+bool startsWithNoCase(const char* p, const char* end, std::string_view word) {
+    if (end - p < qsizetype(word.size()))
+        return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (lowerAscii(uchar(p[i])) != uchar(word[i]))
+            return false;
+    return true;
+}
+
+// The end tag "</name" followed by white space, "/" or ">" at or after `p`;
+// `end` when there is none.
+const char* findEndTag(const char* p, const char* end, std::string_view name) {
+    for (;;) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            return end;
+        if (p + 1 < end && p[1] == '/' && startsWithNoCase(p + 2, end, name)) {
+            const char* after = p + 2 + name.size();
+            if (after == end || isHtmlSpace(uchar(*after)) || *after == '/' || *after == '>')
+                return p;
+        }
+        ++p;
+    }
+}
+
+// The style attribute's last display value: none, or one that makes a box.
+enum class Display { Unset, None, Box, Inline };
+
+Display displayOf(std::string_view style) {
+    Display result = Display::Unset;
+    size_t at = 0;
+    for (;;) {
+        size_t found = std::string_view::npos;
+        for (size_t i = at; i + 7 <= style.size(); ++i) {
+            if (startsWithNoCase(style.data() + i, style.data() + style.size(), "display")) {
+                found = i;
+                break;
+            }
+        }
+        if (found == std::string_view::npos)
+            return result;
+        size_t i = found + 7;
+        while (i < style.size() && isHtmlSpace(uchar(style[i])))
+            ++i;
+        at = i;
+        if (i >= style.size() || style[i] != ':')
+            continue;
+        ++i;
+        while (i < style.size() && isHtmlSpace(uchar(style[i])))
+            ++i;
+        const char* v = style.data() + i;
+        const char* e = style.data() + style.size();
+        if (startsWithNoCase(v, e, "none"))
+            result = Display::None;
+        else if (startsWithNoCase(v, e, "inline-") || !startsWithNoCase(v, e, "inline"))
+            result = Display::Box;
+        else
+            result = Display::Inline;
+        at = i;
+    }
+}
+
+struct Tables {
+    std::array<char16_t, 256> plain{};
+    std::array<char16_t, 256> folded{};
+};
+
+const Tables& cp1251Tables() {
+    static const Tables t = [] {
+        Tables x;
+        for (int b = 0; b < 256; ++b) {
+            const QChar c = cp1251::toUnicode(uchar(b));
+            x.plain[size_t(b)] = c.unicode();
+            x.folded[size_t(b)] = c.toCaseFolded().unicode();
+        }
+        return x;
+    }();
+    return t;
+}
+
+bool isSpaceLike(char32_t c) {
+    return c == 0xA0 || (c > 0x7F && QChar::isSpace(c)) || c == 0x0B;
+}
+
+} // namespace
+
+void TPageText::reserve(qsizetype inputSize) {
+    const size_t need = size_t(inputSize) + 16;
+    if (m_out.size() < need)
+        m_out.resize(need);
+    m_len = 0;
+    m_inWord = m_ink = m_pending = m_any = false;
+    m_wordStart = 0;
+}
+
+void TPageText::endWord() {
+    if (!m_inWord)
+        return;
+    m_inWord = false;
+    if (m_ink) {
+        m_any = true;
+        m_pending = false;
+    } else {
+        // A word of spaces alone (non-breaking ones, say) is a space.
+        m_len = m_wordStart;
+        m_pending = true;
+    }
+}
+
+void TPageText::breakWords() {
+    endWord();
+    m_pending = true;
+}
+
+void TPageText::put(char32_t c) {
+    if (c < 0x80 && isHtmlSpace(uchar(c))) {
+        breakWords();
+        return;
+    }
+    if (c == 0)
+        return;
+    if (!m_inWord) {
+        m_inWord = true;
+        m_ink = false;
+        m_wordStart = m_len;
+        if (m_any && m_pending)
+            m_out[m_len++] = u' ';
+    }
+    if (m_len + 2 >= m_out.size())
+        m_out.resize(m_out.size() * 2);
+    if (isSpaceLike(c)) {
+        m_out[m_len++] = u' ';
+        return;
+    }
+    m_ink = true;
+    if (m_fold)
+        c = QChar::toCaseFolded(c);
+    if (c > 0xFFFF) {
+        m_out[m_len++] = QChar::highSurrogate(c);
+        m_out[m_len++] = QChar::lowSurrogate(c);
+    } else {
+        m_out[m_len++] = char16_t(c);
+    }
+}
+
+void TPageText::extractPlain(const QString& text) {
+    reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i).unicode(), text.at(i + 1).unicode());
+            ++i;
+        }
+        put(c);
+    }
+    endWord();
+}
+
+void TPageText::extract(const QByteArray& bytes, const QString& path, bool fold) {
+    m_fold = fold;
+    const TPageDecoder::Kind kind = TPageDecoder::kindOf(path);
+    if (kind == TPageDecoder::Kind::Picture) {
+        reserve(0);
+        return;
+    }
+    if (kind == TPageDecoder::Kind::Text) {
+        extractPlain(TPageDecoder::decode(bytes, TPageDecoder::detectCharset(bytes.left(3))));
+        return;
+    }
+    // The charset: a byte-order mark, else a <meta> tag (looked for only
+    // when the head holds one), else code page 1251.
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    QString charset;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        extractHtml(data + 3, size - 3, Charset::Utf8);
+        return;
+    }
+    if (!bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
+        const char* headEnd = data + std::min<qsizetype>(size, 8192);
+        bool meta = false;
+        for (const char* p = data; !meta && p < headEnd; ++p) {
+            p = static_cast<const char*>(std::memchr(p, '<', size_t(headEnd - p)));
+            if (!p)
+                break;
+            meta = startsWithNoCase(p + 1, headEnd, "meta");
+        }
+        if (!meta) {
+            extractHtml(data, size, Charset::Cp1251);
+            return;
+        }
+    }
+    charset = TPageDecoder::detectCharset(bytes);
+    if (charset == QLatin1String("windows-1251") || charset == QLatin1String("cp1251") ||
+        charset == QLatin1String("x-cp1251") || charset == QLatin1String("win-1251")) {
+        extractHtml(data, size, Charset::Cp1251);
+        return;
+    }
+    if (charset == QLatin1String("utf-8") || charset == QLatin1String("utf8")) {
+        extractHtml(data, size, Charset::Utf8);
+        return;
+    }
+    const QByteArray utf8 = TPageDecoder::decode(bytes, charset).toUtf8();
+    extractHtml(utf8.constData(), utf8.size(), Charset::Utf8);
+}
+
+void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
+    reserve(size);
+    const Tables& tables = cp1251Tables();
+    const auto& table = m_fold ? tables.folded : tables.plain;
+    const char* p = data;
+    const char* const end = data + size;
+
+    // The element whose content is not painted, and how deep in it we are.
+    std::string hiddenName;
+    unsigned hiddenFlags = 0;
+    int hiddenDepth = 0;
+
+    // One character of text (its first byte at p); p moves past it.
+    auto textChar = [&]() -> char32_t {
+        const unsigned char b = uchar(*p);
+        if (b < 0x80 || charset == Charset::Cp1251) {
+            ++p;
+            return b < 0x80 ? char32_t(b) : char32_t(tables.plain[b]);
+        }
+        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
+        char32_t c = b >= 0xF0 ? b & 0x07 : b >= 0xE0 ? b & 0x0F : b & 0x1F;
+        if (extra < 0 || end - p <= extra) {
+            ++p;
+            return 0xFFFD;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char n = uchar(p[k]);
+            if ((n & 0xC0) != 0x80) {
+                ++p;
+                return 0xFFFD;
+            }
+            c = (c << 6) | (n & 0x3F);
+        }
+        p += extra + 1;
+        return c;
+    };
+    // Raw text shown as it stands, up to `stop`.
+    auto rawText = [&](const char* stop) {
+        while (p < stop)
+            put(textChar());
+    };
+
+    while (p < end) {
+        // Text: the common case, a byte at a time through the table.
+        if (hiddenDepth == 0) {
+            const unsigned char b = uchar(*p);
+            if (b != '<' && b != '&') {
+                if (charset == Charset::Cp1251 && m_inWord && b > ' ' && b != 0xA0 && b != 0x0B) {
+                    if (m_len + 2 >= m_out.size())
+                        m_out.resize(m_out.size() * 2);
+                    m_ink = true;
+                    m_out[m_len++] = b < 0x80 && !m_fold ? char16_t(b) : table[b];
+                    ++p;
+                    continue;
+                }
+                put(textChar());
+                continue;
+            }
+            if (b == '&') {
+                char32_t code = 0;
+                const int used = htmlentities::decode(p + 1, end - p - 1, code);
+                if (used == 0) {
+                    put(U'&');
+                    ++p;
+                } else {
+                    put(code);
+                    p += 1 + used;
+                }
+                continue;
+            }
+        } else if (*p != '<') {
+            const char* next = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+            p = next ? next : end;
+            continue;
+        }
+
+        // Markup at p ('<').
+        const char* q = p + 1;
+        if (q >= end) {
+            if (hiddenDepth == 0)
+                put(U'<');
+            p = end;
+            break;
+        }
+        if (*q == '!') {
+            if (startsWithNoCase(q + 1, end, "--")) {
+                // A comment: to "-->" (or "--!>"); "<!-->" and "<!--->" are empty ones.
+                const char* c = q + 3;
+                if (c < end && *c == '>') {
+                    p = c + 1;
+                    continue;
+                }
+                if (c + 1 < end && c[0] == '-' && c[1] == '>') {
+                    p = c + 2;
+                    continue;
+                }
+                const char* close = end;
+                for (const char* s = c; s < end; ++s) {
+                    s = static_cast<const char*>(std::memchr(s, '-', size_t(end - s)));
+                    if (!s)
+                        break;
+                    if (s + 2 < end && s[1] == '-' && s[2] == '>') {
+                        close = s + 3;
+                        break;
+                    }
+                    if (s + 3 < end && s[1] == '-' && s[2] == '!' && s[3] == '>') {
+                        close = s + 4;
+                        break;
+                    }
+                }
+                p = close;
+                continue;
+            }
+            const char* gt = static_cast<const char*>(std::memchr(q, '>', size_t(end - q)));
+            p = gt ? gt + 1 : end;
+            continue;
+        }
+        if (*q == '?') {
+            const char* gt = static_cast<const char*>(std::memchr(q, '>', size_t(end - q)));
+            p = gt ? gt + 1 : end;
+            continue;
+        }
+        const bool closing = *q == '/';
+        if (closing)
+            ++q;
+        if (q >= end || !isAsciiLetter(uchar(*q))) {
+            if (closing) {
+                // "</>" is dropped; "</" before anything else is a comment.
+                const char* gt = static_cast<const char*>(std::memchr(q, '>', size_t(end - q)));
+                p = gt ? gt + 1 : end;
+                continue;
+            }
+            if (hiddenDepth == 0)
+                put(U'<');
+            ++p;
+            continue;
+        }
+        // The tag name, lower case (longer names are no element we know).
+        char name[16];
+        size_t nameLength = 0;
+        while (q < end && !isHtmlSpace(uchar(*q)) && *q != '/' && *q != '>') {
+            if (nameLength < sizeof(name))
+                name[nameLength] = char(lowerAscii(uchar(*q)));
+            ++nameLength;
+            ++q;
+        }
+        const std::string_view tagName(name, std::min(nameLength, sizeof(name)));
+        const unsigned flags = nameLength <= sizeof(name) ? flagsOf(tagName) : 0;
+        // Attributes, to the closing '>' (quoted values may hold one).
+        Display display = Display::Unset;
+        bool hiddenInput = false;
+        for (;;) {
+            while (q < end && (isHtmlSpace(uchar(*q)) || *q == '/'))
+                ++q;
+            if (q >= end || *q == '>')
+                break;
+            const char* attr = q;
+            while (q < end && !isHtmlSpace(uchar(*q)) && *q != '/' && *q != '>' &&
+                   (*q != '=' || q == attr))
+                ++q;
+            const std::string_view attrName(attr, size_t(q - attr));
+            while (q < end && isHtmlSpace(uchar(*q)))
+                ++q;
+            std::string_view value;
+            if (q < end && *q == '=') {
+                ++q;
+                while (q < end && isHtmlSpace(uchar(*q)))
+                    ++q;
+                if (q < end && (*q == '"' || *q == '\'')) {
+                    const char quote = *q++;
+                    const char* close =
+                        static_cast<const char*>(std::memchr(q, quote, size_t(end - q)));
+                    const char* stop = close ? close : end;
+                    value = std::string_view(q, size_t(stop - q));
+                    q = close ? close + 1 : end;
+                } else {
+                    const char* v = q;
+                    while (q < end && !isHtmlSpace(uchar(*q)) && *q != '>')
+                        ++q;
+                    value = std::string_view(v, size_t(q - v));
+                }
+            }
+            if (closing)
+                continue;
+            if (attrName.size() == 5 &&
+                startsWithNoCase(attrName.data(), attrName.data() + 5, "style")) {
+                const Display d = displayOf(value);
+                if (d != Display::Unset)
+                    display = d;
+            } else if (attrName.size() == 4 &&
+                       startsWithNoCase(attrName.data(), attrName.data() + 4, "type") &&
+                       value.size() == 6 &&
+                       startsWithNoCase(value.data(), value.data() + 6, "hidden")) {
+                hiddenInput = true;
+            }
+        }
+        if (q >= end) {
+            p = end; // an unfinished tag is dropped
+            break;
+        }
+        p = q + 1;
+
+        if (hiddenDepth > 0) {
+            // Inside content that is not painted: find where it ends.
+            const bool same = tagName == hiddenName;
+            bool ends = false;
+            if (closing) {
+                if (same && --hiddenDepth == 0)
+                    ends = true;
+                else if ((hiddenFlags & kOption) &&
+                         (tagName == "select" || tagName == "datalist" || tagName == "optgroup"))
+                    ends = true;
+                else if ((hiddenFlags & (kListItem)) && (tagName == "ul" || tagName == "ol"))
+                    ends = true;
+                else if ((hiddenFlags & (kCell | kRow)) &&
+                         (tagName == "table" || (tagName == "tr" && (hiddenFlags & kCell))))
+                    ends = true;
+                else if ((hiddenFlags & kDefTerm) && tagName == "dl")
+                    ends = true;
+                if (ends) {
+                    hiddenDepth = 0;
+                    if (flags & kParts)
+                        breakWords();
+                }
+                continue;
+            }
+            const bool implied = ((hiddenFlags & kOption) && (flags & kOption)) ||
+                                 ((hiddenFlags & kListItem) && (flags & kListItem)) ||
+                                 ((hiddenFlags & kCell) && (flags & (kCell | kRow))) ||
+                                 ((hiddenFlags & kRow) && (flags & kRow)) ||
+                                 ((hiddenFlags & kDefTerm) && (flags & kDefTerm)) ||
+                                 ((hiddenFlags & kPara) && (flags & kParts) && !(flags & kVoid) &&
+                                  tagName != "nobr");
+            if (!implied) {
+                if (flags & kRawHidden)
+                    p = findEndTag(p, end, tagName);
+                else if (flags & (kRawShown | kToEnd))
+                    p = (flags & kToEnd) ? end : findEndTag(p, end, tagName);
+                else if (same && !(flags & kVoid))
+                    ++hiddenDepth;
+                continue;
+            }
+            hiddenDepth = 0; // and the tag starts as below
+        }
+
+        if (closing) {
+            if (flags & kParts)
+                breakWords();
+            else
+                endWord();
+            continue;
+        }
+        if (display == Display::None || (hiddenInput && tagName == "input")) {
+            if (!(flags & kVoid)) {
+                hiddenName.assign(tagName);
+                hiddenFlags = flags;
+                hiddenDepth = 1;
+                if (flags & (kRawHidden | kRawShown))
+                    p = findEndTag(p, end, tagName);
+                endWord();
+            }
+            continue;
+        }
+        if ((flags & kParts) || display == Display::Box)
+            breakWords();
+        else
+            endWord();
+        if (flags & kToEnd) {
+            rawText(end);
+            break;
+        }
+        if (flags & kRawHidden) {
+            p = findEndTag(p, end, tagName);
+            continue;
+        }
+        if (flags & kRawShown) {
+            const char* stop = findEndTag(p, end, tagName);
+            rawText(stop);
+            endWord();
+            p = stop;
+            continue;
+        }
+        if ((flags & kHidden) && !(flags & kVoid)) {
+            hiddenName.assign(tagName);
+            hiddenFlags = flags;
+            hiddenDepth = 1;
+        }
+    }
+    endWord();
+}
+
+QString TPageText::text() const {
+    return QString(reinterpret_cast<const QChar*>(m_out.data()), qsizetype(m_len));
+}
+
+std::u16string TPageText::needle(const QString& text, bool matchCase) {
+    const QString collapsed = textmatch::collapseSpaces(text);
+    std::u16string out;
+    out.reserve(size_t(collapsed.size()));
+    if (matchCase) {
+        out.assign(reinterpret_cast<const char16_t*>(collapsed.utf16()), size_t(collapsed.size()));
+        return out;
+    }
+    const QList<uint> points = collapsed.toUcs4();
+    for (char32_t c : points) {
+        c = QChar::toCaseFolded(c);
+        if (c > 0xFFFF) {
+            out.push_back(QChar::highSurrogate(c));
+            out.push_back(QChar::lowSurrogate(c));
+        } else {
+            out.push_back(char16_t(c));
+        }
+    }
+    return out;
+}
+
+bool TPageText::contains(const std::u16string& needle) const {
+    const size_t n = needle.size();
+    if (n == 0 || n > m_len)
+        return false;
+    // Horspool with shifts kept per low byte of the character (a shift is
+    // the smallest of the characters sharing that byte, so it stays safe).
+    std::array<size_t, 256> shift;
+    shift.fill(n);
+    for (size_t i = 0; i + 1 < n; ++i)
+        shift[needle[i] & 0xFF] = std::min(shift[needle[i] & 0xFF], n - 1 - i);
+    const char16_t* hay = m_out.data();
+    const char16_t last = needle[n - 1];
+    for (size_t at = 0; at + n <= m_len;) {
+        const char16_t c = hay[at + n - 1];
+        if (c == last && std::memcmp(hay + at, needle.data(), (n - 1) * sizeof(char16_t)) == 0)
+            return true;
+        at += shift[c & 0xFF];
+    }
+    return false;
+}
+
+QString TPageText::of(const QByteArray& bytes, const QString& path) {
+    TPageText page;
+    page.extract(bytes, path, false);
+    return page.text();
+}
+
+QString TPageText::ofHtml(const QString& html) {
+    TPageText page;
+    const QByteArray utf8 = html.toUtf8();
+    page.m_fold = false;
+    page.extractHtml(utf8.constData(), utf8.size(), Charset::Utf8);
+    return page.text();
+}
