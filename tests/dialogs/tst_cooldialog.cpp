@@ -223,10 +223,17 @@ private slots:
     // contained; other verbs close; "findnext12" searches with field 12.
     void verbs() {
         TFindTxtHtml search(&m_main, nullptr);
-        auto d = make(twoDialogs());
+        DialogDescription desc = twoDialogs();
+        desc.dialogs[1].buttons = {button(10, 10, "left", "findnext12"),
+                                   button(40, 10, "left", "findnext1")};
+        auto d = make(desc);
         d->setSearch(&search);
         d->ShowDialog(1, QString());
         finishFade(*d);
+        // The search button's hint: the first button whose verb is "findnext1".
+        d->SetSearchHint(QStringLiteral("Остановить поиск"));
+        QCOMPARE(d->buttons()[0].btn.hint, QStringLiteral("hint"));
+        QCOMPARE(d->buttons()[1].btn.hint, QStringLiteral("Остановить поиск"));
 
         QVERIFY(!d->RunVerb("findtxtall", "no"));
         QVERIFY(search.bookMode());
