@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
 #include "app/TReadingScreen.h"
@@ -14,6 +15,7 @@
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
 #include "data/TCommandLine.h"
+#include "dialogs/TCoolDialog.h"
 #include "engine/TFrameViewer.h"
 #include "media/TButtonSounds.h"
 #include "platform/Busy.h"
@@ -202,6 +204,10 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
 
     // 20. Show with the opening animation.
     showWithOpeningAnimation();
+
+    // The skinned dialog, when the pack describes one.
+    m_dialogHost = new TDialogHost(*this);
+    m_dialog = m_dialogHost->dialog();
     return std::nullopt;
 }
 
@@ -637,6 +643,8 @@ bool TMainForm::handleKey(QKeyEvent* e) {
     ctx.commandLineMode = m_commandLineMode;
     ctx.helpMode = m_commandLineMode && windowTitle() == TStandardLook::kHelpCaption;
     ctx.htmlFrameExists = !model().html.isEmpty();
+    ctx.searchDialogVisible = m_dialog && m_dialog->searchShown();
+    ctx.textSearchExists = m_search != nullptr;
     ctx.screen = currentScreen();
     const TKeyboardMap::Result r = TKeyboardMap::map(e->key(), e->modifiers(), ctx);
     if (r.action == TKeyboardMap::Action::None)
@@ -652,6 +660,16 @@ bool TMainForm::handleKey(QKeyEvent* e) {
         return false;
     (*handler)();
     return true;
+}
+
+bool TMainForm::runKey(int key, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent e(QEvent::KeyPress, key, modifiers);
+    return handleKey(&e);
+}
+
+void TMainForm::closeSearchDialog() {
+    if (m_dialogHost)
+        m_dialogHost->closeSearchDialog();
 }
 
 void TMainForm::leaveEvent(QEvent*) {
@@ -719,6 +737,8 @@ void TMainForm::showWithOpeningAnimation() {
 
 void TMainForm::startClosing() {
     m_state = State::Closing;
+    if (m_dialogHost)
+        m_dialogHost->closeForExit();
     m_animator->close([this] {
         m_state = State::Terminating;
         FormDestroy();

@@ -17,6 +17,7 @@
 
 class QLabel;
 class TCoolDialog;
+class TDialogHost;
 class TFindTxtHtml;
 class QMovie;
 class TPathInputBox;
@@ -93,6 +94,11 @@ public:
     TFindTxtHtml* textSearch() const { return m_search; }
     // The skinned dialog (null without "Dialog.cfs" or before it exists).
     TCoolDialog* dialog() const { return m_dialog; }
+    // A key press through the window's keyboard table (the dialog's Esc);
+    // true when a part of the window took it.
+    bool runKey(int key, Qt::KeyboardModifiers modifiers);
+    // Before a bare screen number switches: the search stops, the dialog closes.
+    void closeSearchDialog() override;
     // The messages between running copies (registration, handlers, requests).
     TInstanceMessages* messages() const { return m_messages; }
     // The thesaurus window: a page record (kind 0) loads its text into the
@@ -198,6 +204,7 @@ private:
     TSearchHost* m_searchHost = nullptr;
     TFindTxtHtml* m_search = nullptr;
     TCoolDialog* m_dialog = nullptr;
+    TDialogHost* m_dialogHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
     TInstanceMessages* m_messages = nullptr;

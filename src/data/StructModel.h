@@ -25,6 +25,7 @@ struct RBtn {
     QString go;
     QString hint;
     QString wav;
+    QString align; // dialog buttons only: "left", "middle", anything else right
 };
 
 // On/off switch (kind 1).

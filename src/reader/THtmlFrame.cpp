@@ -24,6 +24,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 THtmlFrame::THtmlFrame(QWidget* mainWindow, const TFileSource* source, const QString& settingsKey,
                        QObject* parent)
@@ -559,9 +560,20 @@ void THtmlFrame::CopyListValue(const QString& name) {
 
 // --- printing ---
 
+int THtmlFrame::printerState() {
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        return 2;
+    const QPrinterInfo def = QPrinterInfo::defaultPrinter();
+    if (def.isNull() || def.state() == QPrinter::Error)
+        return 3;
+    return 0;
+}
+
 bool THtmlFrame::printViewer(THTMLViewer* av) {
     if (!av || !av->hasDocument())
         return false;
+    if (const int notice = printerState())
+        emit printerNotice(notice);
     QPrinter printer(QPrinter::HighResolution);
     if (!shell().askPrinter(&printer))
         return false;

@@ -141,7 +141,14 @@ public:
     // The font dialog: edits the values, true on OK. Unset: no dialog.
     std::function<bool(RHtmlFonts& fonts)> FontDialog;
 
+    // What the printers allow before the print dialog opens: 0 fine, 2 no
+    // printer is installed, 3 the default printer is not available.
+    static int printerState();
+
 signals:
+    // Before the print dialog: no printer installed (2) or the default
+    // printer not available (3). Printing goes on (to a PDF file at least).
+    void printerNotice(int notice);
     // A viewer shows another page (after the page groups are brought up to
     // date). The host then runs, in this order: the archive-view notice, the
     // font folder, the title text line (`titleLine` is the title and two

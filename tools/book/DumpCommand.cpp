@@ -6,6 +6,7 @@
 #include "ToolError.h"
 
 #include "data/BookPaths.h"
+#include "data/DialogDescription.h"
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
 
@@ -29,6 +30,13 @@ int DumpCommand::run(const QStringList& args) {
     const QByteArray bytes = FileIo::readPackEntry(packPath, entry);
 
     const BookPaths paths(base);
+    if (entry.compare(QLatin1String("Dialog.cfs"), Qt::CaseInsensitive) == 0) {
+        const DialogDescription dialogs =
+            DialogDescription::parse(cfs::decode(bytes, true), &paths);
+        FileIo::writeStdout(
+            QJsonDocument(StructJson::dialogs(dialogs)).toJson(QJsonDocument::Indented));
+        return 0;
+    }
     const StructGrammar grammar =
         entry.compare(QLatin1String("Tesaurus.cfs"), Qt::CaseInsensitive) == 0
             ? StructGrammar::Thesaurus

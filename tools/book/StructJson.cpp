@@ -245,3 +245,27 @@ QJsonObject StructJson::buttonTemplate(const RBtnTemplate& b) {
         {QStringLiteral("wav"), b.wav},
     };
 }
+
+QJsonObject StructJson::dialogs(const DialogDescription& description) {
+    QJsonArray list;
+    for (const RDialog& d : description.dialogs) {
+        QJsonObject message = text(d.text);
+        for (const char* key : {"ident", "number", "screen"})
+            message.remove(QLatin1String(key));
+        QJsonArray buttons;
+        for (const RBtn& b : d.buttons) {
+            QJsonObject o = button(b);
+            for (auto it = o.begin(); it != o.end();)
+                it = it.key().startsWith(QLatin1String("text")) ? o.erase(it) : it + 1;
+            o[QStringLiteral("align")] = b.align;
+            buttons.append(o);
+        }
+        list.append(QJsonObject{
+            {QStringLiteral("picture"), d.picture},
+            {QStringLiteral("text"), message},
+            {QStringLiteral("buttons"), buttons},
+            {QStringLiteral("switchgrp"), rows(d.switches, switchGroup)},
+        });
+    }
+    return QJsonObject{{QStringLiteral("dialogs"), list}};
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DialogDescription.h"
 #include "data/StructModel.h"
 
 #include <QJsonObject>
@@ -25,4 +26,9 @@ public:
     static QJsonObject text(const RText& t);
     static QJsonObject image(const RImage& i);
     static QJsonObject buttonTemplate(const RBtnTemplate& b);
+
+    // Dialog.cfs: {"dialogs": [...]}, one object per dialog number (0-based)
+    // with `picture`, `text` (the message style's keys), `buttons` (with
+    // `align`, without caption keys) and `switchgrp`.
+    static QJsonObject dialogs(const DialogDescription& description);
 };
