@@ -363,8 +363,12 @@ void TFindTxtHtml::searchOtherPages(int index, const QString& text) {
 
     while (++m_position < count) {
         QCoreApplication::processEvents();
-        if (m_idle) // a stop request
+        if (m_idle) {
+            // A stop request: this page has not been searched, so the next
+            // search begins with it.
+            --m_position;
             break;
+        }
         const QString& page = pages.at(m_position);
         if (pageKey(page) == start)
             continue;
@@ -480,7 +484,9 @@ void TFindTxtHtml::BookSearch(int index) {
 }
 
 void TFindTxtHtml::OpenResult(int index) {
-    if (!m_frame || index < 0 || index >= m_files.size())
+    // A list still shown while a new search fills the results names pages
+    // of the old one: nothing opens until the search has ended.
+    if (!m_idle || !m_frame || index < 0 || index >= m_files.size())
         return;
     TFrameViewer* viewer = m_frame->CurrentViewer();
     if (!viewer)

@@ -9,6 +9,7 @@
 #include "data/PackWriter.h"
 #include "data/SettingsStore.h"
 #include "data/StringUtils.h"
+#include "dialogs/TCoolDialog.h"
 #include "engine/TFrameViewer.h"
 #include "engine/THTMLViewer.h"
 #include "platform/Cp1251.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +55,28 @@ QStringList thesaurusDescription() {
     return d;
 }
 
+// Dialog.cfs: the message box (1) and the search page (2) with its button.
+QStringList dialogDescription() {
+    QStringList d;
+    for (int n = 1; n <= 2; ++n)
+        d << QStringLiteral("[%1] _picture=dlg%1.bmp").arg(n) << QStringLiteral("[%1] _text").arg(n)
+          << "vx=10"
+          << "vy=10"
+          << "vw=390"
+          << "font=liberation sans"
+          << "size=9"
+          << "style="
+          << "color=255,255,255"
+          << "value=" << QStringLiteral("[%1] _button").arg(n) << "vx=300"
+          << "vy=40"
+          << "align=left"
+          << "fn1=bn.bmp"
+          << "fn2=bh.bmp"
+          << "fn3=bp.bmp" << (n == 2 ? "go=findnext1" : "go=ok") << "hint=go"
+          << "wav=no";
+    return d;
+}
+
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -72,15 +96,16 @@ private slots:
     void cleanupTestCase() { TShell::setInstance(nullptr); }
     void mainWindowVerbsAndFields();
     void thesaurusWindowFindsWithItsField();
+    void searchDialogListsAndOpensResults();
 
 private:
-    QString book(const QString& title);
+    QString book(const QString& title, bool withDialog = false);
     QTemporaryDir m_tmp;
     int m_books = 0;
     FakeShell m_shell;
 };
 
-QString TestSearchHost::book(const QString& title) {
+QString TestSearchHost::book(const QString& title, bool withDialog) {
     const QString dir = m_tmp.filePath(QString("book%1/run").arg(++m_books));
     QDir().mkpath(dir);
     QStringList main = testbook::description(title);
@@ -92,12 +117,24 @@ QString TestSearchHost::book(const QString& title) {
     QString error;
     pack.add("Struct.cfs", cfs::encode(main), &error);
     pack.add("Tesaurus.cfs", cfs::encode(thesaurusDescription()), &error);
-    const QHash<QString, QImage> pictures = testbook::pictures();
+    if (withDialog)
+        pack.add("Dialog.cfs", cfs::encode(dialogDescription()), &error);
+    QHash<QString, QImage> pictures = testbook::pictures();
+    for (int n = 1; n <= 2; ++n) {
+        QImage back(400, 250, QImage::Format_RGB32);
+        back.fill(qRgb(n, 40, 40));
+        pictures[QString("dlg%1.bmp").arg(n)] = back;
+    }
     for (auto it = pictures.begin(); it != pictures.end(); ++it)
         pack.add(it.key(), bmp(it.value()), &error);
     if (!pack.write(dir + "/Dod.dhl", &error))
         qWarning() << error;
     writeFile(dir + "/page.htm", "<p>Page one</p>");
+    writeFile(dir + "/belt.htm", cp1251::fromUnicode(QStringLiteral(u"<p>Снять ремень ГРМ</p>")));
+    writeFile(dir + "/keywords.idx", cp1251::fromUnicode(QStringLiteral(u"ремень\r\n")));
+    writeFile(dir + "/index.idx", "1\r\n");
+    writeFile(dir + "/files.idx",
+              cp1251::fromUnicode(QStringLiteral(u"belt.htm#:#Ремень ГРМ\r\n")));
     writeFile(dir + "/start.htm",
               cp1251::fromUnicode(QStringLiteral(u"<p>Антифриз: смотри статью</p>"
                                                  u"<p>~ антифриз — охлаждающая жидкость</p>")));
@@ -158,6 +195,46 @@ void TestSearchHost::thesaurusWindowFindsWithItsField() {
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(page->selectedText(), QStringLiteral(u"антифриз"));
     QVERIFY(search->IsIdle());
+}
+
+void TestSearchHost::searchDialogListsAndOpensResults() {
+    TMainForm form;
+    QCOMPARE(form.FormCreate(book("Dialogue", true), {}), std::nullopt);
+    TCoolDialog* dialog = form.dialog();
+    TFindTxtHtml* search = form.textSearch();
+    QVERIFY(dialog && search);
+    form.SwitchScreen(1, QString());
+    form.Dispatch("caseoff", QString(), true, 0, 0); // the stored switch had it on
+    // Ctrl+F on the reading screen: the search page, with the field on it.
+    QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(dialog->searchShown());
+    QLineEdit* field = search->field(0);
+    QCOMPARE(field->parentWidget(), dialog);
+    // Hidden while the dialog fades in, shown when it has.
+    QTRY_VERIFY(field->isVisible());
+
+    // The whole book, through its index: one result, listed by title.
+    field->setText(QStringLiteral(u"Ремень"));
+    dialog->RunVerb("findtxtall", "no");
+    QVERIFY(search->bookMode());
+    dialog->RunVerb("findnext1", "no");
+    QListWidget* list = dialog->resultList();
+    QVERIFY(list);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral(u"Ремень ГРМ"));
+    QVERIFY(search->IsIdle());
+
+    // A click on it opens the page with the word selected.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    TFrameViewer* viewer = form.reading()->frame()->CurrentViewer();
+    QVERIFY2(viewer->currentFile().endsWith("belt.htm"), qPrintable(viewer->currentFile()));
+    QCOMPARE(viewer->activeViewer()->selectedText(), QStringLiteral(u"ремень"));
+    QVERIFY(search->bookMode());
+
+    // Esc while idle closes the dialog.
+    QVERIFY(form.runKey(Qt::Key_Escape, Qt::NoModifier));
+    QVERIFY(!dialog->isVisible());
 }
 
 QTEST_MAIN(TestSearchHost)

@@ -222,6 +222,30 @@ private slots:
         QVERIFY(b.search->IsIdle());
     }
 
+    void stopRequestKeepsThePlaceInTheList() {
+        Book b;
+        b.write("a.htm", "<p>шланг в начале</p>");
+        b.write("b.htm", "<p>первый</p>");
+        b.write("c.htm", "<p>шланг</p>");
+        b.open("b.htm");
+        b.search->SetScope(true);
+        // The stop button is pressed while the first page of the list waits.
+        QMetaObject::invokeMethod(
+            &b.window, [&b] { b.search->runFindCommand(1); }, Qt::QueuedConnection);
+        b.find(QStringLiteral("шланг"));
+        QCOMPARE(b.shown(), b.page("b.htm"));
+        QCOMPARE(b.search->position(), -1);
+        QVERIFY(b.search->IsIdle() && !busy::isBusy());
+        QCOMPARE(b.message(), QString());
+        // The next search takes up the list where the stop left it: the page
+        // not searched then comes first.
+        b.search->FindNext(1);
+        QCOMPARE(b.shown(), b.page("a.htm"));
+        QCOMPARE(b.search->position(), 0);
+        b.search->FindNext(1);
+        QCOMPARE(b.shown(), b.page("c.htm"));
+    }
+
     void allPagesTakeTheArchivePagesToo() {
         Book b;
         b.write("a.htm", "<p>начало</p>");
