@@ -192,6 +192,8 @@ Display displayOf(std::string_view style) {
 struct Tables {
     std::array<char16_t, 256> plain{};
     std::array<char16_t, 256> folded{};
+    std::array<bool, 256> plainCp1251{};
+    std::array<bool, 256> plainAscii{};
 };
 
 const Tables& cp1251Tables() {
@@ -201,6 +203,10 @@ const Tables& cp1251Tables() {
             const QChar c = cp1251::toUnicode(uchar(b));
             x.plain[size_t(b)] = c.unicode();
             x.folded[size_t(b)] = c.toCaseFolded().unicode();
+            const bool special = b == '<' || b == '&' || b == 0 || b == 0x0B || b == 0xA0 ||
+                                 isHtmlSpace(uchar(b));
+            x.plainCp1251[size_t(b)] = !special;
+            x.plainAscii[size_t(b)] = !special && b < 0x80;
         }
         return x;
     }();
@@ -236,6 +242,14 @@ void TPageText::endWord() {
     }
 }
 
+void TPageText::startWord() {
+    m_inWord = true;
+    m_ink = false;
+    m_wordStart = m_len;
+    if (m_any && m_pending)
+        m_out[m_len++] = u' ';
+}
+
 void TPageText::breakWords() {
     endWord();
     m_pending = true;
@@ -248,15 +262,10 @@ void TPageText::put(char32_t c) {
     }
     if (c == 0)
         return;
-    if (!m_inWord) {
-        m_inWord = true;
-        m_ink = false;
-        m_wordStart = m_len;
-        if (m_any && m_pending)
-            m_out[m_len++] = u' ';
-    }
-    if (m_len + 2 >= m_out.size())
+    if (m_len + 4 >= m_out.size())
         m_out.resize(m_out.size() * 2);
+    if (!m_inWord)
+        startWord();
     if (isSpaceLike(c)) {
         m_out[m_len++] = u' ';
         return;
@@ -337,6 +346,8 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     reserve(size);
     const Tables& tables = cp1251Tables();
     const auto& table = m_fold ? tables.folded : tables.plain;
+    // Bytes that are one ink character each (for UTF-8 only ASCII ones).
+    const auto& plain = charset == Charset::Cp1251 ? tables.plainCp1251 : tables.plainAscii;
     const char* p = data;
     const char* const end = data + size;
 
@@ -376,18 +387,28 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     };
 
     while (p < end) {
-        // Text: the common case, a byte at a time through the table.
+        // Text: the common case, a run of plain bytes through the table.
         if (hiddenDepth == 0) {
             const unsigned char b = uchar(*p);
-            if (b != '<' && b != '&') {
-                if (charset == Charset::Cp1251 && m_inWord && b > ' ' && b != 0xA0 && b != 0x0B) {
-                    if (m_len + 2 >= m_out.size())
-                        m_out.resize(m_out.size() * 2);
-                    m_ink = true;
-                    m_out[m_len++] = b < 0x80 && !m_fold ? char16_t(b) : table[b];
-                    ++p;
-                    continue;
+            if (plain[b]) {
+                if (!m_inWord)
+                    startWord();
+                char16_t* o = m_out.data() + m_len;
+                const char* s = p;
+                while (s < end && plain[uchar(*s)])
+                    *o++ = table[uchar(*s++)];
+                m_len = size_t(o - m_out.data());
+                m_ink = true;
+                p = s;
+                continue;
+            }
+            if (isHtmlSpace(b)) {
+                breakWords();
+                while (++p < end && isHtmlSpace(uchar(*p))) {
                 }
+                continue;
+            }
+            if (b != '<' && b != '&') {
                 put(textChar());
                 continue;
             }

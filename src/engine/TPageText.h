@@ -43,6 +43,7 @@ private:
     void extractPlain(const QString& text);
     void reserve(qsizetype inputSize);
     void put(char32_t c);
+    void startWord();
     void endWord();
     void breakWords();
 
