@@ -221,6 +221,24 @@ void TBookSearch::fallback(const QString& text, bool matchCase, const QStringLis
         }
     });
 
+    // However this ends (a stop, the last page, an exception from the
+    // host's hook), the helper is stopped and joined first.
+    struct Join {
+        std::function<void()> stop;
+        std::thread& thread;
+        ~Join() {
+            stop();
+            thread.join();
+        }
+    } join{[&] {
+               {
+                   std::lock_guard lock(mutex);
+                   stop.store(true);
+               }
+               changed.notify_all();
+           },
+           helper};
+
     TPageText extracted;
     for (int i = 0; i < n; ++i) {
         if (beforePage && !beforePage(i, n))
@@ -237,13 +255,10 @@ void TBookSearch::fallback(const QString& text, bool matchCase, const QStringLis
             files << pages.at(i);
             titles << title;
         }
-        reported.store(i + 1);
+        {
+            std::lock_guard lock(mutex);
+            reported.store(i + 1);
+        }
         changed.notify_all();
     }
-    {
-        std::lock_guard lock(mutex);
-        stop.store(true);
-    }
-    changed.notify_all();
-    helper.join();
 }
