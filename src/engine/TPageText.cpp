@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -109,11 +110,41 @@ constexpr Tag kTags[] = {
     {"xmp", kParts | kRawShown},
 };
 
+// A tag name of up to 16 letters as two numbers, for a lookup by integer
+// comparison (names are short and a page has thousands of tags).
+struct NameKey {
+    quint64 high = 0, low = 0;
+    bool operator<(const NameKey& o) const { return high < o.high || (high == o.high && low < o.low); }
+    bool operator==(const NameKey& o) const { return high == o.high && low == o.low; }
+};
+
+NameKey keyOf(std::string_view name) {
+    char bytes[16] = {};
+    std::memcpy(bytes, name.data(), std::min<size_t>(name.size(), 16));
+    NameKey key;
+    for (int i = 0; i < 8; ++i) {
+        key.high = key.high << 8 | uchar(bytes[i]);
+        key.low = key.low << 8 | uchar(bytes[i + 8]);
+    }
+    return key;
+}
+
 unsigned flagsOf(std::string_view name) {
-    const Tag* end = std::end(kTags);
-    const Tag* it = std::lower_bound(std::begin(kTags), end, name,
-                                     [](const Tag& t, std::string_view n) { return t.name < n; });
-    return it != end && it->name == name ? it->flags : 0;
+    struct Keyed {
+        NameKey key;
+        unsigned flags;
+    };
+    static const std::vector<Keyed> table = [] {
+        std::vector<Keyed> t;
+        for (const Tag& tag : kTags)
+            t.push_back({keyOf(tag.name), tag.flags});
+        std::sort(t.begin(), t.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        return t;
+    }();
+    const NameKey key = keyOf(name);
+    const auto it = std::lower_bound(table.begin(), table.end(), key,
+                                     [](const Keyed& k, const NameKey& n) { return k.key < n; });
+    return it != table.end() && it->key == key ? it->flags : 0;
 }
 
 bool isHtmlSpace(unsigned char c) {
