@@ -114,7 +114,9 @@ constexpr Tag kTags[] = {
 // comparison (names are short and a page has thousands of tags).
 struct NameKey {
     quint64 high = 0, low = 0;
-    bool operator<(const NameKey& o) const { return high < o.high || (high == o.high && low < o.low); }
+    bool operator<(const NameKey& o) const {
+        return high < o.high || (high == o.high && low < o.low);
+    }
     bool operator==(const NameKey& o) const { return high == o.high && low == o.low; }
 };
 
@@ -220,6 +222,86 @@ Display displayOf(std::string_view style) {
     }
 }
 
+// Whether inline margins or padding of the style attribute put the element's
+// words apart from its neighbours' (a gap wider than the two pixels within
+// which the engine's word index still joins two pieces).
+bool wideLength(std::string_view v) {
+    size_t i = 0;
+    while (i < v.size() && isHtmlSpace(uchar(v[i])))
+        ++i;
+    double number = 0, scale = 0;
+    bool digits = false;
+    for (; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            if (scale > 0) {
+                number += (c - '0') * scale;
+                scale /= 10;
+            } else {
+                number = number * 10 + (c - '0');
+            }
+        } else if (c == '.' && scale == 0) {
+            scale = 0.1;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    const bool px = i >= v.size() || startsWithNoCase(v.data() + i, v.data() + v.size(), "px");
+    return px ? number > 2 : number > 0.15;
+}
+
+void sideGaps(std::string_view style, bool& left, bool& right) {
+    size_t at = 0;
+    while (at < style.size()) {
+        size_t stop = style.find(';', at);
+        if (stop == std::string_view::npos)
+            stop = style.size();
+        std::string_view decl = style.substr(at, stop - at);
+        at = stop + 1;
+        const size_t colon = decl.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        std::string_view name = decl.substr(0, colon);
+        while (!name.empty() && isHtmlSpace(uchar(name.front())))
+            name.remove_prefix(1);
+        while (!name.empty() && isHtmlSpace(uchar(name.back())))
+            name.remove_suffix(1);
+        const std::string_view value = decl.substr(colon + 1);
+        auto is = [&](std::string_view n) {
+            return name.size() == n.size() &&
+                   startsWithNoCase(name.data(), name.data() + name.size(), n);
+        };
+        if (is("margin-left") || is("padding-left")) {
+            left = left || wideLength(value);
+        } else if (is("margin-right") || is("padding-right")) {
+            right = right || wideLength(value);
+        } else if (is("margin") || is("padding")) {
+            // One to four lengths: top, right, bottom, left.
+            std::string_view parts[4];
+            int count = 0;
+            size_t k = 0;
+            while (k < value.size() && count < 4) {
+                while (k < value.size() && isHtmlSpace(uchar(value[k])))
+                    ++k;
+                const size_t from = k;
+                while (k < value.size() && !isHtmlSpace(uchar(value[k])))
+                    ++k;
+                if (k > from)
+                    parts[count++] = value.substr(from, k - from);
+            }
+            if (count == 0)
+                continue;
+            const std::string_view r = count >= 2 ? parts[1] : parts[0];
+            const std::string_view l = count == 4 ? parts[3] : r;
+            right = right || wideLength(r);
+            left = left || wideLength(l);
+        }
+    }
+}
+
 struct Tables {
     std::array<char16_t, 256> plain{};
     std::array<char16_t, 256> folded{};
@@ -234,8 +316,8 @@ const Tables& cp1251Tables() {
             const QChar c = cp1251::toUnicode(uchar(b));
             x.plain[size_t(b)] = c.unicode();
             x.folded[size_t(b)] = c.toCaseFolded().unicode();
-            const bool special = b == '<' || b == '&' || b == 0 || b == 0x0B || b == 0xA0 ||
-                                 isHtmlSpace(uchar(b));
+            const bool special =
+                b == '<' || b == '&' || b == 0 || b == 0x0B || b == 0xA0 || isHtmlSpace(uchar(b));
             x.plainCp1251[size_t(b)] = !special;
             x.plainAscii[size_t(b)] = !special && b < 0x80;
         }
@@ -382,6 +464,16 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     const char* p = data;
     const char* const end = data + size;
 
+    // Open elements whose style attribute changed how they part words, and
+    // how many elements of the same name were opened inside each since.
+    struct Override {
+        std::string name;
+        bool partsAtEnd;
+        int inner;
+    };
+    std::vector<Override> overrides;
+    constexpr size_t kMaxOverrides = 256;
+
     // The element whose content is not painted, and how deep in it we are.
     std::string hiddenName;
     unsigned hiddenFlags = 0;
@@ -525,16 +617,19 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
         // The tag name, lower case (longer names are no element we know).
         char name[16];
         size_t nameLength = 0;
+        bool odd = false; // a NUL byte: no element we know
         while (q < end && !isHtmlSpace(uchar(*q)) && *q != '/' && *q != '>') {
             if (nameLength < sizeof(name))
                 name[nameLength] = char(lowerAscii(uchar(*q)));
+            odd = odd || *q == '\0';
             ++nameLength;
             ++q;
         }
         const std::string_view tagName(name, std::min(nameLength, sizeof(name)));
-        const unsigned flags = nameLength <= sizeof(name) ? flagsOf(tagName) : 0;
+        const unsigned flags = nameLength <= sizeof(name) && !odd ? flagsOf(tagName) : 0;
         // Attributes, to the closing '>' (quoted values may hold one).
         Display display = Display::Unset;
+        bool gapLeft = false, gapRight = false;
         bool hiddenInput = false;
         for (;;) {
             while (q < end && (isHtmlSpace(uchar(*q)) || *q == '/'))
@@ -574,6 +669,7 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                 const Display d = displayOf(value);
                 if (d != Display::Unset)
                     display = d;
+                sideGaps(value, gapLeft, gapRight);
             } else if (attrName.size() == 4 &&
                        startsWithNoCase(attrName.data(), attrName.data() + 4, "type") &&
                        value.size() == 6 &&
@@ -631,7 +727,19 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
         }
 
         if (closing) {
-            if (flags & kParts)
+            bool parts = flags & kParts;
+            for (auto it = overrides.rbegin(); it != overrides.rend(); ++it) {
+                if (it->name != tagName)
+                    continue;
+                if (it->inner > 0) {
+                    --it->inner;
+                } else {
+                    parts = it->partsAtEnd;
+                    overrides.erase(std::next(it).base());
+                }
+                break;
+            }
+            if (parts)
                 breakWords();
             else
                 endWord();
@@ -648,10 +756,28 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
             }
             continue;
         }
-        if ((flags & kParts) || display == Display::Box)
+        // The style attribute may change how the element parts words, at its
+        // start and at its end tag.
+        const bool boxed = display == Display::Box ||
+                           (display == Display::Unset && (flags & kParts)) ||
+                           ((flags & kVoid) && (flags & kParts));
+        if (boxed || gapLeft)
             breakWords();
         else
             endWord();
+        if (!(flags & kVoid)) {
+            if (display != Display::Unset || gapLeft || gapRight) {
+                if (overrides.size() < kMaxOverrides)
+                    overrides.push_back({std::string(tagName), boxed || gapRight, 0});
+            } else {
+                for (auto it = overrides.rbegin(); it != overrides.rend(); ++it) {
+                    if (it->name == tagName) {
+                        ++it->inner;
+                        break;
+                    }
+                }
+            }
+        }
         if (flags & kToEnd) {
             rawText(end);
             break;
