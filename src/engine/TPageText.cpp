@@ -307,6 +307,8 @@ struct Tables {
     std::array<char16_t, 256> folded{};
     std::array<bool, 256> plainCp1251{};
     std::array<bool, 256> plainAscii{};
+    // [code page 1251][folded]: the character of each plain byte, 0 for the others.
+    std::array<char16_t, 256> runs[2][2]{};
 };
 
 const Tables& cp1251Tables() {
@@ -320,6 +322,11 @@ const Tables& cp1251Tables() {
                 b == '<' || b == '&' || b == 0 || b == 0x0B || b == 0xA0 || isHtmlSpace(uchar(b));
             x.plainCp1251[size_t(b)] = !special;
             x.plainAscii[size_t(b)] = !special && b < 0x80;
+            for (int fold = 0; fold < 2; ++fold) {
+                const char16_t c = fold ? x.folded[size_t(b)] : x.plain[size_t(b)];
+                x.runs[1][fold][size_t(b)] = x.plainCp1251[size_t(b)] ? c : 0;
+                x.runs[0][fold][size_t(b)] = x.plainAscii[size_t(b)] ? c : 0;
+            }
         }
         return x;
     }();
@@ -341,7 +348,7 @@ void TPageText::reserve(qsizetype inputSize) {
     m_wordStart = 0;
 }
 
-void TPageText::endWord() {
+inline void TPageText::endWord() {
     if (!m_inWord)
         return;
     m_inWord = false;
@@ -355,7 +362,7 @@ void TPageText::endWord() {
     }
 }
 
-void TPageText::startWord() {
+inline void TPageText::startWord() {
     m_inWord = true;
     m_ink = false;
     m_wordStart = m_len;
@@ -363,7 +370,7 @@ void TPageText::startWord() {
         m_out[m_len++] = u' ';
 }
 
-void TPageText::breakWords() {
+inline void TPageText::breakWords() {
     endWord();
     m_pending = true;
 }
@@ -458,9 +465,9 @@ void TPageText::extract(const QByteArray& bytes, const QString& path, bool fold)
 void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     reserve(size);
     const Tables& tables = cp1251Tables();
-    const auto& table = m_fold ? tables.folded : tables.plain;
     // Bytes that are one ink character each (for UTF-8 only ASCII ones).
     const auto& plain = charset == Charset::Cp1251 ? tables.plainCp1251 : tables.plainAscii;
+    const auto& plainTable = tables.runs[charset == Charset::Cp1251][m_fold];
     const char* p = data;
     const char* const end = data + size;
 
@@ -518,8 +525,13 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                     startWord();
                 char16_t* o = m_out.data() + m_len;
                 const char* s = p;
-                while (s < end && plain[uchar(*s)])
-                    *o++ = table[uchar(*s++)];
+                // The data ends in a NUL byte (as a QByteArray does), which is
+                // no plain byte: the run stops there at the latest.
+                char16_t c;
+                while ((c = plainTable[uchar(*s)]) != 0) {
+                    *o++ = c;
+                    ++s;
+                }
                 m_len = size_t(o - m_out.data());
                 m_ink = true;
                 p = s;
