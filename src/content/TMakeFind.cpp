@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -40,7 +41,7 @@ public:
     // The next line into `line`; false when there was none left to read.
     // `cut` tells whether the line was longer than the ceiling.
     bool next(QByteArray& line, bool& cut) {
-        line.clear();
+        line.resize(0);
         cut = false;
         if (m_done)
             return false;
@@ -51,10 +52,11 @@ public:
             }
             const char* data = m_block.constData();
             const qsizetype end = m_block.size();
-            qsizetype i = m_pos;
-            while (i < end && data[i] != '\r')
-                ++i;
-            append(line, data + m_pos, i - m_pos, cut);
+            const char* cr =
+                static_cast<const char*>(std::memchr(data + m_pos, '\r', size_t(end - m_pos)));
+            const qsizetype i = cr ? cr - data : end;
+            if (!cut)
+                append(line, data + m_pos, i - m_pos, cut);
             if (i < end) {
                 m_pos = i + 1;
                 return true;
@@ -73,12 +75,13 @@ private:
     }
 
     void append(QByteArray& line, const char* from, qsizetype size, bool& cut) {
-        for (qsizetype k = 0; k < size; ++k) {
-            const char c = from[k];
-            if (c == '\n')
-                continue;
-            if (line.size() >= TMakeFind::kMaxLineBytes) {
-                if (!cut && !m_named)
+        while (size > 0) {
+            const char* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(size)));
+            const qsizetype piece = lf ? lf - from : size;
+            const qsizetype room = TMakeFind::kMaxLineBytes - line.size();
+            if (piece > room) {
+                line.append(from, room);
+                if (!m_named)
                     vlog::complain(QStringLiteral("%1: a line longer than %2 bytes; its rest is "
                                                   "skipped")
                                        .arg(m_name)
@@ -87,7 +90,11 @@ private:
                 cut = true;
                 return;
             }
-            line.append(c);
+            line.append(from, piece);
+            if (!lf)
+                return;
+            size -= piece + 1;
+            from = lf + 1;
         }
     }
 

@@ -1,5 +1,4 @@
 #include "content/ContentArchive.h"
-#include "content/TComprStream.h"
 #include "engine/TFileSource.h"
 
 bool TArchiveSource::exists(const QString& path) const {
@@ -7,12 +6,8 @@ bool TArchiveSource::exists(const QString& path) const {
 }
 
 std::optional<QByteArray> TArchiveSource::read(const QString& path) const {
-    if (!m_archive.exists(path))
-        return std::nullopt;
-    try {
-        TComprStream stream(m_archive, path);
-        return stream.data();
-    } catch (const FileOpenError&) {
-        return std::nullopt;
-    }
+    // What TComprStream is filled with: the archive's entry, else the disk
+    // file; one lookup, and the disk is looked at only when the archive has
+    // no such entry.
+    return m_archive.read(path);
 }

@@ -8,7 +8,12 @@
 #include "platform/Cp1251.h"
 #include "platform/Log.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,22 +165,100 @@ void TBookSearch::fallback(const QString& text, bool matchCase, const QStringLis
                            QStringList& files, QStringList& titles,
                            const std::function<bool(int, int)>& beforePage) {
     const std::u16string needle = TPageText::needle(text, matchCase);
-    TPageText extracted;
     const int n = int(pages.size());
+    if (n == 0)
+        return;
+    loadTitles();
+
+    // Pages are read and matched by this thread and one helper, each taking
+    // the next page not yet taken (at most kLookAhead pages past the one
+    // this thread reports next); answers are reported here in page order.
+    // A stop request lets the helper finish the page in hand and no more.
+    enum : char { kPending, kNo, kYes };
+    std::vector<std::atomic<char>> answers(static_cast<size_t>(n));
+    for (auto& a : answers)
+        a.store(kPending, std::memory_order_relaxed);
+    std::atomic<int> next{0};
+    std::atomic<int> reported{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+
+    auto work = [&](TPageText& extracted, int limit) -> bool {
+        const int i = next.fetch_add(1);
+        if (i >= n || i >= limit) {
+            next.fetch_sub(1);
+            return false;
+        }
+        bool holds = false;
+        const QString& page = pages.at(i);
+        if (!page.isEmpty()) {
+            if (const std::optional<QByteArray> bytes = m_source.read(page)) {
+                extracted.extract(*bytes, page, !matchCase);
+                holds = extracted.contains(needle);
+            }
+        }
+        {
+            std::lock_guard lock(mutex);
+            answers[size_t(i)].store(holds ? kYes : kNo);
+        }
+        changed.notify_all();
+        return true;
+    };
+
+    std::thread helper([&] {
+        TPageText extracted;
+        while (!stop.load()) {
+            if (!work(extracted, reported.load() + kLookAhead)) {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] {
+                    return stop.load() || next.load() >= n ||
+                           next.load() < reported.load() + kLookAhead;
+                });
+                if (next.load() >= n)
+                    return;
+            }
+        }
+    });
+
+    // However this ends (a stop, the last page, an exception from the
+    // host's hook), the helper is stopped and joined first.
+    struct Join {
+        std::function<void()> stop;
+        std::thread& thread;
+        ~Join() {
+            stop();
+            thread.join();
+        }
+    } join{[&] {
+               {
+                   std::lock_guard lock(mutex);
+                   stop.store(true);
+               }
+               changed.notify_all();
+           },
+           helper};
+
+    TPageText extracted;
     for (int i = 0; i < n; ++i) {
         if (beforePage && !beforePage(i, n))
-            return;
-        const QString& page = pages.at(i);
-        if (page.isEmpty())
-            continue;
-        const std::optional<QByteArray> bytes = m_source.read(page);
-        if (!bytes)
-            continue;
-        extracted.extract(*bytes, page, !matchCase);
+            break;
+        // Help with the work until page i has its answer.
+        while (answers[size_t(i)].load() == kPending) {
+            if (!work(extracted, i + kLookAhead)) {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return answers[size_t(i)].load() != kPending; });
+            }
+        }
         QString title;
-        if (extracted.contains(needle) && titleOf(page, title)) {
-            files << page;
+        if (answers[size_t(i)].load() == kYes && titleOf(pages.at(i), title)) {
+            files << pages.at(i);
             titles << title;
         }
+        {
+            std::lock_guard lock(mutex);
+            reported.store(i + 1);
+        }
+        changed.notify_all();
     }
 }

@@ -44,6 +44,10 @@ public:
     // The notices of the index search, in order.
     const QList<TMakeFind::Message>& messages() const { return m_messages; }
 
+    // Pages read and matched ahead of the one reported next (by a second
+    // thread: `source` must allow reads from it, as the archive and the disk
+    // sources do).
+    static constexpr int kLookAhead = 16;
     // files.idx lines read for titles at most (more pages than any book has).
     static constexpr qsizetype kMaxListedPages = 1000000;
 

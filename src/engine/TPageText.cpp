@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -109,11 +110,43 @@ constexpr Tag kTags[] = {
     {"xmp", kParts | kRawShown},
 };
 
+// A tag name of up to 16 letters as two numbers, for a lookup by integer
+// comparison (names are short and a page has thousands of tags).
+struct NameKey {
+    quint64 high = 0, low = 0;
+    bool operator<(const NameKey& o) const {
+        return high < o.high || (high == o.high && low < o.low);
+    }
+    bool operator==(const NameKey& o) const { return high == o.high && low == o.low; }
+};
+
+NameKey keyOf(std::string_view name) {
+    char bytes[16] = {};
+    std::memcpy(bytes, name.data(), std::min<size_t>(name.size(), 16));
+    NameKey key;
+    for (int i = 0; i < 8; ++i) {
+        key.high = key.high << 8 | uchar(bytes[i]);
+        key.low = key.low << 8 | uchar(bytes[i + 8]);
+    }
+    return key;
+}
+
 unsigned flagsOf(std::string_view name) {
-    const Tag* end = std::end(kTags);
-    const Tag* it = std::lower_bound(std::begin(kTags), end, name,
-                                     [](const Tag& t, std::string_view n) { return t.name < n; });
-    return it != end && it->name == name ? it->flags : 0;
+    struct Keyed {
+        NameKey key;
+        unsigned flags;
+    };
+    static const std::vector<Keyed> table = [] {
+        std::vector<Keyed> t;
+        for (const Tag& tag : kTags)
+            t.push_back({keyOf(tag.name), tag.flags});
+        std::sort(t.begin(), t.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        return t;
+    }();
+    const NameKey key = keyOf(name);
+    const auto it = std::lower_bound(table.begin(), table.end(), key,
+                                     [](const Keyed& k, const NameKey& n) { return k.key < n; });
+    return it != table.end() && it->key == key ? it->flags : 0;
 }
 
 bool isHtmlSpace(unsigned char c) {
@@ -189,9 +222,93 @@ Display displayOf(std::string_view style) {
     }
 }
 
+// Whether inline margins or padding of the style attribute put the element's
+// words apart from its neighbours' (a gap wider than the two pixels within
+// which the engine's word index still joins two pieces).
+bool wideLength(std::string_view v) {
+    size_t i = 0;
+    while (i < v.size() && isHtmlSpace(uchar(v[i])))
+        ++i;
+    double number = 0, scale = 0;
+    bool digits = false;
+    for (; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            if (scale > 0) {
+                number += (c - '0') * scale;
+                scale /= 10;
+            } else {
+                number = number * 10 + (c - '0');
+            }
+        } else if (c == '.' && scale == 0) {
+            scale = 0.1;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    const bool px = i >= v.size() || startsWithNoCase(v.data() + i, v.data() + v.size(), "px");
+    return px ? number > 2 : number > 0.15;
+}
+
+void sideGaps(std::string_view style, bool& left, bool& right) {
+    size_t at = 0;
+    while (at < style.size()) {
+        size_t stop = style.find(';', at);
+        if (stop == std::string_view::npos)
+            stop = style.size();
+        std::string_view decl = style.substr(at, stop - at);
+        at = stop + 1;
+        const size_t colon = decl.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        std::string_view name = decl.substr(0, colon);
+        while (!name.empty() && isHtmlSpace(uchar(name.front())))
+            name.remove_prefix(1);
+        while (!name.empty() && isHtmlSpace(uchar(name.back())))
+            name.remove_suffix(1);
+        const std::string_view value = decl.substr(colon + 1);
+        auto is = [&](std::string_view n) {
+            return name.size() == n.size() &&
+                   startsWithNoCase(name.data(), name.data() + name.size(), n);
+        };
+        if (is("margin-left") || is("padding-left")) {
+            left = left || wideLength(value);
+        } else if (is("margin-right") || is("padding-right")) {
+            right = right || wideLength(value);
+        } else if (is("margin") || is("padding")) {
+            // One to four lengths: top, right, bottom, left.
+            std::string_view parts[4];
+            int count = 0;
+            size_t k = 0;
+            while (k < value.size() && count < 4) {
+                while (k < value.size() && isHtmlSpace(uchar(value[k])))
+                    ++k;
+                const size_t from = k;
+                while (k < value.size() && !isHtmlSpace(uchar(value[k])))
+                    ++k;
+                if (k > from)
+                    parts[count++] = value.substr(from, k - from);
+            }
+            if (count == 0)
+                continue;
+            const std::string_view r = count >= 2 ? parts[1] : parts[0];
+            const std::string_view l = count == 4 ? parts[3] : r;
+            right = right || wideLength(r);
+            left = left || wideLength(l);
+        }
+    }
+}
+
 struct Tables {
     std::array<char16_t, 256> plain{};
     std::array<char16_t, 256> folded{};
+    std::array<bool, 256> plainCp1251{};
+    std::array<bool, 256> plainAscii{};
+    // [code page 1251][folded]: the character of each plain byte, 0 for the others.
+    std::array<char16_t, 256> runs[2][2]{};
 };
 
 const Tables& cp1251Tables() {
@@ -201,6 +318,15 @@ const Tables& cp1251Tables() {
             const QChar c = cp1251::toUnicode(uchar(b));
             x.plain[size_t(b)] = c.unicode();
             x.folded[size_t(b)] = c.toCaseFolded().unicode();
+            const bool special =
+                b == '<' || b == '&' || b == 0 || b == 0x0B || b == 0xA0 || isHtmlSpace(uchar(b));
+            x.plainCp1251[size_t(b)] = !special;
+            x.plainAscii[size_t(b)] = !special && b < 0x80;
+            for (int fold = 0; fold < 2; ++fold) {
+                const char16_t c = fold ? x.folded[size_t(b)] : x.plain[size_t(b)];
+                x.runs[1][fold][size_t(b)] = x.plainCp1251[size_t(b)] ? c : 0;
+                x.runs[0][fold][size_t(b)] = x.plainAscii[size_t(b)] ? c : 0;
+            }
         }
         return x;
     }();
@@ -222,7 +348,7 @@ void TPageText::reserve(qsizetype inputSize) {
     m_wordStart = 0;
 }
 
-void TPageText::endWord() {
+inline void TPageText::endWord() {
     if (!m_inWord)
         return;
     m_inWord = false;
@@ -236,7 +362,15 @@ void TPageText::endWord() {
     }
 }
 
-void TPageText::breakWords() {
+inline void TPageText::startWord() {
+    m_inWord = true;
+    m_ink = false;
+    m_wordStart = m_len;
+    if (m_any && m_pending)
+        m_out[m_len++] = u' ';
+}
+
+inline void TPageText::breakWords() {
     endWord();
     m_pending = true;
 }
@@ -248,15 +382,10 @@ void TPageText::put(char32_t c) {
     }
     if (c == 0)
         return;
-    if (!m_inWord) {
-        m_inWord = true;
-        m_ink = false;
-        m_wordStart = m_len;
-        if (m_any && m_pending)
-            m_out[m_len++] = u' ';
-    }
-    if (m_len + 2 >= m_out.size())
+    if (m_len + 4 >= m_out.size())
         m_out.resize(m_out.size() * 2);
+    if (!m_inWord)
+        startWord();
     if (isSpaceLike(c)) {
         m_out[m_len++] = u' ';
         return;
@@ -336,9 +465,21 @@ void TPageText::extract(const QByteArray& bytes, const QString& path, bool fold)
 void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     reserve(size);
     const Tables& tables = cp1251Tables();
-    const auto& table = m_fold ? tables.folded : tables.plain;
+    // Bytes that are one ink character each (for UTF-8 only ASCII ones).
+    const auto& plain = charset == Charset::Cp1251 ? tables.plainCp1251 : tables.plainAscii;
+    const auto& plainTable = tables.runs[charset == Charset::Cp1251][m_fold];
     const char* p = data;
     const char* const end = data + size;
+
+    // Open elements whose style attribute changed how they part words, and
+    // how many elements of the same name were opened inside each since.
+    struct Override {
+        std::string name;
+        bool partsAtEnd;
+        int inner;
+    };
+    std::vector<Override> overrides;
+    constexpr size_t kMaxOverrides = 256;
 
     // The element whose content is not painted, and how deep in it we are.
     std::string hiddenName;
@@ -376,18 +517,33 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
     };
 
     while (p < end) {
-        // Text: the common case, a byte at a time through the table.
+        // Text: the common case, a run of plain bytes through the table.
         if (hiddenDepth == 0) {
             const unsigned char b = uchar(*p);
-            if (b != '<' && b != '&') {
-                if (charset == Charset::Cp1251 && m_inWord && b > ' ' && b != 0xA0 && b != 0x0B) {
-                    if (m_len + 2 >= m_out.size())
-                        m_out.resize(m_out.size() * 2);
-                    m_ink = true;
-                    m_out[m_len++] = b < 0x80 && !m_fold ? char16_t(b) : table[b];
-                    ++p;
-                    continue;
+            if (plain[b]) {
+                if (!m_inWord)
+                    startWord();
+                char16_t* o = m_out.data() + m_len;
+                const char* s = p;
+                // The data ends in a NUL byte (as a QByteArray does), which is
+                // no plain byte: the run stops there at the latest.
+                char16_t c;
+                while ((c = plainTable[uchar(*s)]) != 0) {
+                    *o++ = c;
+                    ++s;
                 }
+                m_len = size_t(o - m_out.data());
+                m_ink = true;
+                p = s;
+                continue;
+            }
+            if (isHtmlSpace(b)) {
+                breakWords();
+                while (++p < end && isHtmlSpace(uchar(*p))) {
+                }
+                continue;
+            }
+            if (b != '<' && b != '&') {
                 put(textChar());
                 continue;
             }
@@ -473,16 +629,19 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
         // The tag name, lower case (longer names are no element we know).
         char name[16];
         size_t nameLength = 0;
+        bool odd = false; // a NUL byte: no element we know
         while (q < end && !isHtmlSpace(uchar(*q)) && *q != '/' && *q != '>') {
             if (nameLength < sizeof(name))
                 name[nameLength] = char(lowerAscii(uchar(*q)));
+            odd = odd || *q == '\0';
             ++nameLength;
             ++q;
         }
         const std::string_view tagName(name, std::min(nameLength, sizeof(name)));
-        const unsigned flags = nameLength <= sizeof(name) ? flagsOf(tagName) : 0;
+        const unsigned flags = nameLength <= sizeof(name) && !odd ? flagsOf(tagName) : 0;
         // Attributes, to the closing '>' (quoted values may hold one).
         Display display = Display::Unset;
+        bool gapLeft = false, gapRight = false;
         bool hiddenInput = false;
         for (;;) {
             while (q < end && (isHtmlSpace(uchar(*q)) || *q == '/'))
@@ -522,6 +681,7 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                 const Display d = displayOf(value);
                 if (d != Display::Unset)
                     display = d;
+                sideGaps(value, gapLeft, gapRight);
             } else if (attrName.size() == 4 &&
                        startsWithNoCase(attrName.data(), attrName.data() + 4, "type") &&
                        value.size() == 6 &&
@@ -579,7 +739,19 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
         }
 
         if (closing) {
-            if (flags & kParts)
+            bool parts = flags & kParts;
+            for (auto it = overrides.rbegin(); it != overrides.rend(); ++it) {
+                if (it->name != tagName)
+                    continue;
+                if (it->inner > 0) {
+                    --it->inner;
+                } else {
+                    parts = it->partsAtEnd;
+                    overrides.erase(std::next(it).base());
+                }
+                break;
+            }
+            if (parts)
                 breakWords();
             else
                 endWord();
@@ -596,10 +768,28 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
             }
             continue;
         }
-        if ((flags & kParts) || display == Display::Box)
+        // The style attribute may change how the element parts words, at its
+        // start and at its end tag.
+        const bool boxed = display == Display::Box ||
+                           (display == Display::Unset && (flags & kParts)) ||
+                           ((flags & kVoid) && (flags & kParts));
+        if (boxed || gapLeft)
             breakWords();
         else
             endWord();
+        if (!(flags & kVoid)) {
+            if (display != Display::Unset || gapLeft || gapRight) {
+                if (overrides.size() < kMaxOverrides)
+                    overrides.push_back({std::string(tagName), boxed || gapRight, 0});
+            } else {
+                for (auto it = overrides.rbegin(); it != overrides.rend(); ++it) {
+                    if (it->name == tagName) {
+                        ++it->inner;
+                        break;
+                    }
+                }
+            }
+        }
         if (flags & kToEnd) {
             rawText(end);
             break;

@@ -14,8 +14,10 @@
 // UTF-8 pages decoded as they go, other charsets converted first.
 //
 // What it cannot know without a layout: style sheet rules of the page
-// itself (only the style attribute is read) and words that the layout puts
-// apart by margins or padding alone.
+// itself (only the style attribute is read: display, and margins or padding
+// that put words apart), borders of inline elements, a line that wraps
+// between two pieces of one word, and the unbreakable box the engine puts
+// around a word glued to a <sub> or <sup> right after another inline tag.
 class TPageText {
 public:
     // The page text of `bytes`, the file at `path` (its extension tells an
@@ -43,6 +45,7 @@ private:
     void extractPlain(const QString& text);
     void reserve(qsizetype inputSize);
     void put(char32_t c);
+    void startWord();
     void endWord();
     void breakWords();
 

@@ -78,6 +78,18 @@ QList<Page> awkwardPages() {
                                          "</ul><table><tr><td style=\"display:none\">скрыта "
                                          "ячейка<td>видна ячейка</table>хвост <unknown>свой"
                                          "</unknown>тег</p>"))});
+    pages.append(
+        {"probe1.htm",
+         cp(QStringLiteral(
+             "<p>a<span style=\"display:block\">b</span>c "
+             "d<b>e</b><i>f</i> g<img src=x.gif width=0>h i<span "
+             "style=\"margin-left:20px\">j</span> "
+             "k<nobr>l</nobr>m <b>n</b> O<sub>2</sub> p<br>q r<wbr>s t<input type=checkbox>u "
+             "v<label>w</label>x y<q>z</q>1 2<abbr>3</abbr> <article>арт</article>икль "
+             "<section>с</section>екция <div style=\"display:inline\">ин</div>лайн "
+             "<li>пункт</li>вне <iframe>рамка</iframe>за <object>объект</object>ом "
+             "<embed src=x>эмбед <noembed>ноэмбед</noembed> <xmp><b>xmp</b></xmp> "
+             "<font size=5>ш</font>рифт <tt>т</tt>т <a name=x></a>якорь</p>"))});
     pages.append({"spaces.htm", cp(QStringLiteral("  \r\n\t <p>   пробелы\r\n  и\tтабуляции "
                                                   "</p>\n\n<p>\n абзац \n</p>   "))});
     return pages;
