@@ -91,6 +91,19 @@ struct Book {
         search->Create(rows);
         window.show();
     }
+    // The contents tree of `lines` in a reading panel, following the frame.
+    void addTrees(const QStringList& lines) {
+        panel = std::make_unique<TPanelBkgrd>(&window);
+        TTreeHost host;
+        host.currentPage = [this] { return shown(); };
+        host.expandLink = [this](const QString& l) { return page(l); };
+        host.viewerVisible = [] { return true; };
+        host.baseDir = [this] { return paths.baseDir(); };
+        trees = std::make_unique<TTreeSet>(panel.get(), TreeDescription::parse(lines), false,
+                                           QList<RTreeItem>{}, host);
+        trees->showTreeOnScreen(1);
+        search->setTrees(trees.get());
+    }
     THTMLViewer* viewer() const { return frame->CurrentViewer()->activeViewer(); }
     QString shown() const { return frame->CurrentViewer()->currentFile(); }
     QString selected() const { return viewer()->selectedText(); }
@@ -334,18 +347,9 @@ private slots:
         Book b;
         b.write("a.htm", "a");
         b.open("a.htm");
-        b.panel = std::make_unique<TPanelBkgrd>(&b.window);
-        TTreeHost host;
-        host.currentPage = [&b] { return b.shown(); };
-        host.expandLink = [&b](const QString& l) { return b.page(l); };
-        host.viewerVisible = [] { return true; };
-        host.baseDir = [&b] { return b.paths.baseDir(); };
-        const auto items = TreeDescription::parse({QStringLiteral(u"p1.htm;Двигатель"),
-                                                   QStringLiteral(u"\tp2.htm;Масло двигателя"),
-                                                   QStringLiteral(u"p3.htm;Тормоза")});
-        b.trees = std::make_unique<TTreeSet>(b.panel.get(), items, false, QList<RTreeItem>{}, host);
-        b.trees->showTreeOnScreen(1);
-        b.search->setTrees(b.trees.get());
+        b.addTrees({QStringLiteral(u"p1.htm;Двигатель"),
+                    QStringLiteral(u"\tp2.htm;Масло двигателя"),
+                    QStringLiteral(u"p3.htm;Тормоза")});
         b.search->setContentsMode();
         QSignalSpy opened(b.trees.get(), &TTreeSet::openPage);
         TTreeViews* tree = b.trees->tree1();
@@ -428,17 +432,7 @@ private slots:
         b.write("index.idx", "1\r\n2\r\n");
         b.write("files.idx", "a.htm#:#Начало\r\nb.htm#:#Втулки\r\n");
         b.open("a.htm");
-        b.panel = std::make_unique<TPanelBkgrd>(&b.window);
-        TTreeHost host;
-        host.currentPage = [&b] { return b.shown(); };
-        host.expandLink = [&b](const QString& l) { return b.page(l); };
-        host.viewerVisible = [] { return true; };
-        host.baseDir = [&b] { return b.paths.baseDir(); };
-        const auto items = TreeDescription::parse(
-            {QStringLiteral(u"a.htm;Начало"), QStringLiteral(u"b.htm;Втулки")});
-        b.trees = std::make_unique<TTreeSet>(b.panel.get(), items, false, QList<RTreeItem>{}, host);
-        b.trees->showTreeOnScreen(1);
-        b.search->setTrees(b.trees.get());
+        b.addTrees({QStringLiteral(u"a.htm;Начало"), QStringLiteral(u"b.htm;Втулки")});
         b.search->setBookMode();
         QSignalSpy results(b.search.get(), &TFindTxtHtml::resultsReady);
         b.find(QStringLiteral("ВТУЛКУ"));
