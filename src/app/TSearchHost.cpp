@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "app/TReadingScreen.h"
 #include "dialogs/TCoolDialog.h"
+#include "platform/Log.h"
 #include "reader/TFindTxtHtml.h"
 #include "reader/THtmlFrame.h"
 
@@ -19,6 +20,10 @@ TSearchHost::TSearchHost(TMainForm& window) : QObject(&window), m_window(window)
         m_search->Create(model.findtxt);
         connect(m_search, &TFindTxtHtml::skinMouseMove, this,
                 [this](int x, int y) { m_window.skinMouseMove(QPoint(x, y)); });
+        connect(m_search, &TFindTxtHtml::resultsReady, this,
+                [](const QStringList& files, const QStringList&) {
+                    vlog::trace(QStringLiteral("results"), QString::number(files.size()));
+                });
         if (frame)
             connect(frame, &THtmlFrame::enterPressed, m_search, &TFindTxtHtml::pressEnterInFields);
     }

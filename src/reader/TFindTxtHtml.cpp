@@ -304,6 +304,15 @@ THTMLViewer* TFindTxtHtml::targetOf(int index) const {
     return viewer->activeViewer();
 }
 
+bool TFindTxtHtml::findIn(THTMLViewer* target, const QString& text) const {
+    if (!target->find(text, m_matchCase))
+        return false;
+    vlog::trace(QStringLiteral("found"), target->currentFile() + QLatin1Char(' ') +
+                                             QString::number(target->selStart()) +
+                                             QLatin1Char(' ') + target->selectedText());
+    return true;
+}
+
 void TFindTxtHtml::searchPage(int index) {
     const QString text = m_fields.at(index).edit->text();
     if (text.isEmpty()) {
@@ -319,10 +328,10 @@ void TFindTxtHtml::searchPage(int index) {
     // per text.
     if (m_thesaurus && !m_tildeTried) {
         m_tildeTried = true;
-        if (target->find(QStringLiteral("~ ") + text, m_matchCase))
+        if (findIn(target, QStringLiteral("~ ") + text))
             return;
     }
-    if (target->find(text, m_matchCase))
+    if (findIn(target, text))
         return;
     searchOtherPages(index, text);
 }
@@ -384,7 +393,7 @@ void TFindTxtHtml::searchOtherPages(int index, const QString& text) {
         m_frame->Navigate(page);
         if (THTMLViewer* target = targetOf(index)) {
             target->setSelection(0, 0);
-            target->find(text, m_matchCase);
+            findIn(target, text);
         }
         break;
     }
@@ -404,7 +413,7 @@ void TFindTxtHtml::searchOtherPages(int index, const QString& text) {
         // text is nowhere on it.
         const int selStart = target->selStart(), selLength = target->selLength();
         target->setSelection(0, 0);
-        found = target->find(text, m_matchCase);
+        found = findIn(target, text);
         if (!found)
             target->setSelection(selStart, selLength);
     }

@@ -140,6 +140,8 @@ private:
     // The document a page search of field `index` runs in: the field's
     // frame of a frame set, else the viewer's active document.
     THTMLViewer* targetOf(int index) const;
+    // Finds `text` after the selection of `target`; the match is selected.
+    bool findIn(THTMLViewer* target, const QString& text) const;
     void searchPage(int index);
     void searchOtherPages(int index, const QString& text);
     // Every page of the book for a search past the page (all-pages flag).
