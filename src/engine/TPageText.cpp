@@ -528,12 +528,24 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                 // The data ends in a NUL byte (as a QByteArray does), which is
                 // no plain byte: the run stops there at the latest.
                 char16_t c;
-                while ((c = plainTable[uchar(*s)]) != 0) {
-                    *o++ = c;
+                for (;;) {
+                    while ((c = plainTable[uchar(*s)]) != 0) {
+                        *o++ = c;
+                        ++s;
+                    }
+                    // One white space byte between two words (the common
+                    // case): the word ended with ink, the next one starts
+                    // after a single space. (s[1] is at most the final NUL.)
+                    if (!isHtmlSpace(uchar(*s)) || plainTable[uchar(s[1])] == 0)
+                        break;
+                    m_any = true;
+                    m_wordStart = size_t(o - m_out.data());
+                    *o++ = u' ';
                     ++s;
                 }
                 m_len = size_t(o - m_out.data());
                 m_ink = true;
+                m_pending = false;
                 p = s;
                 continue;
             }
