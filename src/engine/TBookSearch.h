@@ -37,7 +37,11 @@ public:
     // when the page is not listed.
     bool titleOf(const QString& page, QString& title);
     // The page-by-page search: `beforePage(i, n)` runs before page i of n and
-    // returns false to stop; found pages listed in files.idx are appended.
+    // returns false to stop; found pages listed in files.idx are appended in
+    // page order. A second thread reads and matches pages ahead (also while
+    // `beforePage` runs: `source` must allow reads from two threads, as the
+    // archive and disk sources do, and outlive the call); it is joined
+    // before this returns, a stop ending it after the page in hand.
     void fallback(const QString& text, bool matchCase, const QStringList& pages, QStringList& files,
                   QStringList& titles, const std::function<bool(int, int)>& beforePage = {});
 
