@@ -7,6 +7,10 @@
 
 #include <QList>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -302,6 +306,57 @@ void sideGaps(std::string_view style, bool& left, bool& right) {
     }
 }
 
+// The start of a run of plain code page 1251 bytes, sixteen at a time: ASCII
+// letters, digits and signs (not '<', '&', controls or white space) and the
+// letters А..я (0xC0..0xFF, which map to U+0410..U+044F in order). Stops
+// before the first other byte, or where fewer than sixteen bytes are left;
+// the scalar loop goes on from there. Writes up to sixteen characters past
+// what it keeps (the output has room: it holds the input's size and more).
+inline void runCp1251(const char*& s, char16_t*& o, const char* end, bool fold) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i flip = _mm_set1_epi8(char(0x80));
+    while (end - s >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i x = _mm_xor_si128(v, flip); // signed view of the bytes
+        const __m128i ascii =
+            _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-96)), _mm_cmpgt_epi8(zero, x));
+        const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),
+                                            _mm_cmpeq_epi8(v, _mm_set1_epi8('&')));
+        const __m128i letters = _mm_cmpgt_epi8(x, _mm_set1_epi8(63));
+        const __m128i ok = _mm_or_si128(_mm_andnot_si128(markup, ascii), letters);
+        const unsigned bad = ~unsigned(_mm_movemask_epi8(ok)) & 0xFFFFu;
+        const int keep = bad ? __builtin_ctz(bad) : 16;
+        if (keep == 0)
+            return;
+        __m128i halves[2] = {_mm_unpacklo_epi8(v, zero), _mm_unpackhi_epi8(v, zero)};
+        for (__m128i& u : halves) {
+            if (fold) {
+                const __m128i upperAscii = _mm_and_si128(_mm_cmpgt_epi16(u, _mm_set1_epi16(0x40)),
+                                                         _mm_cmplt_epi16(u, _mm_set1_epi16(0x5B)));
+                const __m128i upperCyr = _mm_and_si128(_mm_cmpgt_epi16(u, _mm_set1_epi16(0xBF)),
+                                                       _mm_cmplt_epi16(u, _mm_set1_epi16(0xE0)));
+                u = _mm_add_epi16(
+                    u, _mm_and_si128(_mm_or_si128(upperAscii, upperCyr), _mm_set1_epi16(0x20)));
+            }
+            const __m128i cyr = _mm_cmpgt_epi16(u, _mm_set1_epi16(0xBF));
+            u = _mm_add_epi16(u, _mm_and_si128(cyr, _mm_set1_epi16(0x350)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), halves[0]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), halves[1]);
+        s += keep;
+        o += keep;
+        if (keep < 16)
+            return;
+    }
+#else
+    (void)s;
+    (void)o;
+    (void)end;
+    (void)fold;
+#endif
+}
+
 struct Tables {
     std::array<char16_t, 256> plain{};
     std::array<char16_t, 256> folded{};
@@ -529,6 +584,8 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                 // no plain byte: the run stops there at the latest.
                 char16_t c;
                 for (;;) {
+                    if (charset == Charset::Cp1251)
+                        runCp1251(s, o, end, m_fold);
                     while ((c = plainTable[uchar(*s)]) != 0) {
                         *o++ = c;
                         ++s;
