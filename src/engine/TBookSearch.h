@@ -33,8 +33,10 @@ public:
     // True when `page` holds `text` as the engine's find would see it.
     bool pageContains(const QString& page, const QString& text, bool matchCase) const;
     // The files.idx title of a found page: the first line whose path part,
-    // trimmed, equals the page's bare file name (letter case ignored). False
-    // when the page is not listed.
+    // trimmed, equals the page's bare file name (letter case ignored), or,
+    // for a files.idx that lists paths with folders, names the same page
+    // when joined to the base directory. False when the page is not listed.
+    // files.idx is read once per object.
     bool titleOf(const QString& page, QString& title);
     // The page-by-page search: `beforePage(i, n)` runs before page i of n and
     // returns false to stop; found pages listed in files.idx are appended in
