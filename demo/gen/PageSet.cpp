@@ -69,4 +69,3 @@ bool PageSet::load(const QString& folder, QString* error) {
     }
     return true;
 }
-

@@ -223,6 +223,9 @@ bool TMakeFind::IndexSearch(const QString& text, QStringList& files, QStringList
         ++n;
     if (n < k)
         return false;
+    // A list cut at the line ceiling may end in part of a number: drop it.
+    if (cut)
+        list.truncate(std::max<qsizetype>(0, list.lastIndexOf(':')));
 
     // 4. The listed lines of files.idx, in file order, each once.
     std::vector<qint64> numbers;

@@ -33,11 +33,17 @@ public:
     // True when `page` holds `text` as the engine's find would see it.
     bool pageContains(const QString& page, const QString& text, bool matchCase) const;
     // The files.idx title of a found page: the first line whose path part,
-    // trimmed, equals the page's bare file name (letter case ignored). False
-    // when the page is not listed.
+    // trimmed, equals the page's bare file name (letter case ignored), or,
+    // for a files.idx that lists paths with folders, names the same page
+    // when joined to the base directory. False when the page is not listed.
+    // files.idx is read once per object.
     bool titleOf(const QString& page, QString& title);
     // The page-by-page search: `beforePage(i, n)` runs before page i of n and
-    // returns false to stop; found pages listed in files.idx are appended.
+    // returns false to stop; found pages listed in files.idx are appended in
+    // page order. A second thread reads and matches pages ahead (also while
+    // `beforePage` runs: `source` must allow reads from two threads, as the
+    // archive and disk sources do, and outlive the call); it is joined
+    // before this returns, a stop ending it after the page in hand.
     void fallback(const QString& text, bool matchCase, const QStringList& pages, QStringList& files,
                   QStringList& titles, const std::function<bool(int, int)>& beforePage = {});
 

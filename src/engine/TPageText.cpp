@@ -1,11 +1,16 @@
 #include "engine/TPageText.h"
 
 #include "engine/HtmlEntities.h"
+#include "engine/HtmlMarkup.h"
 #include "engine/TPageDecoder.h"
 #include "engine/TTextMatcher.h"
 #include "platform/Cp1251.h"
 
 #include <QList>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -15,291 +20,57 @@
 
 namespace {
 
-// What an element means for the text. Taken from the engine's default style
-// sheet and element classes: block and inline-block boxes, line breaks,
-// pictures and form controls part words; what is not displayed adds nothing.
-enum Flag : unsigned {
-    kParts = 1,     // parts the words before and after it
-    kHidden = 2,    // its content is not painted (to its end tag)
-    kRawHidden = 4, // raw text, not painted (script, style, title...)
-    kRawShown = 8,  // raw text shown as it stands (xmp, iframe...)
-    kVoid = 16,     // no content, no end tag
-    kToEnd = 32,    // raw text to the end of the page (plaintext)
-    kListItem = 64, // implied end: a following li
-    kCell = 128,    // implied end: a following td, th or tr
-    kOption = 256,  // implied end: a following option or optgroup
-    kDefTerm = 512, // implied end: a following dd or dt
-    kPara = 1024,   // implied end: any following block
-    kRow = 2048,    // implied end: a following tr
-};
+using namespace htmlmarkup;
 
-struct Tag {
-    std::string_view name;
-    unsigned flags;
-};
-
-// Sorted by name.
-constexpr Tag kTags[] = {
-    {"address", kParts},
-    {"area", kVoid},
-    {"base", kVoid},
-    {"blockquote", kParts},
-    {"body", kParts},
-    {"br", kParts | kVoid},
-    {"button", kParts | kHidden},
-    {"caption", kParts},
-    {"center", kParts},
-    {"col", kParts | kVoid},
-    {"colgroup", kParts},
-    {"datalist", kHidden},
-    {"dd", kParts | kDefTerm},
-    {"dir", kParts},
-    {"div", kParts},
-    {"dl", kParts},
-    {"dt", kParts | kDefTerm},
-    {"embed", kVoid},
-    {"fieldset", kParts},
-    {"form", kParts},
-    {"frame", kVoid},
-    {"frameset", kHidden},
-    {"h1", kParts},
-    {"h2", kParts},
-    {"h3", kParts},
-    {"h4", kParts},
-    {"h5", kParts},
-    {"h6", kParts},
-    {"hr", kParts | kVoid},
-    {"html", kParts},
-    {"iframe", kRawShown},
-    {"img", kParts | kVoid},
-    {"input", kParts | kVoid},
-    {"li", kParts | kListItem},
-    {"link", kVoid},
-    {"listing", kParts},
-    {"map", kHidden},
-    {"menu", kParts},
-    {"meta", kVoid},
-    {"nobr", kParts},
-    {"noembed", kRawShown},
-    {"noframes", kRawHidden},
-    {"noscript", kHidden},
-    {"ol", kParts},
-    {"optgroup", kHidden | kOption},
-    {"option", kHidden | kOption},
-    {"p", kParts | kPara},
-    {"param", kVoid},
-    {"plaintext", kParts | kToEnd},
-    {"pre", kParts},
-    {"script", kRawHidden},
-    {"select", kParts | kHidden},
-    {"source", kVoid},
-    {"style", kRawHidden},
-    {"table", kParts},
-    {"tbody", kParts},
-    {"td", kParts | kCell},
-    {"template", kHidden},
-    {"textarea", kParts | kRawHidden},
-    {"tfoot", kParts},
-    {"th", kParts | kCell},
-    {"thead", kParts},
-    {"title", kRawHidden},
-    {"tr", kParts | kRow},
-    {"track", kVoid},
-    {"ul", kParts},
-    {"wbr", kVoid},
-    {"xmp", kParts | kRawShown},
-};
-
-// A tag name of up to 16 letters as two numbers, for a lookup by integer
-// comparison (names are short and a page has thousands of tags).
-struct NameKey {
-    quint64 high = 0, low = 0;
-    bool operator<(const NameKey& o) const {
-        return high < o.high || (high == o.high && low < o.low);
-    }
-    bool operator==(const NameKey& o) const { return high == o.high && low == o.low; }
-};
-
-NameKey keyOf(std::string_view name) {
-    char bytes[16] = {};
-    std::memcpy(bytes, name.data(), std::min<size_t>(name.size(), 16));
-    NameKey key;
-    for (int i = 0; i < 8; ++i) {
-        key.high = key.high << 8 | uchar(bytes[i]);
-        key.low = key.low << 8 | uchar(bytes[i + 8]);
-    }
-    return key;
-}
-
-unsigned flagsOf(std::string_view name) {
-    struct Keyed {
-        NameKey key;
-        unsigned flags;
-    };
-    static const std::vector<Keyed> table = [] {
-        std::vector<Keyed> t;
-        for (const Tag& tag : kTags)
-            t.push_back({keyOf(tag.name), tag.flags});
-        std::sort(t.begin(), t.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
-        return t;
-    }();
-    const NameKey key = keyOf(name);
-    const auto it = std::lower_bound(table.begin(), table.end(), key,
-                                     [](const Keyed& k, const NameKey& n) { return k.key < n; });
-    return it != table.end() && it->key == key ? it->flags : 0;
-}
-
-bool isHtmlSpace(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-bool isAsciiLetter(unsigned char c) {
-    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-}
-unsigned char lowerAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? c + 32 : c;
-}
-
-// Does `p` start with `word` (lower-case ASCII), letter case ignored?
-bool startsWithNoCase(const char* p, const char* end, std::string_view word) {
-    if (end - p < qsizetype(word.size()))
-        return false;
-    for (size_t i = 0; i < word.size(); ++i)
-        if (lowerAscii(uchar(p[i])) != uchar(word[i]))
-            return false;
-    return true;
-}
-
-// The end tag "</name" followed by white space, "/" or ">" at or after `p`;
-// `end` when there is none.
-const char* findEndTag(const char* p, const char* end, std::string_view name) {
-    for (;;) {
-        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        if (!p)
-            return end;
-        if (p + 1 < end && p[1] == '/' && startsWithNoCase(p + 2, end, name)) {
-            const char* after = p + 2 + name.size();
-            if (after == end || isHtmlSpace(uchar(*after)) || *after == '/' || *after == '>')
-                return p;
-        }
-        ++p;
-    }
-}
-
-// The style attribute's last display value: none, or one that makes a box.
-enum class Display { Unset, None, Box, Inline };
-
-Display displayOf(std::string_view style) {
-    Display result = Display::Unset;
-    size_t at = 0;
-    for (;;) {
-        size_t found = std::string_view::npos;
-        for (size_t i = at; i + 7 <= style.size(); ++i) {
-            if (startsWithNoCase(style.data() + i, style.data() + style.size(), "display")) {
-                found = i;
-                break;
+// The start of a run of plain code page 1251 bytes, sixteen at a time: ASCII
+// letters, digits and signs (not '<', '&', controls or white space) and the
+// letters А..я (0xC0..0xFF, which map to U+0410..U+044F in order). Stops
+// before the first other byte, or where fewer than sixteen bytes are left;
+// the scalar loop goes on from there. Writes up to sixteen characters past
+// what it keeps (the output has room: it holds the input's size and more).
+inline void runCp1251(const char*& s, char16_t*& o, const char* end, bool fold) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i flip = _mm_set1_epi8(char(0x80));
+    while (end - s >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i x = _mm_xor_si128(v, flip); // signed view of the bytes
+        const __m128i ascii =
+            _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-96)), _mm_cmpgt_epi8(zero, x));
+        const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),
+                                            _mm_cmpeq_epi8(v, _mm_set1_epi8('&')));
+        const __m128i letters = _mm_cmpgt_epi8(x, _mm_set1_epi8(63));
+        const __m128i ok = _mm_or_si128(_mm_andnot_si128(markup, ascii), letters);
+        const unsigned bad = ~unsigned(_mm_movemask_epi8(ok)) & 0xFFFFu;
+        const int keep = bad ? __builtin_ctz(bad) : 16;
+        if (keep == 0)
+            return;
+        __m128i halves[2] = {_mm_unpacklo_epi8(v, zero), _mm_unpackhi_epi8(v, zero)};
+        for (__m128i& u : halves) {
+            if (fold) {
+                const __m128i upperAscii = _mm_and_si128(_mm_cmpgt_epi16(u, _mm_set1_epi16(0x40)),
+                                                         _mm_cmplt_epi16(u, _mm_set1_epi16(0x5B)));
+                const __m128i upperCyr = _mm_and_si128(_mm_cmpgt_epi16(u, _mm_set1_epi16(0xBF)),
+                                                       _mm_cmplt_epi16(u, _mm_set1_epi16(0xE0)));
+                u = _mm_add_epi16(
+                    u, _mm_and_si128(_mm_or_si128(upperAscii, upperCyr), _mm_set1_epi16(0x20)));
             }
+            const __m128i cyr = _mm_cmpgt_epi16(u, _mm_set1_epi16(0xBF));
+            u = _mm_add_epi16(u, _mm_and_si128(cyr, _mm_set1_epi16(0x350)));
         }
-        if (found == std::string_view::npos)
-            return result;
-        size_t i = found + 7;
-        while (i < style.size() && isHtmlSpace(uchar(style[i])))
-            ++i;
-        at = i;
-        if (i >= style.size() || style[i] != ':')
-            continue;
-        ++i;
-        while (i < style.size() && isHtmlSpace(uchar(style[i])))
-            ++i;
-        const char* v = style.data() + i;
-        const char* e = style.data() + style.size();
-        if (startsWithNoCase(v, e, "none"))
-            result = Display::None;
-        else if (startsWithNoCase(v, e, "inline-") || !startsWithNoCase(v, e, "inline"))
-            result = Display::Box;
-        else
-            result = Display::Inline;
-        at = i;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), halves[0]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), halves[1]);
+        s += keep;
+        o += keep;
+        if (keep < 16)
+            return;
     }
-}
-
-// Whether inline margins or padding of the style attribute put the element's
-// words apart from its neighbours' (a gap wider than the two pixels within
-// which the engine's word index still joins two pieces).
-bool wideLength(std::string_view v) {
-    size_t i = 0;
-    while (i < v.size() && isHtmlSpace(uchar(v[i])))
-        ++i;
-    double number = 0, scale = 0;
-    bool digits = false;
-    for (; i < v.size(); ++i) {
-        const char c = v[i];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            if (scale > 0) {
-                number += (c - '0') * scale;
-                scale /= 10;
-            } else {
-                number = number * 10 + (c - '0');
-            }
-        } else if (c == '.' && scale == 0) {
-            scale = 0.1;
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return false;
-    const bool px = i >= v.size() || startsWithNoCase(v.data() + i, v.data() + v.size(), "px");
-    return px ? number > 2 : number > 0.15;
-}
-
-void sideGaps(std::string_view style, bool& left, bool& right) {
-    size_t at = 0;
-    while (at < style.size()) {
-        size_t stop = style.find(';', at);
-        if (stop == std::string_view::npos)
-            stop = style.size();
-        std::string_view decl = style.substr(at, stop - at);
-        at = stop + 1;
-        const size_t colon = decl.find(':');
-        if (colon == std::string_view::npos)
-            continue;
-        std::string_view name = decl.substr(0, colon);
-        while (!name.empty() && isHtmlSpace(uchar(name.front())))
-            name.remove_prefix(1);
-        while (!name.empty() && isHtmlSpace(uchar(name.back())))
-            name.remove_suffix(1);
-        const std::string_view value = decl.substr(colon + 1);
-        auto is = [&](std::string_view n) {
-            return name.size() == n.size() &&
-                   startsWithNoCase(name.data(), name.data() + name.size(), n);
-        };
-        if (is("margin-left") || is("padding-left")) {
-            left = left || wideLength(value);
-        } else if (is("margin-right") || is("padding-right")) {
-            right = right || wideLength(value);
-        } else if (is("margin") || is("padding")) {
-            // One to four lengths: top, right, bottom, left.
-            std::string_view parts[4];
-            int count = 0;
-            size_t k = 0;
-            while (k < value.size() && count < 4) {
-                while (k < value.size() && isHtmlSpace(uchar(value[k])))
-                    ++k;
-                const size_t from = k;
-                while (k < value.size() && !isHtmlSpace(uchar(value[k])))
-                    ++k;
-                if (k > from)
-                    parts[count++] = value.substr(from, k - from);
-            }
-            if (count == 0)
-                continue;
-            const std::string_view r = count >= 2 ? parts[1] : parts[0];
-            const std::string_view l = count == 4 ? parts[3] : r;
-            right = right || wideLength(r);
-            left = left || wideLength(l);
-        }
-    }
+#else
+    (void)s;
+    (void)o;
+    (void)end;
+    (void)fold;
+#endif
 }
 
 struct Tables {
@@ -528,12 +299,26 @@ void TPageText::extractHtml(const char* data, qsizetype size, Charset charset) {
                 // The data ends in a NUL byte (as a QByteArray does), which is
                 // no plain byte: the run stops there at the latest.
                 char16_t c;
-                while ((c = plainTable[uchar(*s)]) != 0) {
-                    *o++ = c;
+                for (;;) {
+                    if (charset == Charset::Cp1251)
+                        runCp1251(s, o, end, m_fold);
+                    while ((c = plainTable[uchar(*s)]) != 0) {
+                        *o++ = c;
+                        ++s;
+                    }
+                    // One white space byte between two words (the common
+                    // case): the word ended with ink, the next one starts
+                    // after a single space. (s[1] is at most the final NUL.)
+                    if (!isHtmlSpace(uchar(*s)) || plainTable[uchar(s[1])] == 0)
+                        break;
+                    m_any = true;
+                    m_wordStart = size_t(o - m_out.data());
+                    *o++ = u' ';
                     ++s;
                 }
                 m_len = size_t(o - m_out.data());
                 m_ink = true;
+                m_pending = false;
                 p = s;
                 continue;
             }

@@ -129,6 +129,15 @@ private Q_SLOTS:
         QCOMPARE(search(QString(10000, u'a')), QStringList{"p2.htm|Page 2"});
         QCOMPARE(search(QString(10000, u'b')), QStringList());
         QCOMPARE(search(QString(1 << 20, u'k')), QStringList());
+        // A page list cut at the line ceiling loses its last, partial number.
+        QByteArray cutList;
+        while (cutList.size() < TMakeFind::kMaxLineBytes - 2)
+            cutList += "1:";
+        cutList += "3333";
+        write("keywords.idx", "word\r\n");
+        write("index.idx", cutList + "\r\n");
+        write("files.idx", pageLines(40));
+        QCOMPARE(search("word"), QStringList{"p1.htm|Page 1"});
 
         for (const char* f : {"keywords.idx", "index.idx", "files.idx"})
             write(f, "");

@@ -131,14 +131,66 @@ private Q_SLOTS:
         titles.clear();
         search.fallback(QStringLiteral("МАСЛА"), true, pages, files, titles);
         QCOMPARE(files, QStringList{root + "run\\p2.html"});
-        files.clear();
-        search.fallback(QStringLiteral("масла"), false, pages, files, titles,
-                        [](int i, int) { return i < 2; });
-        QVERIFY(files.size() <= 2);
+        // A stop before page k lists what the pages before k gave, in order.
+        QStringList all, names;
+        search.fallback(QStringLiteral("масла"), false, pages, all, names);
+        for (int k = 0; k <= pages.size(); ++k) {
+            QStringList some;
+            int asked = -1;
+            search.fallback(QStringLiteral("масла"), false, pages, some, names, [&](int i, int) {
+                asked = i;
+                return i < k;
+            });
+            QCOMPARE(asked, std::min(k, int(pages.size()) - 1));
+            QStringList before;
+            for (const QString& f : all)
+                if (pages.indexOf(f) < k)
+                    before << f;
+            QCOMPARE(some, before);
+        }
         QString title;
         QVERIFY(!search.titleOf(root + "run\\unlisted.htm", title));
         QVERIFY(search.titleOf(root + "RUN\\P1.HTM", title));
         QCOMPARE(title, QStringLiteral("Масло"));
+    }
+
+    void manyPagesComeInPageOrder() {
+        // Two threads read and match pages; what they report must be what
+        // one page after the other gives, every time.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("book/run"));
+        const BookPaths paths(dir.path() + "/book/run");
+        ArchiveWriter w;
+        QByteArray listed;
+        for (int i = 0; i < 300; ++i) {
+            const QString name = QStringLiteral("p%1.htm").arg(i, 3, 10, QLatin1Char('0'));
+            QVERIFY(w.addFile("run/" + name,
+                              cp(QStringLiteral("<p>страница %1 %2</p>")
+                                     .arg(i)
+                                     .arg(i % 7 == 3 ? QStringLiteral("свеча") : QString()))));
+            listed += cp(name + QStringLiteral("#:#Стр. %1\r\n").arg(i));
+        }
+        QVERIFY(w.addFile("run/files.idx", listed));
+        QVERIFY(w.write(dir.path() + "/book/run/interface.dat"));
+        ContentArchive archive;
+        QVERIFY(archive.open(dir.path() + "/book/run/interface.dat"));
+        archive.setRootPrefix(paths.bookRoot());
+        TArchiveSource source(archive);
+        TBookSearch search(archive, source, paths);
+        QStringList pages = search.pageList({}, false);
+        pages.sort();
+        QStringList want;
+        for (const QString& page : pages)
+            if (search.pageContains(page, QStringLiteral("СВЕЧА"), false))
+                want << page;
+        QCOMPARE(want.size(), 43);
+        for (int round = 0; round < 20; ++round) {
+            QStringList files, titles;
+            search.fallback(QStringLiteral("СВЕЧА"), false, pages, files, titles);
+            QCOMPARE(files, want);
+            QCOMPARE(titles.size(), files.size());
+            QCOMPARE(titles.at(0), QStringLiteral("Стр. 3"));
+        }
     }
 
 private:

@@ -90,6 +90,8 @@ QList<Page> awkwardPages() {
              "<li>пункт</li>вне <iframe>рамка</iframe>за <object>объект</object>ом "
              "<embed src=x>эмбед <noembed>ноэмбед</noembed> <xmp><b>xmp</b></xmp> "
              "<font size=5>ш</font>рифт <tt>т</tt>т <a name=x></a>якорь</p>"))});
+    pages.append({"notes.txt", cp(QStringLiteral("Текст <b>без</b> разметки &amp; \r\n"
+                                                 "  вторая\tстрока\n"))});
     pages.append({"spaces.htm", cp(QStringLiteral("  \r\n\t <p>   пробелы\r\n  и\tтабуляции "
                                                   "</p>\n\n<p>\n абзац \n</p>   "))});
     return pages;
