@@ -313,12 +313,17 @@ bool TFindTxtHtml::findIn(THTMLViewer* target, const QString& text) const {
     return true;
 }
 
-void TFindTxtHtml::searchPage(int index) {
+QString TFindTxtHtml::searchText(int index) {
     const QString text = m_fields.at(index).edit->text();
-    if (text.isEmpty()) {
+    if (text.isEmpty())
         showStatus(QString::fromUtf16(kEnterWord));
+    return text;
+}
+
+void TFindTxtHtml::searchPage(int index) {
+    const QString text = searchText(index);
+    if (text.isEmpty())
         return;
-    }
     THTMLViewer* target = targetOf(index);
     if (!target)
         return;
@@ -424,11 +429,9 @@ void TFindTxtHtml::searchOtherPages(int index, const QString& text) {
 void TFindTxtHtml::ContentsSearch(int index) {
     if (index < 0)
         return;
-    const QString text = m_fields.at(index).edit->text();
-    if (text.isEmpty()) {
-        showStatus(QString::fromUtf16(kEnterWord));
+    const QString text = searchText(index);
+    if (text.isEmpty())
         return;
-    }
     TTreeViews* tree = nullptr;
     if (m_trees) {
         tree =
@@ -441,11 +444,9 @@ void TFindTxtHtml::ContentsSearch(int index) {
 void TFindTxtHtml::BookSearch(int index) {
     if (index < 0)
         return;
-    const QString text = m_fields.at(index).edit->text();
-    if (text.isEmpty()) {
-        showStatus(QString::fromUtf16(kEnterWord));
+    const QString text = searchText(index);
+    if (text.isEmpty())
         return;
-    }
     m_files.clear();
     m_titles.clear();
     if (!m_archive || !m_source || !m_paths) {

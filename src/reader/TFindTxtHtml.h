@@ -142,6 +142,8 @@ private:
     THTMLViewer* targetOf(int index) const;
     // Finds `text` after the selection of `target`; the match is selected.
     bool findIn(THTMLViewer* target, const QString& text) const;
+    // The text of field `index`; an empty one says so on the status line.
+    QString searchText(int index);
     void searchPage(int index);
     void searchOtherPages(int index, const QString& text);
     // Every page of the book for a search past the page (all-pages flag).
