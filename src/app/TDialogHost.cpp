@@ -10,15 +10,26 @@
 #include "skin/TControlPopupWindow.h"
 
 TDialogHost::TDialogHost(TMainForm& window) : QObject(&window), m_window(window) {
-    createDialog();
     claim();
+    // Nothing can ask for the dialog before the window is on the screen, so
+    // it is built after the first frame (or at once when something does ask).
+    if (window.firstFrameDone())
+        dialog();
+    else
+        connect(
+            &window, &TMainForm::firstFrameShown, this, [this] { dialog(); },
+            Qt::SingleShotConnection);
 }
 
 TDialogHost::~TDialogHost() {
     delete m_dialog;
 }
 
-TCoolDialog* TDialogHost::dialog() const {
+TCoolDialog* TDialogHost::dialog() {
+    if (!m_built) {
+        m_built = true;
+        createDialog();
+    }
     return m_dialog;
 }
 
@@ -59,8 +70,8 @@ void TDialogHost::claim() {
     m_window.claimKey(TKeyboardMap::Action::CloseDialogOrPopup, [this] { closeDialogOrPopup(); });
     // No archive view exists: the verb asks for an archive to be chosen.
     m_window.claimVerb(Verb::Unarc, [this](const RCommand&) {
-        if (m_dialog)
-            m_dialog->ShowDialog(TCoolDialog::Message, QString::fromUtf16(kChooseArchive));
+        if (TCoolDialog* d = dialog())
+            d->ShowDialog(TCoolDialog::Message, QString::fromUtf16(kChooseArchive));
     });
     if (TReadingScreen* reading = m_window.reading())
         if (THtmlFrame* frame = reading->frame())
@@ -103,8 +114,8 @@ void TDialogHost::closeForExit() {
 void TDialogHost::printerNotice(int number) {
     if (number != TCoolDialog::NoPrinter && number != TCoolDialog::NoDefaultPrinter)
         return;
-    if (m_dialog) {
-        m_dialog->ShowDialog(number, QString());
+    if (TCoolDialog* d = dialog()) {
+        d->ShowDialog(number, QString());
         return;
     }
     TShell::instance().showMessage(

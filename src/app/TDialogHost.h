@@ -7,7 +7,7 @@ class TCoolDialog;
 class TMainForm;
 
 // The skinned dialog in the main window: created once the window has
-// started, only when the pack holds "Dialog.cfs", and wired to the text
+// shown its first frame, only when the pack holds "Dialog.cfs", and wired to the text
 // search, the skin's texts numbered 1000 and the search's progress bar. It
 // serves Esc (the search dialog and the popups), the verb `unarc`, the
 // closing of the search dialog before a bare screen number switches, and the
@@ -23,8 +23,9 @@ public:
     explicit TDialogHost(TMainForm& window);
     ~TDialogHost() override;
 
-    // Null without "Dialog.cfs".
-    TCoolDialog* dialog() const;
+    // Null without "Dialog.cfs". Built on first use (or after the window's
+    // first frame).
+    TCoolDialog* dialog();
 
     // Esc while the search dialog is visible: close it when the search is
     // idle, else ask the search to stop.
@@ -45,4 +46,5 @@ private:
 
     TMainForm& m_window;
     QPointer<TCoolDialog> m_dialog;
+    bool m_built = false;
 };

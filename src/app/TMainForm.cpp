@@ -207,7 +207,6 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
 
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
-    m_dialog = m_dialogHost->dialog();
     return std::nullopt;
 }
 
@@ -643,7 +642,8 @@ bool TMainForm::handleKey(QKeyEvent* e) {
     ctx.commandLineMode = m_commandLineMode;
     ctx.helpMode = m_commandLineMode && windowTitle() == TStandardLook::kHelpCaption;
     ctx.htmlFrameExists = !model().html.isEmpty();
-    ctx.searchDialogVisible = m_dialog && m_dialog->searchShown();
+    TCoolDialog* dialog = m_dialogHost ? m_dialogHost->dialog() : nullptr;
+    ctx.searchDialogVisible = dialog && dialog->searchShown();
     ctx.textSearchExists = m_search != nullptr;
     ctx.screen = currentScreen();
     const TKeyboardMap::Result r = TKeyboardMap::map(e->key(), e->modifiers(), ctx);
@@ -665,6 +665,10 @@ bool TMainForm::handleKey(QKeyEvent* e) {
 bool TMainForm::runKey(int key, Qt::KeyboardModifiers modifiers) {
     QKeyEvent e(QEvent::KeyPress, key, modifiers);
     return handleKey(&e);
+}
+
+TCoolDialog* TMainForm::dialog() const {
+    return m_dialogHost ? m_dialogHost->dialog() : nullptr;
 }
 
 void TMainForm::closeSearchDialog() {

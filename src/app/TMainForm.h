@@ -93,7 +93,7 @@ public:
     // The search fields and their searches (null without `_findtxt` elements).
     TFindTxtHtml* textSearch() const { return m_search; }
     // The skinned dialog (null without "Dialog.cfs" or before it exists).
-    TCoolDialog* dialog() const { return m_dialog; }
+    TCoolDialog* dialog() const;
     // A key press through the window's keyboard table (the dialog's Esc);
     // true when a part of the window took it.
     bool runKey(int key, Qt::KeyboardModifiers modifiers);
@@ -203,7 +203,6 @@ private:
     TReadingScreen* m_reading = nullptr;
     TSearchHost* m_searchHost = nullptr;
     TFindTxtHtml* m_search = nullptr;
-    TCoolDialog* m_dialog = nullptr;
     TDialogHost* m_dialogHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
