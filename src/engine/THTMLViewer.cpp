@@ -317,6 +317,11 @@ void THTMLViewer::paintViewport(QPainter* painter) {
     ensureLayout();
     int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
     int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
+    // The missing tiles of the view in one pass per column: the layout walks
+    // its whole tree whatever the clip, so three tiles drawn one by one cost
+    // three walks.
+    for (int col = firstCol; col <= lastCol; ++col)
+        paintMissingTiles(col, firstRow, lastRow);
     for (int row = firstRow; row <= lastRow; ++row)
         for (int col = firstCol; col <= lastCol; ++col)
             painter->drawPixmap(QPoint(col * kTileWidth - sx, row * kTileHeight - sy),
@@ -338,6 +343,34 @@ void THTMLViewer::paintViewport(QPainter* painter) {
         hl.setAlpha(110);
         for (const QRect& r : m_doc->words().rectsFor(m_selStart, m_selEnd))
             painter->fillRect(r.translated(-sx, -sy), hl);
+    }
+}
+
+void THTMLViewer::paintMissingTiles(int col, int firstRow, int lastRow) {
+    int from = firstRow, to = lastRow;
+    auto has = [&](int row) { return m_tiles.contains((qint64(row) << 20) | col); };
+    while (from <= to && has(from))
+        ++from;
+    while (to >= from && has(to))
+        --to;
+    if (to - from < 1)
+        return; // none or one: tile() draws it
+    const int rows = to - from + 1;
+    const qreal dpr = viewport()->devicePixelRatioF();
+    QPixmap strip(QSize(kTileWidth, kTileHeight * rows) * dpr);
+    strip.setDevicePixelRatio(dpr);
+    QPainter sp(&strip);
+    sp.translate(-col * kTileWidth, -from * kTileHeight);
+    m_doc->paint(&sp, QRect(col * kTileWidth, from * kTileHeight, kTileWidth, kTileHeight * rows));
+    sp.end();
+    for (int i = 0; i < rows; ++i) {
+        const qint64 key = (qint64(from + i) << 20) | col;
+        if (m_tiles.contains(key))
+            continue;
+        QPixmap tile = strip.copy(
+            QRect(QPoint(0, qRound(i * kTileHeight * dpr)), QSize(kTileWidth, kTileHeight) * dpr));
+        tile.setDevicePixelRatio(dpr);
+        m_tiles.insert(key, tile);
     }
 }
 

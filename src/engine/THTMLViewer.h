@@ -123,6 +123,8 @@ private:
     // that scrolling finds it ready.
     void prefetchTile();
     const QPixmap& tile(int row, int col);
+    // Draws the missing tiles between two rows of a column in one pass.
+    void paintMissingTiles(int col, int firstRow, int lastRow);
     void updateScrollBars();
     QPoint toDocument(const QPoint& viewportPoint) const;
     void followLink(const QString& target, const QString& url);
