@@ -3,6 +3,7 @@
 #include "app/TSingleInstance.h"
 #include "content/ContentArchive.h"
 #include "data/BookPaths.h"
+#include "data/ROptions.h"
 #include "data/StructModel.h"
 #include "data/TReadBin.h"
 #include "engine/TFileSource.h"
@@ -59,6 +60,9 @@ public:
     // without a description).
     TSettingsStore* settings() const { return m_settings.get(); }
     void openSettings(const QString& title);
+    // The program-wide settings (read at start by the options window).
+    ROptions& options() { return m_options; }
+    const ROptions& options() const { return m_options; }
     TSingleInstance& instance() { return m_instance; }
     const QStringList& registeredFonts() const { return m_fontFiles; }
     // A path text on disk: found without regard to letter case, else as written.
@@ -71,6 +75,7 @@ private:
     TReadBin m_pack;
     StructModel m_model;
     std::unique_ptr<TSettingsStore> m_settings;
+    ROptions m_options;
     TSingleInstance m_instance;
     QList<int> m_fontIds;
     QStringList m_fontFiles;
