@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/TAboutHost.h"
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
@@ -207,6 +208,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
 
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
+    new TAboutHost(*this); // the verb "about"
     return std::nullopt;
 }
 
@@ -741,6 +743,8 @@ void TMainForm::showWithOpeningAnimation() {
 
 void TMainForm::startClosing() {
     m_state = State::Closing;
+    if (auto* about = findChild<TAboutHost*>(QString(), Qt::FindDirectChildrenOnly))
+        about->closeForExit();
     if (m_dialogHost)
         m_dialogHost->closeForExit();
     m_animator->close([this] {
