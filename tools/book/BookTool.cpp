@@ -29,7 +29,7 @@ QString BookTool::usage() {
         "  archive build DIR -o interface.dat  content archive of the files below DIR\n"
         "  archive list FILE                   one stored path a line\n"
         "  archive extract FILE -o DIR         every file of the archive into DIR\n"
-        "  dump Dod.dhl [--base DIR] [--entry Struct.cfs|Tesaurus.cfs|Dialog.cfs]\n"
+        "  dump Dod.dhl [--base DIR] [--entry Struct.cfs|Tesaurus.cfs|Dialog.cfs|About.cfs]\n"
         "                                      the parsed description as JSON\n"
         "  tree Dod.dhl [--entry tree1.cfs]    the parsed contents tree as a JSON array\n"
         "                                      (depth, page, caption, parent, level)\n"

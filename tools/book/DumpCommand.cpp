@@ -5,6 +5,7 @@
 #include "StructJson.h"
 #include "ToolError.h"
 
+#include "data/AboutDescription.h"
 #include "data/BookPaths.h"
 #include "data/DialogDescription.h"
 #include "data/StringUtils.h"
@@ -35,6 +36,12 @@ int DumpCommand::run(const QStringList& args) {
             DialogDescription::parse(cfs::decode(bytes, true), &paths);
         FileIo::writeStdout(
             QJsonDocument(StructJson::dialogs(dialogs)).toJson(QJsonDocument::Indented));
+        return 0;
+    }
+    if (entry.compare(QLatin1String(AboutDescription::kEntry), Qt::CaseInsensitive) == 0) {
+        const AboutDescription about = AboutDescription::parse(cfs::decode(bytes, true));
+        FileIo::writeStdout(
+            QJsonDocument(StructJson::about(about)).toJson(QJsonDocument::Indented));
         return 0;
     }
     const StructGrammar grammar =

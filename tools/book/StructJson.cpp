@@ -269,3 +269,49 @@ QJsonObject StructJson::dialogs(const DialogDescription& description) {
     }
     return QJsonObject{{QStringLiteral("dialogs"), list}};
 }
+
+QJsonObject StructJson::about(const AboutDescription& d) {
+    QJsonValue vertex = QJsonValue::Null;
+    if (d.vertex) {
+        QJsonArray points;
+        for (const QPoint& p : *d.vertex)
+            points.append(QJsonArray{p.x(), p.y()});
+        vertex = points;
+    }
+    QJsonArray texts;
+    for (const RAboutText& t : d.texts)
+        texts.append(QJsonObject{
+            {QStringLiteral("vx"), t.vx},
+            {QStringLiteral("vy"), t.vy},
+            {QStringLiteral("font"), t.font},
+            {QStringLiteral("size"), t.size},
+            {QStringLiteral("style"), t.style},
+            {QStringLiteral("color"), t.color},
+            {QStringLiteral("value"), t.value},
+            {QStringLiteral("idenf"), t.idenf},
+        });
+    QJsonArray buttons;
+    for (const RBtn& b : d.buttons)
+        buttons.append(QJsonObject{
+            {QStringLiteral("vx"), b.vx},
+            {QStringLiteral("vy"), b.vy},
+            {QStringLiteral("fn1"), b.fn1},
+            {QStringLiteral("fn2"), b.fn2},
+            {QStringLiteral("hint"), b.hint},
+            {QStringLiteral("wav"), b.wav},
+        });
+    QJsonArray links;
+    for (const RAboutLink& l : d.links)
+        links.append(QJsonObject{
+            {QStringLiteral("vx"), l.vx},
+            {QStringLiteral("vy"), l.vy},
+            {QStringLiteral("target"), l.target},
+            {QStringLiteral("shown"), l.shown},
+            {QStringLiteral("value"), l.value},
+        });
+    return QJsonObject{
+        {QStringLiteral("picture"), d.picture}, {QStringLiteral("pictures"), strings(d.pictures)},
+        {QStringLiteral("vertex"), vertex},     {QStringLiteral("texts"), texts},
+        {QStringLiteral("buttons"), buttons},   {QStringLiteral("links"), links},
+    };
+}

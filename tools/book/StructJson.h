@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/AboutDescription.h"
 #include "data/DialogDescription.h"
 #include "data/StructModel.h"
 
@@ -31,4 +32,9 @@ public:
     // with `picture`, `text` (the message style's keys), `buttons` (with
     // `align`, without caption keys) and `switchgrp`.
     static QJsonObject dialogs(const DialogDescription& description);
+
+    // About.cfs: {"picture": the last one, "pictures": all in order,
+    // "vertex": [[x, y], ...] or null, "texts", "buttons" (the
+    // description's keys), "links": {vx, vy, target, shown, value}}.
+    static QJsonObject about(const AboutDescription& description);
 };
