@@ -19,6 +19,12 @@
 
 namespace {
 
+// Element places far outside any window are brought near it, so that a
+// place plus a size never overflows.
+int place(int v) {
+    return qBound(-AboutDescription::kMaxCoordinate, v, AboutDescription::kMaxCoordinate);
+}
+
 QImage plain(const QImage& image) {
     return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
 }
@@ -102,6 +108,8 @@ void TAboutBox::build(const AboutDescription& d,
     for (int i = 0; i < d.buttons.size(); ++i) {
         Element e;
         e.btn = d.buttons[i];
+        e.btn.vx = place(e.btn.vx);
+        e.btn.vy = place(e.btn.vy);
         e.normal = picture(e.btn.fn1);
         e.hover = picture(e.btn.fn2);
         e.btn.right = e.btn.vx + e.normal.width();
@@ -122,7 +130,9 @@ void TAboutBox::build(const AboutDescription& d,
     }
     // 6. Texts, drawn over a transparent background; "url" texts are links
     // over the width of their whole value.
-    for (const RAboutText& t : d.texts) {
+    for (RAboutText t : d.texts) {
+        t.vx = place(t.vx);
+        t.vy = place(t.vy);
         const QFont font = TTextMsg::skinFont(t.font, qBound(0, t.size, kMaxFontSize), t.style);
         const QFontMetrics fm(font);
         QString shown = t.value;

@@ -2,11 +2,11 @@
 #include "dialogs/TAboutBox.h"
 #include "skin/TEffCar.h"
 #include "skin/TEffect.h"
+#include "skin/TMyControl.h"
 #include "skin/TTextMsg.h"
 
 #include <QFontMetrics>
 #include <QHash>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -222,6 +222,19 @@ private slots:
         QVERIFY(!empty->usable());
         empty->showModal();
         QVERIFY(!empty->isVisible());
+
+        // Places beyond any window are clamped: no overflow, nothing hit.
+        AboutDescription far = description(false);
+        far.buttons[0].vx = 2147483647;
+        far.texts[1].vx = 2147483647;
+        auto farBox = make(far);
+        QVERIFY(farBox->elements()[0].btn.right > farBox->elements()[0].btn.vx);
+        QVERIFY(farBox->elements()[2].btn.right > farBox->elements()[2].btn.vx);
+        // Hints follow the "Hint" setting.
+        QCOMPARE(farBox->elements()[1].area->toolTip(), QStringLiteral("Закрыть окно"));
+        m_options.hint = false;
+        auto quiet = make(far);
+        QVERIFY(quiet->elements()[1].area->toolTip().isEmpty());
     }
 };
 
