@@ -209,14 +209,16 @@ void TFormOptions::showOptions() {
     raise();
     activateWindow();
     m_ok->setFocus();
-    // The sound box's state and where it and OK are, in window coordinates.
-    const auto centre = [this](QWidget* w) {
-        const QPoint c = w->mapTo(this, w->rect().center());
+    // The sound box's state, where its tick is and where OK is, in window
+    // coordinates.
+    const auto place = [this](QWidget* w, int x) {
+        const QPoint c = w->mapTo(this, QPoint(x, w->height() / 2));
         return QStringLiteral("%1,%2").arg(c.x()).arg(c.y());
     };
-    vlog::trace(QStringLiteral("options"), QStringLiteral("shown wav=%1 box=%2 ok=%3")
-                                               .arg(int(m_wav->isChecked()))
-                                               .arg(centre(m_wav), centre(m_ok)));
+    vlog::trace(QStringLiteral("options"),
+                QStringLiteral("shown wav=%1 box=%2 ok=%3")
+                    .arg(int(m_wav->isChecked()))
+                    .arg(place(m_wav, 8), place(m_ok, m_ok->width() / 2)));
 }
 
 void TFormOptions::ButtonOKClick() {
