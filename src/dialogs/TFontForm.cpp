@@ -94,9 +94,12 @@ TFontForm::TFontForm(QWidget* parent) : QDialog(parent) {
     grid->addWidget(m_fontGrid, 1, 2);
     grid->addWidget(label(QStringLiteral("Цвет &ссылки"), m_linkGrid, this), 2, 2);
     grid->addWidget(m_linkGrid, 3, 2);
-    grid->addWidget(label(QStringLiteral("&Размер"), m_size, this), 4, 0);
-    grid->addWidget(m_size, 5, 0);
-    grid->addWidget(m_viewer, 4, 1, 3, 2);
+    auto* size = new QVBoxLayout;
+    size->addWidget(label(QStringLiteral("&Размер"), m_size, this));
+    size->addWidget(m_size);
+    size->addStretch();
+    grid->addLayout(size, 4, 0);
+    grid->addWidget(m_viewer, 4, 1, 1, 2);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
