@@ -735,8 +735,7 @@ void TMainForm::dropEvent(QDropEvent* e) {
 // ---- opening, closing, exit ----
 
 void TMainForm::showWithOpeningAnimation() {
-    // 20. The window animation flag is cleared in memory as the window shows.
-    m_book->options().animation = false;
+    m_book->options().animation = false; // 20. cleared in memory as the window shows
     m_state = State::Opening;
     m_animator->open([this] { m_state = State::Running; });
 }
