@@ -43,6 +43,7 @@ void TDialogHost::createDialog() {
                                    book.settings());
     m_dialog = dialog;
     dialog->setWindowTitle(m_window.windowTitle());
+    dialog->setHintsShown(book.options().hint);
     dialog->loadPicture = [&book](const QString& name) { return book.loadPicture(name); };
     dialog->soundsOn = [this] { return m_window.buttonSoundsOn(); };
     dialog->playSound = [this](const QString& wav) {

@@ -4,6 +4,7 @@
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
+#include "app/TOptionsHost.h"
 #include "app/TReadingScreen.h"
 #include "app/TSearchHost.h"
 #include "app/TStandardLook.h"
@@ -146,8 +147,8 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     m_messages->open();
     applyIcon(desc.icon);
 
-    m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
-                                                   settings::Wav.def);
+    // 12. The options window reads the program-wide settings.
+    new TOptionsHost(*this);
 
     // The skin of screen 1 needs no fonts: read it while the font list is
     // still being read (screen 1 below takes it from here).
@@ -238,7 +239,7 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     setWindowTitle(caption);
     m_documentPath = page;
     m_messages->open();
-    m_wav = false;
+    m_book->options().wav = false;
     m_reading = new TReadingScreen(*this, false);
     m_standard = new TStandardLook(*this, *m_reading);
     m_state = State::Running;
@@ -270,8 +271,7 @@ std::optional<int> TMainForm::startThesaurusWindow(const QString& page) {
     QGuiApplication::setApplicationName(caption);
     setWindowTitle(caption);
     applyIcon(desc.icon);
-    m_wav = m_book->settings()->boolOrWriteDefault(QLatin1String(settings::Wav.name),
-                                                   settings::Wav.def);
+    m_book->options().wav = m_book->settings()->boolOrWriteDefault(settings::Wav);
     m_book->registerFonts();
 
     // 4. Screen 1's skin and buttons, the texts, the page pane; no animation.
@@ -737,6 +737,7 @@ void TMainForm::dropEvent(QDropEvent* e) {
 // ---- opening, closing, exit ----
 
 void TMainForm::showWithOpeningAnimation() {
+    m_book->options().animation = false; // 20. cleared in memory as the window shows
     m_state = State::Opening;
     m_animator->open([this] { m_state = State::Running; });
 }
@@ -785,7 +786,7 @@ void TMainForm::FormDestroy() {
         return;
     m_state = State::Destroyed;
     // 1. The sound of the button pressed last (the exit button) while the program ends.
-    if (m_wav && m_elements && m_lastPressedButton >= 0 &&
+    if (m_book->options().wav && m_elements && m_lastPressedButton >= 0 &&
         m_lastPressedButton < m_elements->buttons().size()) {
         const QString wav = m_elements->buttons()[m_lastPressedButton].wav;
         if (!wav.isEmpty() && wav != QLatin1String("no"))

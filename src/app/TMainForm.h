@@ -77,7 +77,7 @@ public:
     void claimDrop(int kind, std::function<void(const QString& file)> handler);
 
     // TDispatchTarget
-    bool buttonSoundsOn() const override { return m_wav; }
+    bool buttonSoundsOn() const override { return m_book->options().wav; }
     void playButtonSound(const QString& pathText) override;
     int screenCount() const override;
     void execute(const RCommand& command) override;
@@ -121,7 +121,7 @@ public:
     void restoreSkinnedLook();
 
     // For the options window and the tests.
-    void setButtonSoundsOn(bool on) { m_wav = on; }
+    void setButtonSoundsOn(bool on) { m_book->options().wav = on; }
     TBook& book() { return *m_book; }
     const QString& title() const { return m_book->title(); }
     const StructModel& model() const { return m_book->model(); }
@@ -216,7 +216,6 @@ private:
     State m_state = State::Created;
     bool m_commandLineMode = false;
     bool m_thesaurusMode = false;
-    bool m_wav = true;
     bool m_replaying = false;
     bool m_firstFrame = false;
     int m_lastPressedButton = -1;

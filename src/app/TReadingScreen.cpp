@@ -1,5 +1,7 @@
 #include "app/TReadingScreen.h"
 
+#include "dialogs/TFontForm.h"
+
 #include "app/TInstanceMessages.h"
 #include "app/TMainForm.h"
 #include "data/BookPaths.h"
@@ -62,6 +64,8 @@ void TReadingScreen::createFrame(bool skinned) {
     m_frame->SendToPictureWindow = [](const QString& full) {
         return TInstanceMessages::sendToPictureWindow(full);
     };
+    // "deffonthtml" and the options window's "Шрифт": the font dialog.
+    m_frame->FontDialog = [this](RHtmlFonts& fonts) { return TFontForm::edit(fonts, &m_window); };
     m_frame->PathInputFolder = [this] {
         return m_window.pathBoxes() ? m_window.pathBoxes()->copyFolder() : QString();
     };

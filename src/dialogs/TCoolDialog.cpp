@@ -50,8 +50,6 @@ TCoolDialog::TCoolDialog(QWidget* mainWindow, DialogDescription description,
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    if (m_settings)
-        m_hints = m_settings->boolOrWriteDefault(settings::Hint);
     m_fade = new TEffCar(this, clock == TEffBtnCar::Clock::Timer ? TEffCar::Clock::Timer
                                                                  : TEffCar::Clock::Manual);
     m_fade->onFadeState = [this](bool running) {

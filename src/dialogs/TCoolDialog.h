@@ -40,8 +40,8 @@ public:
     // The result list's place on the search page.
     static constexpr int kListLeft = 11, kListTop = 127, kListWidth = 377, kListHeight = 112;
 
-    // `settings`: the book's settings ("Hint", the stored switch states; may
-    // be null). Stored switch states replace the described ones here.
+    // `settings`: the book's settings (the stored switch states; may be
+    // null). Stored switch states replace the described ones here.
     // `clock`: Manual leaves every fade to be ticked by hand (tests).
     TCoolDialog(QWidget* mainWindow, DialogDescription description, TSettingsStore* settings,
                 TEffBtnCar::Clock clock = TEffBtnCar::Clock::Timer);
@@ -95,6 +95,9 @@ public:
     QListWidget* resultList() const { return m_results; }
     TEffCar* windowFade() const { return m_fade; }
     bool hintsShown() const { return m_hints; }
+    // The "Hint" option (the program-wide value; on until set). Takes
+    // effect from the next ShowDialog.
+    void setHintsShown(bool on) { m_hints = on; }
     // The current buttons (rectangles after the alignment shift) and the
     // switches of the current dialog.
     struct ButtonState {

@@ -311,7 +311,6 @@ private slots:
         QVERIFY(d->description().dialogs[11].switches[1].on);
         QVERIFY(d->description().dialogs[1].switches[0].on); // "abc" is unreadable
         QVERIFY(d->hintsShown());
-        QCOMPARE(store.readBool(settings::Hint.name), std::optional<bool>(true));
 
         d->ShowDialog(0, QString());
         d->close();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class TFormOptions;
+class TMainForm;
+
+// The options window in the main window: made at start (which reads the
+// program-wide settings into the book's options), its two check boxes
+// enabled when the book has a start clip / a button with a sound, shown by
+// the verb "options"; its "Шрифт" button opens the font dialog of the
+// content panes. It also serves the verb "bgsound", which switches the
+// background music setting and stores it.
+class TOptionsHost : public QObject {
+    Q_OBJECT
+public:
+    explicit TOptionsHost(TMainForm& window);
+    ~TOptionsHost() override;
+
+    TFormOptions* form() const;
+
+    // The book names a start clip (`rolic` set and not "no").
+    static bool hasStartClip(const TMainForm& window);
+    // Some button of the description has a sound (`wav` set and not "no").
+    static bool hasButtonSounds(const TMainForm& window);
+
+private:
+    void claim();
+    void toggleBackgroundMusic();
+
+    TMainForm& m_window;
+    QPointer<TFormOptions> m_form;
+};
