@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -213,14 +214,10 @@ inline Fields switchGrpKeys(RSwthGrp& s) {
             pathKey("go", s.go),         textKey("hint", s.hint),     textKey("wav", s.wav)};
 }
 
-inline Fields switchGrpCaptions(RSwthGrp& s) {
-    return {textKey("textcaptionup", s.textcaptionup),
-            textKey("textcaptiondn", s.textcaptiondn),
-            intKey("texttx", s.texttx),
-            intKey("textty", s.textty),
-            intKey("textbx", s.textbx),
-            intKey("textby", s.textby),
-            textKey("textfontname", s.textfontname),
+// The caption font keys a switch-one and a group switch share: font name and
+// size, then a style and a colour for each of the four states.
+template <class Switch> Fields switchCaptionFontKeys(Switch& s) {
+    return {textKey("textfontname", s.textfontname),
             intKey("textfontsize", s.textfontsize),
             styleKey("textfontstyleup", s.textfontstyleup),
             styleKey("textfontstylemvup", s.textfontstylemvup),
@@ -230,6 +227,18 @@ inline Fields switchGrpCaptions(RSwthGrp& s) {
             colorKey("textfontcolormvup", s.textfontcolormvup),
             colorKey("textfontcolormvdn", s.textfontcolormvdn),
             colorKey("textfontcolordn", s.textfontcolordn)};
+}
+
+inline Fields switchGrpCaptions(RSwthGrp& s) {
+    Fields f{textKey("textcaptionup", s.textcaptionup),
+             textKey("textcaptiondn", s.textcaptiondn),
+             intKey("texttx", s.texttx),
+             intKey("textty", s.textty),
+             intKey("textbx", s.textbx),
+             intKey("textby", s.textby)};
+    Fields font = switchCaptionFontKeys(s);
+    f.insert(f.end(), std::make_move_iterator(font.begin()), std::make_move_iterator(font.end()));
+    return f;
 }
 
 } // namespace desckeys

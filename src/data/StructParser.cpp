@@ -49,26 +49,19 @@ Fields switchOneKeys(RSwthOne& s) {
 }
 
 Fields switchOneCaptions(RSwthOne& s) {
-    return {textKey("textcaptionup", s.textcaptionup),
-            textKey("textcaptiondn", s.textcaptiondn),
-            intKey("texttxup", s.texttxup),
-            intKey("texttyup", s.texttyup),
-            intKey("textbxup", s.textbxup),
-            intKey("textbyup", s.textbyup),
-            intKey("texttxdn", s.texttxdn),
-            intKey("texttydn", s.texttydn),
-            intKey("textbxdn", s.textbxdn),
-            intKey("textbydn", s.textbydn),
-            textKey("textfontname", s.textfontname),
-            intKey("textfontsize", s.textfontsize),
-            styleKey("textfontstyleup", s.textfontstyleup),
-            styleKey("textfontstylemvup", s.textfontstylemvup),
-            styleKey("textfontstylemvdn", s.textfontstylemvdn),
-            styleKey("textfontstyledn", s.textfontstyledn),
-            colorKey("textfontcolorup", s.textfontcolorup),
-            colorKey("textfontcolormvup", s.textfontcolormvup),
-            colorKey("textfontcolormvdn", s.textfontcolormvdn),
-            colorKey("textfontcolordn", s.textfontcolordn)};
+    Fields f{textKey("textcaptionup", s.textcaptionup),
+             textKey("textcaptiondn", s.textcaptiondn),
+             intKey("texttxup", s.texttxup),
+             intKey("texttyup", s.texttyup),
+             intKey("textbxup", s.textbxup),
+             intKey("textbyup", s.textbyup),
+             intKey("texttxdn", s.texttxdn),
+             intKey("texttydn", s.texttydn),
+             intKey("textbxdn", s.textbxdn),
+             intKey("textbydn", s.textbydn)};
+    Fields font = switchCaptionFontKeys(s);
+    f.insert(f.end(), std::make_move_iterator(font.begin()), std::make_move_iterator(font.end()));
+    return f;
 }
 
 Fields htmlKeys(RHtml& h) {
