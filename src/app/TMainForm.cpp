@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "app/TAboutHost.h"
+#include "app/TDesktopVerbs.h"
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
@@ -36,7 +37,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -48,7 +48,6 @@
 #include <QMouseEvent>
 #include <QMovie>
 #include <QPainter>
-#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -78,6 +77,7 @@ TMainForm::TMainForm(QWidget* parent)
     m_animator = new TWindowAnimator(*this);
     m_messages = new TInstanceMessages(*this);
     claimOwnVerbs();
+    new TDesktopVerbs(*this); // run, help
     m_thesaurus = new TThesaurusOpener(*this);
     // A running thesaurus window takes the page as a page record.
     m_thesaurus->sendToThesaurusWindow = [this](const QString& page) {
@@ -491,15 +491,12 @@ void TMainForm::claimOwnVerbs() {
     claimVerb(Verb::Screen, [this](const RCommand& c) {
         SwitchScreen(c.number - 1, c.value, c.sourceKind, c.sourceIndex);
     });
-    claimVerb(Verb::Run, [this](const RCommand& c) { runProgram(c.value, c.second); });
     claimVerb(Verb::Minimize, [this](const RCommand& c) {
         if (c.sourceKind == FromButton && m_elements)
             m_elements->resetButton(c.sourceIndex);
         showMinimized();
     });
-    claimVerb(Verb::Help, [this](const RCommand&) { showHelp(); });
     claimKey(TKeyboardMap::Action::Quit, [] { QApplication::quit(); });
-    claimKey(TKeyboardMap::Action::Help, [this] { showHelp(); });
     claimKey(TKeyboardMap::Action::PressTree1Switches,
              [this] { pressSwitchesWith(QStringLiteral("tree1")); });
     claimKey(TKeyboardMap::Action::PressOffTreeSwitches,
@@ -514,31 +511,6 @@ void TMainForm::execute(const RCommand& c) {
     // Verbs of parts this book or this build does not have do nothing.
     if (!m_dispatcher.run(c))
         qCDebug(lcMain) << "no part of the window serves" << c.text;
-}
-
-void TMainForm::runProgram(const QString& program, const QString& parameters) {
-    if (program.isEmpty())
-        return;
-    const QString native = m_book->nativeOf(program);
-    const QFileInfo info(native);
-    const QString dir = info.absolutePath();
-    if (info.isFile() && info.isExecutable()) {
-        if (!QProcess::startDetached(native, QProcess::splitCommand(parameters), dir))
-            complain(QStringLiteral("cannot start %1").arg(native));
-        return;
-    }
-    // Documents and folders open with their associated programs.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(native)))
-        complain(QStringLiteral("cannot open %1").arg(native));
-}
-
-void TMainForm::showHelp() {
-    if (model().helpwin.fn.isEmpty())
-        return;
-    const QString native = BookPaths::resolveOnDisk(model().helpwin.fn);
-    if (native.isEmpty())
-        return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(native));
 }
 
 void TMainForm::pressSwitchesWith(const QString& command) {

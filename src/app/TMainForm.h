@@ -174,8 +174,6 @@ private:
     void pressSwitchesWith(const QString& command);
     // The keyboard table; true when the key was taken.
     bool handleKey(QKeyEvent* e);
-    void runProgram(const QString& program, const QString& parameters);
-    void showHelp();
     void claimOwnVerbs();
     // A document (or help page) in the standard look, for a command-line start.
     std::optional<int> startStandardWindow(const QString& document, bool help);

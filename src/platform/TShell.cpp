@@ -32,8 +32,9 @@ bool TDesktopShell::openFile(const QString& nativePath) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath));
 }
 
-bool TDesktopShell::startProgram(const QString& nativePath, const QString& workingDir) {
-    return QProcess::startDetached(nativePath, {}, workingDir);
+bool TDesktopShell::startProgram(const QString& nativePath, const QString& workingDir,
+                                 const QStringList& arguments) {
+    return QProcess::startDetached(nativePath, arguments, workingDir);
 }
 
 bool TDesktopShell::startInstance(const QStringList& arguments) {

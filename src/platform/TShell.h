@@ -17,8 +17,10 @@ public:
     virtual bool openUrl(const QString& url) = 0;
     // Opens a local file (native path) with its associated program.
     virtual bool openFile(const QString& nativePath) = 0;
-    // Starts a program (native path), shown normally, in `workingDir`.
-    virtual bool startProgram(const QString& nativePath, const QString& workingDir) = 0;
+    // Starts a program (native path) with `arguments`, shown normally, in
+    // `workingDir`.
+    virtual bool startProgram(const QString& nativePath, const QString& workingDir,
+                              const QStringList& arguments = {}) = 0;
     // Starts a new copy of this program's own executable.
     virtual bool startInstance(const QStringList& arguments) = 0;
     // The save dialog: starts in `folder` (empty: the system's choice) with
@@ -47,7 +49,8 @@ class TDesktopShell : public TShell {
 public:
     bool openUrl(const QString& url) override;
     bool openFile(const QString& nativePath) override;
-    bool startProgram(const QString& nativePath, const QString& workingDir) override;
+    bool startProgram(const QString& nativePath, const QString& workingDir,
+                      const QStringList& arguments = {}) override;
     bool startInstance(const QStringList& arguments) override;
     QString askSaveFileName(const QString& folder, const QString& fileName,
                             const QString& filter) override;

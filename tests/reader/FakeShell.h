@@ -24,7 +24,7 @@ public:
         files << path;
         return true;
     }
-    bool startProgram(const QString& path, const QString&) override {
+    bool startProgram(const QString& path, const QString&, const QStringList& = {}) override {
         programs << path;
         return true;
     }
