@@ -119,6 +119,26 @@ inline double matchShare(const QImage& shot, QPoint window, const QImage& expect
     return total ? double(same) / total : 0.0;
 }
 
+inline std::optional<QRect> windowRect(const QString& title) {
+    for (int i = 0; i < 50; ++i) {
+        const QStringList ids =
+            runTool("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
+                .split('\n', Qt::SkipEmptyParts);
+        if (!ids.isEmpty()) {
+            const QString shell = runTool("xdotool", {"getwindowgeometry", "--shell", ids.last()});
+            QHash<QString, int> v;
+            for (const QString& line : shell.split('\n')) {
+                const auto kv = line.split('=');
+                if (kv.size() == 2)
+                    v[kv[0]] = kv[1].toInt();
+            }
+            return QRect(v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]);
+        }
+        QTest::qWait(100);
+    }
+    return std::nullopt;
+}
+
 class Program {
 public:
     QProcess process;
@@ -155,6 +175,24 @@ public:
         } while (t.elapsed() < timeoutMs);
         return std::nullopt;
     }
+    // Starts the program, then waits for its first frame, its window
+    // captioned "Vantrel" and the opening animation. The window's place, or
+    // nothing with the reason in `failure`.
+    std::optional<QRect> open(const QString& book, const QString& config) {
+        start(book, config);
+        if (!waitFirstFrame()) {
+            failure = "no first frame: " + process.readAllStandardError();
+            return std::nullopt;
+        }
+        const std::optional<QRect> found = windowRect("Vantrel");
+        if (found)
+            QTest::qWait(1500); // the opening animation
+        else
+            failure = "no window captioned Vantrel";
+        return found;
+    }
+    QByteArray failure;
+
     bool waitFirstFrame(int timeoutMs = 20000) {
         QElapsedTimer t;
         t.start();
@@ -175,26 +213,6 @@ public:
         }
     }
 };
-
-inline std::optional<QRect> windowRect(const QString& title) {
-    for (int i = 0; i < 50; ++i) {
-        const QStringList ids =
-            runTool("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
-                .split('\n', Qt::SkipEmptyParts);
-        if (!ids.isEmpty()) {
-            const QString shell = runTool("xdotool", {"getwindowgeometry", "--shell", ids.last()});
-            QHash<QString, int> v;
-            for (const QString& line : shell.split('\n')) {
-                const auto kv = line.split('=');
-                if (kv.size() == 2)
-                    v[kv[0]] = kv[1].toInt();
-            }
-            return QRect(v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]);
-        }
-        QTest::qWait(100);
-    }
-    return std::nullopt;
-}
 
 inline void mouseTo(QPoint global) {
     runTool("xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y())});

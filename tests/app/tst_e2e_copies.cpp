@@ -61,12 +61,9 @@ void TestEndToEndCopies::cleanupTestCase() {
 
 void TestEndToEndCopies::pictureWindowReusedAndClosedWithTheBook() {
     Program p;
-    p.start(m_book, m_tmp.filePath("config"));
-    QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-    const auto found = windowRect("Vantrel");
-    QVERIFY(found);
+    const auto found = p.open(m_book, m_tmp.filePath("config"));
+    QVERIFY2(found, p.failure.constData());
     const QRect win = *found;
-    QTest::qWait(1500); // the opening animation
 
     // Another copy sends a page to the main window: on the cover it moves to
     // the reading screen with that page.

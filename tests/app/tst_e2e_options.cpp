@@ -62,11 +62,8 @@ void TestEndToEndOptions::soundsOffKeptAcrossARestart() {
     QImage ticked;
     {
         Program p;
-        p.start(m_book, config);
-        QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-        const auto found = windowRect("Vantrel");
-        QVERIFY(found);
-        QTest::qWait(1500); // the opening animation
+        const auto found = p.open(m_book, config);
+        QVERIFY2(found, p.failure.constData());
         qsizetype at = p.out.size();
         clickAt(found->topLeft() + kOptions);
         const auto line = p.waitLine("vantrel: options ", at);
@@ -100,11 +97,8 @@ void TestEndToEndOptions::soundsOffKeptAcrossARestart() {
     settings.close();
 
     Program p;
-    p.start(m_book, config);
-    QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-    const auto found = windowRect("Vantrel");
-    QVERIFY(found);
-    QTest::qWait(1500);
+    const auto found = p.open(m_book, config);
+    QVERIFY2(found, p.failure.constData());
     qsizetype at = p.out.size();
     clickAt(found->topLeft() + kOptions);
     const auto line = p.waitLine("vantrel: options ", at);

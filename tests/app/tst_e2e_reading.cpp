@@ -61,12 +61,9 @@ void TestEndToEndReading::readTreeLinksHistoryFavourites() {
     QString favouritePage;
     {
         Program p;
-        p.start(m_book, config);
-        QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-        const auto found = windowRect("Vantrel");
-        QVERIFY(found);
+        const auto found = p.open(m_book, config);
+        QVERIFY2(found, p.failure.constData());
         const QRect win = *found;
-        QTest::qWait(1500); // the opening animation
 
         // Cover -> reading screen: the start page shows.
         qsizetype at = p.out.size();
@@ -152,12 +149,9 @@ void TestEndToEndReading::readTreeLinksHistoryFavourites() {
 
     // After a restart the favourite opens its page at the same place.
     Program p;
-    p.start(m_book, config);
-    QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-    const auto found = windowRect("Vantrel");
-    QVERIFY(found);
+    const auto found = p.open(m_book, config);
+    QVERIFY2(found, p.failure.constData());
     const QRect win = *found;
-    QTest::qWait(1500);
     qsizetype at = p.out.size();
     // The cover's sections menu opens the reading screen at its second item.
     click(win, kSectionsMenu);

@@ -55,12 +55,9 @@ void TestEndToEndThesaurus::initTestCase() {
 
 void TestEndToEndThesaurus::selectedWordOpensTheThesaurus() {
     Program p;
-    p.start(m_book, m_tmp.filePath("config"));
-    QVERIFY2(p.waitFirstFrame(), p.process.readAllStandardError().constData());
-    const auto found = windowRect("Vantrel");
-    QVERIFY(found);
+    const auto found = p.open(m_book, m_tmp.filePath("config"));
+    QVERIFY2(found, p.failure.constData());
     const QRect win = *found;
-    QTest::qWait(1500); // the opening animation
 
     qsizetype at = p.out.size();
     mouseTo(win.topLeft() + kReadBook);
