@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     // Only the generator's own folders are cleared, never the folders given.
     removeTree(stage + QStringLiteral("/pack"));
     removeTree(stage + QStringLiteral("/content"));
-    for (const char* sub : {"snd", "help", "files"})
+    for (const char* sub : {"snd", "help", "files", "video"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
     QFile::remove(run + QStringLiteral("/car.avi"));
     QDir().mkpath(packDir);
@@ -185,6 +185,7 @@ int main(int argc, char** argv) {
     writeFile(run + QStringLiteral("/snd/exit.wav"), soundsynth::exitChime());
     writeFile(run + QStringLiteral("/snd/horn.wav"), soundsynth::horn());
     writeFile(run + QStringLiteral("/snd/theme.wav"), soundsynth::theme());
+    writeFile(run + QStringLiteral("/snd/road.wav"), soundsynth::road());
     {
         QString why;
         const std::optional<QByteArray> help = PageSet::convertPage(
@@ -215,6 +216,12 @@ int main(int argc, char** argv) {
     // The cover's "3D" clip, played in the car picture's place (31,135)-(687,394).
     writeFile(run + QStringLiteral("/car.avi"),
               AviWriter::motionJpeg(carTurntable(656, 260, 72), 12, 80));
+    // The clip of the video screen: three turns of the crank, 6 s.
+    {
+        const QList<QImage> turn = pistonFrames(320, 240, 24);
+        writeFile(run + QStringLiteral("/video/engine.avi"),
+                  AviWriter::motionJpeg(turn + turn + turn, 12, 75));
+    }
 
     std::printf("vantrel-demo-gen: %d pack files, %d pages\n",
                 int(skins.pictures().size() + cfs.size() + 1), int(pages.pages().size()));

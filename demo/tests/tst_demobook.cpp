@@ -96,8 +96,8 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     // A stray header or kind word anywhere in the description would change
     // these counts.
     QCOMPARE(m_main.title, QStringLiteral("Vantrel"));
-    QCOMPARE(m_main.screens.size(), 2);
-    QCOMPARE(m_main.screens[0].buttons.size(), 7); // four keys, sections menu, minimize, close
+    QCOMPARE(m_main.screens.size(), 3);
+    QCOMPARE(m_main.screens[0].buttons.size(), 8); // five keys, sections menu, minimize, close
     QCOMPARE(m_main.screens[0].popups.size(), 1);
     QCOMPARE(m_main.screens[0].popups[0].type, 1);
     QCOMPARE(m_main.screens[0].popups[0].caption.size(), 5);
@@ -112,7 +112,20 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     QCOMPARE(m_main.screens[1].popups[3].type, -5);
     QCOMPARE(m_main.screens[1].popups[3].caption.size(), 5);
     QCOMPARE(m_main.screens[1].popups[3].go.size(), 5);
-    QCOMPARE(m_main.html.size(), 1);
+    QCOMPARE(m_main.html.size(), 2);
+    // The video screen: its keys, the film frame and its page; two tunes.
+    QCOMPARE(m_main.screens[2].buttons.size(), 10);
+    QCOMPARE(m_main.clip.size(), 1);
+    QCOMPARE(m_main.clip[0].screen, 2);
+    QCOMPARE(m_main.clip[0].html, 30);
+    QCOMPARE(m_main.bgsounddef.size(), 2);
+    for (const QString& title : m_main.bgsounddef)
+        QVERIFY2(QFile::exists(kRun + QLatin1Char('/') +
+                               QString(title)
+                                   .section(QLatin1Char('\\'), -2)
+                                   .replace(QLatin1Char('\\'), QLatin1Char('/'))),
+                 qPrintable(title));
+    QVERIFY(QFile::exists(kRun + QStringLiteral("/video/engine.avi")));
     QCOMPARE(m_main.path.size(), 1);
     QCOMPARE(m_main.text.size(), 4);
     QCOMPARE(m_main.outline.size(), 8);
