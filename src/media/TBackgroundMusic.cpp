@@ -5,7 +5,9 @@
 #include "media/TMPlayer.h"
 
 #include <QAudio>
+#include <QAudioDevice>
 #include <QFileInfo>
+#include <QMediaDevices>
 
 #include <algorithm>
 #include <cstdio>
@@ -78,6 +80,9 @@ bool TBackgroundMusic::StartMusic() {
         m_position = 0;
     }
     m_position = std::max<qint64>(0, m_position);
+    // Without a sound device there is no volume to fade; the music still
+    // plays (on the back end's own sink) and stops.
+    m_fade->setHasVolumeControl(!QMediaDevices::defaultAudioOutput().isNull());
     // A title that cannot be played is skipped; the stored position belongs
     // to the stored title only.
     for (int attempt = 0; attempt < m_playlist.size(); ++attempt) {

@@ -7,7 +7,9 @@
 #include "media/TMPlayer.h"
 #include "media/TVolumeFade.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
+#include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -152,8 +154,8 @@ void TestMusic::resumesAtTheStoredTitleAndPosition() {
     QVERIFY(music.playing());
     QVERIFY2(music.player()->position() >= 1150,
              qPrintable(QString::number(music.player()->position())));
-    // The fade-in runs while the title plays.
-    QVERIFY(music.fade()->running());
+    // The fade-in runs while the title plays (when there is a device).
+    QCOMPARE(music.fade()->running(), !QMediaDevices::defaultAudioOutput().isNull());
 
     QTest::qWait(300);
     music.StopMusic(false);
