@@ -65,6 +65,7 @@ bool TBackgroundMusic::StartMusic() {
         setOn(false);
         return false;
     }
+    m_placeRead = true;
     if (m_store) {
         if (const auto song = m_store->readInt(QLatin1String(settings::BGSoundSong.name)))
             m_index = *song;
@@ -127,7 +128,9 @@ void TBackgroundMusic::NextTitle() {
 void TBackgroundMusic::StopMusic(bool fade) {
     if (m_player->isOpen())
         m_position = m_player->position();
-    if (m_store) {
+    // A music that never started in this run has no place of its own: the
+    // stored one stays (a start that hands over to the player at once).
+    if (m_store && m_placeRead) {
         m_store->writeInt(QLatin1String(settings::BGSoundSong.name), m_index);
         m_store->writeInt(QLatin1String(settings::BGSoundPos.name), int(m_position));
     }

@@ -192,6 +192,12 @@ void TestMusic::storedValuesOutsideThePlaylist() {
     TBackgroundMusic music(&store);
     music.setPlaylist({only});
     music.setOn(true);
+    // Stopped before it ever started: the stored place is kept.
+    store.writeInt("BGSoundSong", 3);
+    store.writeInt("BGSoundPos", 4321);
+    music.StopMusic(false);
+    QCOMPARE(store.readInt("BGSoundSong"), std::optional<int>(3));
+    QCOMPARE(store.readInt("BGSoundPos"), std::optional<int>(4321));
     // A title the list does not have: the first, from its beginning.
     store.writeInt("BGSoundSong", 7);
     store.writeInt("BGSoundPos", 900);
