@@ -11,8 +11,8 @@
 #include "platform/TShell.h"
 #include "reader/THtmlFrame.h"
 
-#include <QAction>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
@@ -382,10 +382,21 @@ void TPreviewForm::resizeEvent(QResizeEvent* e) {
 bool TPreviewForm::formatWithProgress() {
     if (!m_pages)
         return false;
+    // Stopped formatting keeps the sheets there were: the ones shown and
+    // printed stay whole.
+    QList<QPicture> kept;
+    for (int i = 0; i < m_pages->pageCount(); ++i)
+        kept << m_pages->page(i);
+    const QVector<int> tops = m_pages->pageTops();
     TPrnStatusForm status(this);
     m_status = &status;
     const bool cancelled = status.FormatWithProgress(m_viewer, *m_pages, m_printZoom);
     m_status = nullptr;
+    if (cancelled) {
+        m_pages->clear();
+        for (int i = 0; i < kept.size(); ++i)
+            m_pages->addPage(kept.at(i), tops.value(i));
+    }
     return !cancelled;
 }
 
@@ -515,17 +526,22 @@ void TPreviewForm::GoToPage() {
 void TPreviewForm::SetOrientation(bool on) {
     if (!m_pages)
         return;
-    m_pages->setOrientation(on ? TMetaFilePrinter::Orientation::Landscape
-                               : TMetaFilePrinter::Orientation::Portrait);
-    action("PageOrientationBut")->setChecked(on);
-    formatWithProgress();
+    using O = TMetaFilePrinter::Orientation;
+    const O before = m_pages->orientation();
+    m_pages->setOrientation(on ? O::Landscape : O::Portrait);
+    if (!formatWithProgress())
+        m_pages->setOrientation(before); // stopped: as it was
+    action("PageOrientationBut")->setChecked(landscape());
     afterRepaginate(true);
 }
 
 void TPreviewForm::SetPrintZoom(double zoom) {
+    const double before = m_printZoom;
     m_printZoom = zoom;
     if (formatWithProgress())
         afterRepaginate(true);
+    else
+        m_printZoom = before;
 }
 
 void TPreviewForm::RestoreStartPrintZoom() {
@@ -535,19 +551,26 @@ void TPreviewForm::RestoreStartPrintZoom() {
 void TPreviewForm::SetPageNumbers(bool on) {
     if (!m_pages)
         return;
+    const bool before = m_pages->printPageNumbers();
     m_pages->setPrintPageNumbers(on);
-    (on ? m_numbersOn : m_numbersOff)->setChecked(true);
-    formatWithProgress();
+    if (!formatWithProgress())
+        m_pages->setPrintPageNumbers(before);
+    (m_pages->printPageNumbers() ? m_numbersOn : m_numbersOff)->setChecked(true);
     // The page number stays as it was, even past a new end.
     ShowPage(m_page);
     FormResize();
 }
 
 void TPreviewForm::SetPrintBackgrounds(bool on) {
-    m_backgrounds->setChecked(on);
+    const bool before = m_viewer ? m_viewer->settings().printTableBackgrounds : on;
     setPrintBackgrounds(m_viewer, on);
-    if (formatWithProgress())
+    if (formatWithProgress()) {
+        m_backgrounds->setChecked(on);
         afterRepaginate(true);
+    } else {
+        setPrintBackgrounds(m_viewer, before);
+        m_backgrounds->setChecked(before);
+    }
 }
 
 void TPreviewForm::SetCaptions(bool on) {
@@ -711,7 +734,8 @@ bool TPreviewForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         // Only keys of this window; the zoom list's open list keeps its own.
-        if (w->window() == this && QApplication::activeModalWidget() == this &&
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (w->window() == this && (!modal || modal == this) &&
             !(m_zoomBox->view() && m_zoomBox->view()->isVisible()))
             return handleKey(static_cast<QKeyEvent*>(e));
     }

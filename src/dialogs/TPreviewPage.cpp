@@ -9,7 +9,8 @@ TPreviewPage::TPreviewPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TPreviewPage::setPage(const QPicture* page) {
-    m_page = page;
+    m_hasPage = page != nullptr;
+    m_page = page ? *page : QPicture();
     m_cache = QImage();
     update();
 }
@@ -39,18 +40,18 @@ QImage TPreviewPage::render(const QPicture& page, QSize size) {
 void TPreviewPage::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(e->rect(), Qt::white);
-    if (!m_page)
+    if (!m_hasPage)
         return;
     // Up to about 16 million pixels the sheet is kept as an image; a larger
     // zoom draws only the part that is exposed.
     if (qint64(width()) * height() <= kCacheLimit) {
         if (m_cache.size() != size())
-            m_cache = render(*m_page, size());
+            m_cache = render(m_page, size());
         p.drawImage(e->rect(), m_cache, e->rect());
         return;
     }
     m_cache = QImage();
-    const QRect bounds = m_page->boundingRect();
+    const QRect bounds = m_page.boundingRect();
     if (bounds.width() <= 0 || bounds.height() <= 0)
         return;
     const QPicture probe;
@@ -59,7 +60,7 @@ void TPreviewPage::paintEvent(QPaintEvent* e) {
     p.setClipRect(e->rect());
     p.scale(double(width()) / bounds.width() * probe.logicalDpiX() / logicalDpiX(),
             double(height()) / bounds.height() * probe.logicalDpiY() / logicalDpiY());
-    p.drawPicture(0, 0, *m_page);
+    p.drawPicture(0, 0, m_page);
 }
 
 void TPreviewPage::mousePressEvent(QMouseEvent* e) {

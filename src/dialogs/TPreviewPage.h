@@ -12,9 +12,10 @@ class TPreviewPage : public QWidget {
 public:
     explicit TPreviewPage(QWidget* parent = nullptr);
 
-    // The sheet to show (null: a blank sheet).
+    // The sheet to show (null: a blank sheet). The picture is kept, so the
+    // sheet survives the page printer laying the page out again.
     void setPage(const QPicture* page);
-    bool hasPage() const { return m_page != nullptr; }
+    bool hasPage() const { return m_hasPage; }
 
     // A recorded page drawn onto an image of `size` (the whole paper),
     // white underneath. The picture's own resolution is used, so the sheet
@@ -35,6 +36,7 @@ protected:
 private:
     static constexpr qint64 kCacheLimit = 16'000'000;
 
-    const QPicture* m_page = nullptr;
+    QPicture m_page;
+    bool m_hasPage = false;
     QImage m_cache; // the page at the widget's size
 };
