@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -761,10 +762,18 @@ bool TPreviewForm::Print() {
     const int count = pageCount();
     if (!TShell::instance().askPrintPages(device, 1, count))
         return false;
-    int from = std::max(1, device->fromPage());
-    int to = count;
-    if (device->printRange() == QPrinter::PageRange && device->toPage() > 0)
-        to = std::min(count, device->toPage());
+    // The sheets chosen: a list of ranges, one range, or all from the
+    // dialog's first page on.
+    QList<int> sheets;
+    const QList<QPageRanges::Range> ranges = device->pageRanges().toRangeList();
+    if (device->printRange() == QPrinter::PageRange && !ranges.isEmpty()) {
+        for (const QPageRanges::Range& r : ranges)
+            for (int n = r.from; n <= r.to && n <= count; ++n)
+                sheets << n;
+    } else {
+        for (int n = std::max(1, device->fromPage()); n <= count; ++n)
+            sheets << n;
+    }
     // The dialog may have chosen another printer or paper: lay the sheets
     // out again so that what is printed is what the preview shows.
     const QSize paper(m_pages->paperWidth(), m_pages->paperHeight());
@@ -775,14 +784,13 @@ bool TPreviewForm::Print() {
         if (!formatWithProgress())
             return false;
         afterRepaginate(true);
-        to = std::min(to, pageCount());
     }
     bool failed = !usable;
     if (!failed) {
         TPrnStatusForm status(this);
         m_status = &status;
         const bool cancelled =
-            status.PrintWithProgress(m_viewer, *m_pages, m_printZoom, from, to, &failed);
+            status.PrintWithProgress(m_viewer, *m_pages, m_printZoom, sheets, &failed);
         m_status = nullptr;
         if (cancelled)
             return false;
@@ -792,7 +800,10 @@ bool TPreviewForm::Print() {
         TShell::instance().showMessage(QStringLiteral("Принтер не доступен!"), true);
         return false;
     }
+    QStringList printed;
+    for (int n : sheets)
+        printed << QString::number(n);
     vlog::trace(QStringLiteral("printed"),
-                QStringLiteral("%1-%2 %3").arg(from).arg(to).arg(device->outputFileName()));
+                printed.join(u',') + QLatin1Char(' ') + device->outputFileName());
     return true;
 }

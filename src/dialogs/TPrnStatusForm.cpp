@@ -9,10 +9,13 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TPrnStatusForm::TPrnStatusForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("PrnStatusForm"));
@@ -84,10 +87,48 @@ bool TPrnStatusForm::FormatWithProgress(THTMLViewer* viewer, TMetaFilePrinter& p
 
 bool TPrnStatusForm::PrintWithProgress(THTMLViewer* viewer, TMetaFilePrinter& printer,
                                        double printZoom, int from, int to, bool* failed) {
+    QList<int> sheets;
+    for (int n = std::max(1, from); n <= to; ++n)
+        sheets << n;
+    return PrintWithProgress(viewer, printer, printZoom, sheets, failed);
+}
+
+// Sends the listed sheets to the page printer's printer.
+static bool printSheets(TMetaFilePrinter& printer, const QList<int>& sheets,
+                        const printing::Progress& progress) {
+    QPrinter* device = printer.printer();
+    if (!device || !device->isValid())
+        return false;
+    QList<int> valid;
+    for (int n : sheets)
+        if (n >= 1 && n <= printer.pageCount())
+            valid << n;
+    if (valid.isEmpty())
+        return true;
+    QPainter p;
+    if (!p.begin(device))
+        return false;
+    bool stop = false;
+    for (int i = 0; i < valid.size() && !stop; ++i) {
+        if (i > 0 && !device->newPage()) {
+            p.end();
+            return false;
+        }
+        p.drawPicture(0, 0, printer.page(valid[i] - 1));
+        if (progress)
+            progress(valid[i], stop);
+    }
+    return p.end() && !stop;
+}
+
+bool TPrnStatusForm::PrintWithProgress(THTMLViewer* viewer, TMetaFilePrinter& printer,
+                                       double printZoom, const QList<int>& sheets, bool* failed) {
     bool broken = false;
     const bool cancelled = run(
         [&](const printing::Progress& p) {
-            return printing::Print(viewer, printer, from, to, printZoom, p);
+            if (printer.pageCount() == 0 && !printing::Format(viewer, printer, printZoom, p))
+                return false;
+            return printSheets(printer, sheets, p);
         },
         &broken);
     if (failed)

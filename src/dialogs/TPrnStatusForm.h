@@ -24,6 +24,9 @@ public:
     // failed print to a file leaves no file behind.
     bool PrintWithProgress(THTMLViewer* viewer, TMetaFilePrinter& printer, double printZoom,
                            int from, int to, bool* failed = nullptr);
+    // The same for the listed sheets (1-based, in order).
+    bool PrintWithProgress(THTMLViewer* viewer, TMetaFilePrinter& printer, double printZoom,
+                           const QList<int>& sheets, bool* failed = nullptr);
 
     // Asks the running work to stop (the "Отмена" button, a key).
     void cancel() { m_cancel = true; }

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollArea>
@@ -38,6 +39,7 @@ class PrintShell : public TShell {
 public:
     QString pdf;          // empty: the dialog is cancelled
     int from = 0, to = 0; // 0: all pages
+    QList<int> list;      // single pages instead of from..to
     int dialogMax = 0;
     QStringList messages;
 
@@ -58,6 +60,13 @@ public:
         printer->setOutputFileName(pdf);
         printer->setPrintRange(from > 0 ? QPrinter::PageRange : QPrinter::AllPages);
         printer->setFromTo(from, to);
+        if (!list.isEmpty()) {
+            QPageRanges ranges;
+            for (int n : list)
+                ranges.addPage(n);
+            printer->setPrintRange(QPrinter::PageRange);
+            printer->setPageRanges(ranges);
+        }
         return true;
     }
     void beep() override {}
@@ -209,6 +218,17 @@ private slots:
             QVERIFY2(same < 4.0, qPrintable(QString::number(same)));
             QVERIFY(wrong > 2 * same);
         }
+
+        // Single sheets: those and no others.
+        m_shell.pdf = page.dir.filePath("list.pdf");
+        m_shell.from = m_shell.to = 0;
+        m_shell.list = {1, count};
+        QVERIFY(preview.Print());
+        const QString listed = run("pdftotext", {m_shell.pdf, "-"});
+        QCOMPARE(listed.count("Страница "), 2);
+        QVERIFY(listed.contains("Тормозная система")); // the heading of sheet 1
+        QVERIFY(listed.contains(QStringLiteral("Страница %1").arg(count)));
+        m_shell.list.clear();
 
         // All sheets: every line once, in order.
         m_shell.pdf = page.dir.filePath("all.pdf");
