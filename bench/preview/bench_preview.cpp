@@ -8,6 +8,7 @@
 #include "dialogs/TPreviewPage.h"
 #include "engine/TFileSource.h"
 #include "engine/THTMLViewer.h"
+#include "engine/THtmlDocument.h"
 #include "engine/TMetaFilePrinter.h"
 #include "engine/TPrintFormatter.h"
 
@@ -56,14 +57,35 @@ int main(int argc, char** argv) {
     viewer.setFileSource(&source);
     viewer.resize(700, 600);
     viewer.onPrintHeader = printing::DrawPageNumber;
+    QElapsedTimer loading;
+    loading.start();
     if (!viewer.loadFile(path)) {
         std::fprintf(stderr, "bench_preview: the page does not load\n");
         return 1;
     }
+    // The same page loaded into the viewer, for scale on a busy machine.
+    const double load = loading.nsecsElapsed() / 1e6;
+    std::printf("the page loaded into a viewer: %.1f ms\n", load);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("out.pdf"));
 
+    // The parts of laying out: the print copy of the page, its layout at
+    // the sheet's width, the boxes no break may cut.
+    {
+        QElapsedTimer t;
+        t.start();
+        THtmlDocument doc(&source, viewer.settings());
+        doc.setPrinting(true);
+        doc.copyFrom(*viewer.document());
+        const double copy = t.nsecsElapsed() / 1e6;
+        doc.layout(700, 1000);
+        const double layout = t.nsecsElapsed() / 1e6 - copy;
+        const int boxes = doc.unbreakableBoxes().size();
+        const double unbreakable = t.nsecsElapsed() / 1e6 - copy - layout;
+        std::printf("print copy %.1f ms, layout %.1f ms, %d unbreakable boxes %.1f ms\n", copy,
+                    layout, boxes, unbreakable);
+    }
     const int runs = 5;
     std::vector<double> total, format, shown;
     int sheets = 0;

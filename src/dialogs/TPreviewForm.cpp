@@ -385,19 +385,13 @@ bool TPreviewForm::formatWithProgress() {
         return false;
     // Stopped formatting keeps the sheets there were: the ones shown and
     // printed stay whole.
-    QList<QPicture> kept;
-    for (int i = 0; i < m_pages->pageCount(); ++i)
-        kept << m_pages->page(i);
-    const QVector<int> tops = m_pages->pageTops();
+    const TMetaFilePrinter::Pages kept = m_pages->pages();
     TPrnStatusForm status(this);
     m_status = &status;
     const bool cancelled = status.FormatWithProgress(m_viewer, *m_pages, m_printZoom);
     m_status = nullptr;
-    if (cancelled) {
-        m_pages->clear();
-        for (int i = 0; i < kept.size(); ++i)
-            m_pages->addPage(kept.at(i), tops.value(i));
-    }
+    if (cancelled)
+        m_pages->setPages(kept);
     return !cancelled;
 }
 
