@@ -351,6 +351,10 @@ bool TPreviewForm::Create(bool pageIsPicture, QSize picture) {
 }
 
 void TPreviewForm::Run() {
+    // Modal to the window it belongs to: a printer notice shown beside it
+    // stays within reach.
+    if (parentWidget())
+        setWindowModality(Qt::WindowModal);
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
 }
