@@ -18,6 +18,8 @@ TPrintHost::TPrintHost(TMainForm& window, THtmlFrame& frame, QObject* parent)
 
 bool TPrintHost::showPreview(THTMLViewer* viewer, bool pageIsPicture, QSize picture) {
     TPreviewForm preview(&m_window, viewer);
+    if (m_frame)
+        preview.setShell(&m_frame->shell());
     connect(&preview, &TPreviewForm::printerNotice, this, &TPrintHost::printerNotice);
     // Help from the preview is the window's F1.
     connect(&preview, &TPreviewForm::helpRequested, this,
@@ -35,8 +37,9 @@ void TPrintHost::printerNotice(int number) {
         d->ShowDialog(number, QString());
         return;
     }
-    TShell::instance().showMessage(QString::fromUtf16(number == TCoolDialog::NoPrinter
-                                                          ? TDialogHost::kNoPrinters
-                                                          : TDialogHost::kDefaultPrinterGone),
-                                   true);
+    TShell& shell = m_frame ? m_frame->shell() : TShell::instance();
+    shell.showMessage(QString::fromUtf16(number == TCoolDialog::NoPrinter
+                                             ? TDialogHost::kNoPrinters
+                                             : TDialogHost::kDefaultPrinterGone),
+                      true);
 }

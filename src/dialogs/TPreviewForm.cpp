@@ -49,18 +49,35 @@ const char* const kZoomTexts[] = {"Страница целиком",
                                   "300%",
                                   "400%"};
 
-// A toolbar picture: the glyph drawn on a 20 x 20 transparent square.
+// A toolbar picture on a 20 x 20 transparent square: a few drawn shapes
+// ("print", "page", "hand"), else the glyph as text.
 QIcon glyphIcon(const QString& glyph) {
     QPixmap pm(20, 20);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QFont f = p.font();
-    f.setPixelSize(14);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(40, 60, 110));
-    p.drawText(pm.rect(), Qt::AlignCenter, glyph);
+    const QColor ink(40, 60, 110);
+    p.setPen(QPen(ink, 1.5));
+    if (glyph == QLatin1String("print")) {
+        p.drawRect(QRectF(6, 2.5, 8, 5));    // paper
+        p.drawRect(QRectF(2.5, 7.5, 15, 7)); // body
+        p.fillRect(QRectF(6, 12.5, 8, 5), Qt::white);
+        p.drawRect(QRectF(6, 12.5, 8, 5)); // sheet out
+    } else if (glyph == QLatin1String("page")) {
+        p.drawRect(QRectF(5.5, 2.5, 9, 15));
+    } else if (glyph == QLatin1String("hand")) {
+        p.setBrush(QColor(230, 210, 180));
+        p.drawRoundedRect(QRectF(5, 8, 10, 9), 3, 3); // palm
+        for (int i = 0; i < 4; ++i)
+            p.drawRoundedRect(QRectF(5 + i * 2.6, 2.5 + (i == 0 || i == 3 ? 2 : 0), 2.4, 8), 1, 1);
+    } else {
+        QFont f = p.font();
+        f.setPixelSize(14);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(ink);
+        p.drawText(pm.rect(), Qt::AlignCenter, glyph);
+    }
     return QIcon(pm);
 }
 
@@ -138,7 +155,7 @@ void TPreviewForm::buildUi() {
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     layout->addWidget(m_toolbar);
 
-    connect(addTool("PrintBut", "Печать", "Печать", "⎙"), &QAction::triggered, this,
+    connect(addTool("PrintBut", "Печать", "Печать", "print"), &QAction::triggered, this,
             [this] { Print(); });
     QAction* orient =
         addTool("PageOrientationBut", "Ориентация листа", "Ориентация листа", "⟲", true);
@@ -167,7 +184,7 @@ void TPreviewForm::buildUi() {
     m_toolbar->addWidget(m_zoomBox);
     connect(m_zoomBox, &QComboBox::activated, this, [this](int i) { SetZoomEntry(i); });
 
-    QAction* fitPage = addTool("FitPageBut", "Лист целиком", "Лист целиком", "▯", true);
+    QAction* fitPage = addTool("FitPageBut", "Лист целиком", "Лист целиком", "page", true);
     connect(fitPage, &QAction::triggered, this, [this] { SetZoomEntry(previewmath::FitPage); });
     QAction* fitWidth = addTool("FitWidthBut", "По ширине", "По ширине", "↔", true);
     connect(fitWidth, &QAction::triggered, this, [this] { SetZoomEntry(previewmath::FitWidth); });
@@ -180,7 +197,7 @@ void TPreviewForm::buildUi() {
                                  "Масштаб печати", "P", true);
     QAction* viewTool = addTool("ZoomCursorBut", "Увеличение/уменьшение масштаба просмотра",
                                 "Масштаб просмотра", "Q", true);
-    QAction* hand = addTool("HandCursorBut", "Перемещение", "Перемещение", "✋", true);
+    QAction* hand = addTool("HandCursorBut", "Перемещение", "Перемещение", "hand", true);
     for (QAction* a : {printTool, viewTool, hand})
         tools->addAction(a);
     connect(printTool, &QAction::triggered, this, [this] { SetTool(PrintZoomTool); });
@@ -751,14 +768,18 @@ bool TPreviewForm::event(QEvent* e) {
 
 // --- printing ---
 
+TShell& TPreviewForm::shell() const {
+    return m_shell ? *m_shell : TShell::instance();
+}
+
 bool TPreviewForm::Print() {
     QPrinter* device = printer();
     if (!device || !device->isValid()) {
-        TShell::instance().showMessage(QStringLiteral("Принтер не доступен!"), true);
+        shell().showMessage(QStringLiteral("Принтер не доступен!"), true);
         return false;
     }
     const int count = pageCount();
-    if (!TShell::instance().askPrintPages(device, 1, count))
+    if (!shell().askPrintPages(device, 1, count))
         return false;
     // The sheets chosen: a list of ranges, one range, or all from the
     // dialog's first page on.
@@ -795,7 +816,7 @@ bool TPreviewForm::Print() {
     }
     if (failed) {
         vlog::complain(QStringLiteral("print preview: the printer did not take the sheets"));
-        TShell::instance().showMessage(QStringLiteral("Принтер не доступен!"), true);
+        shell().showMessage(QStringLiteral("Принтер не доступен!"), true);
         return false;
     }
     QStringList printed;

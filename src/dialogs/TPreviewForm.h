@@ -17,6 +17,7 @@ class THTMLViewer;
 class TMetaFilePrinter;
 class TPreviewPage;
 class TPrnStatusForm;
+class TShell;
 
 // The print preview ("Предварительный просмотр"): the page of a content
 // pane laid out into sheets exactly as they will be printed, paged, zoomed
@@ -44,6 +45,9 @@ public:
     bool Create(bool pageIsPicture = false, QSize picture = {});
     // Shows the prepared preview maximized and modal; returns when it closes.
     void Run();
+    // The desktop that asks for the printer and shows warnings; nullptr
+    // means the process-wide one.
+    void setShell(TShell* shell) { m_shell = shell; }
 
     // --- state ---
     int pageCount() const;
@@ -113,6 +117,7 @@ private:
     bool handleKey(QKeyEvent* e);
     double screenPpi() const;
     void setViewCursor(const QCursor& c);
+    TShell& shell() const;
 
     THTMLViewer* m_viewer;
     QPointer<QWidget> m_owner;
@@ -129,6 +134,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragStart;
     bool m_filtering = false;
+    TShell* m_shell = nullptr;
     TPrnStatusForm* m_status = nullptr;
 
     QToolBar* m_toolbar = nullptr;

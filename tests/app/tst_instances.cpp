@@ -7,16 +7,19 @@
 #include "app/TMainForm.h"
 #include "app/TReadingScreen.h"
 #include "data/SettingsStore.h"
+#include "dialogs/TPreviewForm.h"
 #include "engine/TFrameViewer.h"
 #include "platform/TInstanceLink.h"
 #include "platform/TTempFolder.h"
 #include "reader/THtmlFrame.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -170,6 +173,18 @@ void TestInstances::printThenDeleteOnlyOwnTemporaryFiles() {
         QFile f(path);
         return f.open(QIODevice::WriteOnly) && f.write(html.toUtf8()) > 0;
     };
+    // A print request opens the print preview: it prints all sheets and
+    // closes.
+    QTimer previewer;
+    int previews = 0;
+    connect(&previewer, &QTimer::timeout, [&] {
+        if (auto* preview = qobject_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+            ++previews;
+            preview->Print();
+            preview->reject();
+        }
+    });
+    previewer.start(20);
     const auto print = [&](const QString& file) {
         RCopyRecord r;
         r.kind = RCopyRecord::PrintFile;
@@ -188,6 +203,7 @@ void TestInstances::printThenDeleteOnlyOwnTemporaryFiles() {
     QCOMPARE(form.messages()->remotePrintValue(1), 480);
     QTRY_VERIFY(!QFile::exists(ours));
     QVERIFY(QFile::exists(shell.pdf));
+    QCOMPARE(previews, 1);
 
     // A file somewhere else (a path text too): printed and kept.
     const QString elsewhere = m_tmp.filePath("keep.htm");

@@ -428,6 +428,12 @@ private slots:
             landscape = f.landscape();
             sheets = f.pageCount();
             zoom = f.printZoom();
+            // One sheet: no paging, no going to a page, no two sheets.
+            f.ShowPage(0);
+            for (const char* name : {"FirstPageBut", "PrevPageBut", "NextPageBut", "LastPageBut",
+                                     "GoToPageBut", "TwoPageBut"})
+                if (f.action(name)->isEnabled())
+                    return false;
             return true;
         };
         frame.setRemotePrintValues(2000, 1000);
