@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_preview: the page does not load\n");
         return 1;
     }
+    viewer.document(); // the whole page parsed and laid out
     // The same page loaded into the viewer, for scale on a busy machine.
     const double load = loading.nsecsElapsed() / 1e6;
     std::printf("the page loaded into a viewer: %.1f ms\n", load);
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     std::printf("preview of a 200 KB page (%d sheets), first sheet shown: median %.1f ms "
                 "(laying out %.1f ms, window and sheet %.1f ms)\n",
                 sheets, m, median(format), median(shown));
-    std::printf("goal <= %.0f ms, ratio %.2f: %s\n", goal, m / goal, m <= goal ? "met" : "missed");
+    std::printf("goal <= %.0f ms, ratio %.2f: %s; %.2f x loading the page into a viewer\n", goal,
+                m / goal, m <= goal ? "met" : "missed", m / load);
     return 0;
 }

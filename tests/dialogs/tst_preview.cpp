@@ -286,6 +286,22 @@ private slots:
         QVERIFY(f.scrollBox()->horizontalScrollBar()->maximum() > 0);
         QVERIFY(!f.action("FitPageBut")->isChecked());
 
+        // Past the size kept as an image the sheet is drawn in parts: the
+        // same sheet at 6 times looks like the one at 3 times, twice as big.
+        const QImage at3 = f.pageView(0)->grab(QRect(0, 0, 600, 600)).toImage();
+        f.SetZoomEntry(11);         // 400%
+        for (int i = 0; i < 2; ++i) // 4 x 1.25 x 1.25
+            QTest::mouseClick(f.pageView(0), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(f.viewZoom() > 6);
+        const double six = f.viewZoom();
+        const QImage atSix = f.pageView(0)
+                                 ->grab(QRect(0, 0, int(600 * six / 3), int(600 * six / 3)))
+                                 .toImage()
+                                 .scaled(600, 600, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const double d = meanDifference(at3, atSix);
+        qInfo("sheet at %.2f times against 3 times: difference %.2f", six, d);
+        QVERIFY2(d < 6, qPrintable(QString::number(d)));
+
         // The view-zoom tool: a left click zooms in by a quarter, by hand.
         f.SetZoomEntry(6); // 100%
         QTest::mouseClick(f.pageView(0), Qt::LeftButton, {}, QPoint(50, 50));
