@@ -1,6 +1,7 @@
 #include "dialogs/TPreviewForm.h"
 
 #include "dialogs/PreviewMath.h"
+#include "dialogs/PreviewPictures.h"
 #include "dialogs/TGoPageForm.h"
 #include "dialogs/TPreviewPage.h"
 #include "dialogs/TPrnStatusForm.h"
@@ -49,61 +50,6 @@ const char* const kZoomTexts[] = {"Страница целиком",
                                   "300%",
                                   "400%"};
 
-// A toolbar picture on a 20 x 20 transparent square: a few drawn shapes
-// ("print", "page", "hand"), else the glyph as text.
-QIcon glyphIcon(const QString& glyph) {
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(40, 60, 110);
-    p.setPen(QPen(ink, 1.5));
-    if (glyph == QLatin1String("print")) {
-        p.drawRect(QRectF(6, 2.5, 8, 5));    // paper
-        p.drawRect(QRectF(2.5, 7.5, 15, 7)); // body
-        p.fillRect(QRectF(6, 12.5, 8, 5), Qt::white);
-        p.drawRect(QRectF(6, 12.5, 8, 5)); // sheet out
-    } else if (glyph == QLatin1String("page")) {
-        p.drawRect(QRectF(5.5, 2.5, 9, 15));
-    } else if (glyph == QLatin1String("hand")) {
-        p.setBrush(QColor(230, 210, 180));
-        p.drawRoundedRect(QRectF(5, 8, 10, 9), 3, 3); // palm
-        for (int i = 0; i < 4; ++i)
-            p.drawRoundedRect(QRectF(5 + i * 2.6, 2.5 + (i == 0 || i == 3 ? 2 : 0), 2.4, 8), 1, 1);
-    } else {
-        QFont f = p.font();
-        f.setPixelSize(14);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(ink);
-        p.drawText(pm.rect(), Qt::AlignCenter, glyph);
-    }
-    return QIcon(pm);
-}
-
-// The magnifier cursors: plain ("ZOOM"), with a plus ("ZOOM_IN") or a
-// minus ("ZOOM_OUT").
-QCursor magnifier(int sign) {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::white, 4));
-    p.drawEllipse(QRect(3, 3, 16, 16));
-    p.drawLine(17, 17, 27, 27);
-    p.setPen(QPen(Qt::black, 2));
-    p.drawEllipse(QRect(3, 3, 16, 16));
-    p.setPen(QPen(Qt::black, 3));
-    p.drawLine(17, 17, 27, 27);
-    p.setPen(QPen(Qt::black, 2));
-    if (sign != 0)
-        p.drawLine(7, 11, 15, 11);
-    if (sign > 0)
-        p.drawLine(11, 7, 11, 15);
-    p.end();
-    return QCursor(pm, 11, 11);
-}
-
 void setPrintBackgrounds(THTMLViewer* viewer, bool on) {
     if (!viewer)
         return;
@@ -129,7 +75,7 @@ TPreviewForm::~TPreviewForm() {
 
 QAction* TPreviewForm::addTool(const QString& name, const QString& hint, const QString& caption,
                                const QString& glyph, bool checkable) {
-    auto* a = new QAction(glyphIcon(glyph), caption, this);
+    auto* a = new QAction(previewpictures::toolIcon(glyph), caption, this);
     a->setObjectName(name);
     a->setToolTip(hint);
     a->setStatusTip(hint);
@@ -607,7 +553,7 @@ void TPreviewForm::SetTool(Tool tool) {
     action("ZoomCursorPrintBut")->setChecked(tool == PrintZoomTool);
     action("ZoomCursorBut")->setChecked(tool == ViewZoomTool);
     action("HandCursorBut")->setChecked(tool == HandTool);
-    setViewCursor(tool == HandTool ? QCursor(Qt::OpenHandCursor) : magnifier(0));
+    setViewCursor(tool == HandTool ? QCursor(Qt::OpenHandCursor) : previewpictures::magnifier(0));
 }
 
 void TPreviewForm::setViewCursor(const QCursor& c) {
@@ -653,7 +599,7 @@ void TPreviewForm::viewPressed(int view, QMouseEvent* e) {
     }
     if (!left && !right)
         return;
-    setViewCursor(magnifier(right ? -1 : 1));
+    setViewCursor(previewpictures::magnifier(right ? -1 : 1));
     if (m_tool == PrintZoomTool) {
         const double z = previewmath::printZoomStep(m_printZoom, left);
         if (z != m_printZoom)
@@ -686,12 +632,13 @@ void TPreviewForm::viewMoved(QMouseEvent* e) {
         return;
     }
     if (e->buttons() == Qt::NoButton)
-        setViewCursor(m_tool == HandTool ? QCursor(Qt::OpenHandCursor) : magnifier(0));
+        setViewCursor(m_tool == HandTool ? QCursor(Qt::OpenHandCursor)
+                                         : previewpictures::magnifier(0));
 }
 
 void TPreviewForm::viewReleased(QMouseEvent*) {
     m_dragging = false;
-    setViewCursor(m_tool == HandTool ? QCursor(Qt::OpenHandCursor) : magnifier(0));
+    setViewCursor(m_tool == HandTool ? QCursor(Qt::OpenHandCursor) : previewpictures::magnifier(0));
 }
 
 // --- keys and hints ---
