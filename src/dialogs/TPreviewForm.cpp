@@ -329,7 +329,12 @@ void TPreviewForm::showEvent(QShowEvent* e) {
         m_filtering = true;
     }
     FormResize();
-    ShowPage(0);
+    // The first sheet when the preview opens; a window shown again (after
+    // being minimized) keeps its sheet.
+    if (!m_shown) {
+        m_shown = true;
+        ShowPage(0);
+    }
 }
 
 void TPreviewForm::hideEvent(QHideEvent* e) {

@@ -134,6 +134,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragStart;
     bool m_filtering = false;
+    bool m_shown = false;
     TShell* m_shell = nullptr;
     TPrnStatusForm* m_status = nullptr;
 
