@@ -179,6 +179,9 @@ RReplyFrame TInstanceMessages::printFile(const RCopyRecord& record) {
             break;
         }
     }
+    if (TReadingScreen* reading = m_window.reading())
+        if (THtmlFrame* frame = reading->frame())
+            frame->setRemotePrintValues(m_printValues[0], m_printValues[1]);
     if (!file.isEmpty())
         // The user message 1224, posted to this window: the sender does not
         // wait for the printing.

@@ -4,6 +4,7 @@
 
 #include "app/TInstanceMessages.h"
 #include "app/TMainForm.h"
+#include "app/TPrintHost.h"
 #include "data/BookPaths.h"
 #include "data/StringUtils.h"
 #include "engine/TFrameViewer.h"
@@ -66,6 +67,8 @@ void TReadingScreen::createFrame(bool skinned) {
     };
     // "deffonthtml" and the options window's "Шрифт": the font dialog.
     m_frame->FontDialog = [this](RHtmlFonts& fonts) { return TFontForm::edit(fonts, &m_window); };
+    // Every print command opens the print preview.
+    new TPrintHost(m_window, *m_frame, this);
     m_frame->PathInputFolder = [this] {
         return m_window.pathBoxes() ? m_window.pathBoxes()->copyFolder() : QString();
     };

@@ -3,7 +3,15 @@
 #include <QPageLayout>
 #include <QPrinter>
 
-TMetaFilePrinter::TMetaFilePrinter(QPrinter* printer) : m_printer(printer) {
+struct TMetaFilePrinter::RPageSet {
+    QVector<int> tops;
+    QList<QPicture> pictures;
+    QVector<bool> recorded;
+    Recorder record;
+};
+
+TMetaFilePrinter::TMetaFilePrinter(QPrinter* printer)
+    : m_printer(printer), m_set(std::make_shared<RPageSet>()) {
     if (!m_printer) {
         m_own = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_own->setOutputFormat(QPrinter::PdfFormat);
@@ -59,11 +67,40 @@ bool TMetaFilePrinter::refreshMetrics() {
 }
 
 void TMetaFilePrinter::clear() {
-    m_pages.clear();
-    m_tops.clear();
+    m_set = std::make_shared<RPageSet>();
+}
+
+int TMetaFilePrinter::pageCount() const {
+    return int(m_set->tops.size());
+}
+
+const QPicture& TMetaFilePrinter::page(int n) const {
+    RPageSet& s = *m_set;
+    if (!s.recorded.at(n)) {
+        s.pictures[n] = s.record ? s.record(n) : QPicture();
+        s.recorded[n] = true;
+    }
+    return s.pictures.at(n);
 }
 
 void TMetaFilePrinter::addPage(const QPicture& page, int documentTop) {
-    m_pages << page;
-    m_tops << documentTop;
+    m_set->tops << documentTop;
+    m_set->pictures << page;
+    m_set->recorded << true;
+}
+
+void TMetaFilePrinter::setPages(const QVector<int>& tops, Recorder record) {
+    clear();
+    m_set->tops = tops;
+    m_set->pictures.resize(tops.size());
+    m_set->recorded.fill(false, tops.size());
+    m_set->record = std::move(record);
+}
+
+const QVector<int>& TMetaFilePrinter::pageTops() const {
+    return m_set->tops;
+}
+
+void TMetaFilePrinter::setPages(Pages pages) {
+    m_set = pages ? std::move(pages) : std::make_shared<RPageSet>();
 }

@@ -4,6 +4,7 @@
 #include <QPicture>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -41,12 +42,26 @@ public:
     int printableWidth() const { return m_printableWidth; }
     int printableHeight() const { return m_printableHeight; }
 
+    // Draws page n (0-based) into a new picture.
+    using Recorder = std::function<QPicture(int n)>;
+    // The formatted pages as one value: kept aside and put back, they are
+    // the same pages (recorded ones are not recorded again).
+    struct RPageSet;
+    using Pages = std::shared_ptr<RPageSet>;
+
     void clear();
-    int pageCount() const { return int(m_pages.size()); }
-    const QPicture& page(int n) const { return m_pages.at(n); }
+    int pageCount() const;
+    // The recorded picture of page n; a page given by a recorder is
+    // recorded on first use.
+    const QPicture& page(int n) const;
     void addPage(const QPicture& page, int documentTop);
+    // Pages whose breaks are known and whose pictures `record` draws when
+    // they are first asked for.
+    void setPages(const QVector<int>& tops, Recorder record);
     // Top of each page in document coordinates (the page breaks).
-    const QVector<int>& pageTops() const { return m_tops; }
+    const QVector<int>& pageTops() const;
+    Pages pages() const { return m_set; }
+    void setPages(Pages pages);
 
 private:
     QPrinter* m_printer;
@@ -57,6 +72,5 @@ private:
     int m_paperWidth = 2479, m_paperHeight = 3508;
     int m_offsetX = 75, m_offsetY = 91;
     int m_printableWidth = 2333, m_printableHeight = 3321;
-    QList<QPicture> m_pages;
-    QVector<int> m_tops;
+    Pages m_set;
 };

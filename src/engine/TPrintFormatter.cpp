@@ -8,6 +8,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <memory>
 
 namespace printing {
 
@@ -59,19 +60,34 @@ bool FormatDocument(const THtmlDocument& source, TMetaFilePrinter& printer, doub
 
     TViewerSettings settings = source.settings();
     settings.printTableBackgrounds = printBackgrounds;
-    THtmlDocument doc(source.fileSource(), settings);
-    doc.setPrinting(true);
-    doc.setAnimate(false);
-    doc.copyFrom(source);
-    doc.layout(layoutW, pageH);
-    const QVector<QRect> boxes = doc.unbreakableBoxes();
-    const int total = qMax(1, doc.height());
-    int y = 0;
-    int number = 0;
-    while (y < total) {
+    auto doc = std::make_shared<THtmlDocument>(source.fileSource(), settings);
+    doc->setPrinting(true);
+    doc->setAnimate(false);
+    doc->copyFrom(source);
+    doc->layout(layoutW, pageH);
+    const QVector<QRect> boxes = doc->unbreakableBoxes();
+    const int total = qMax(1, doc->height());
+    // The breaks first; a page's picture is drawn when the page is first
+    // shown or printed, so a long page opens at once.
+    QVector<int> tops;
+    for (int y = 0; y < total;) {
         int end = y + pageH;
         if (end < total)
             end = breakAbove(boxes, y, end);
+        tops << y;
+        if (progress) {
+            progress(int(tops.size()), stop);
+            if (stop)
+                return false;
+        }
+        y = end;
+    }
+    const bool numbers = printer.printPageNumbers();
+    const QRect paper(0, 0, printer.paperWidth(), printer.paperHeight());
+    const int ppi = printer.ppiY();
+    printer.setPages(tops, [=](int n) {
+        const int y = tops.at(n);
+        const int end = n + 1 < tops.size() ? tops.at(n + 1) : total;
         QPicture pic;
         pic.setBoundingRect(QRect(0, 0, paperW, paperH));
         QPainter p(&pic);
@@ -79,27 +95,19 @@ bool FormatDocument(const THtmlDocument& source, TMetaFilePrinter& printer, doub
         p.translate(marginX, marginY);
         p.scale(scale, scale);
         p.translate(0, -y);
-        QRect area(0, y, qMax(layoutW, doc.width()), end - y);
+        QRect area(0, y, qMax(layoutW, doc->width()), end - y);
         p.setClipRect(QRect(0, y, layoutW, end - y));
-        doc.paint(&p, area);
+        doc->paint(&p, area);
         p.restore();
-        ++number;
-        if (header && printer.printPageNumbers()) {
+        if (header && numbers) {
             p.save();
             p.scale(toPicX, toPicY);
-            header(&p, number, QRect(0, 0, printer.paperWidth(), printer.paperHeight()),
-                   printer.ppiY());
+            header(&p, n + 1, paper, ppi);
             p.restore();
         }
         p.end();
-        printer.addPage(pic, y);
-        if (progress) {
-            progress(number, stop);
-            if (stop)
-                return false;
-        }
-        y = end;
-    }
+        return pic;
+    });
     return true;
 }
 

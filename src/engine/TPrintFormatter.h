@@ -20,8 +20,9 @@ using Progress = std::function<void(int page, bool& stop)>;
 using Header =
     std::function<void(QPainter* painter, int page, const QRect& paper, int pixelsPerInch)>;
 
-// Records every page of the viewer's page into the page printer at
-// `printZoom` (1 = the page at its screen size). False when stopped.
+// Lays the viewer's page out for the page printer's paper at `printZoom`
+// (1 = the page at its screen size) and gives the printer every page, each
+// recorded when it is first used. False when stopped.
 bool Format(THTMLViewer* viewer, TMetaFilePrinter& printer, double printZoom,
             const Progress& progress = {}, const Header& header = {});
 // The same for a page given as a document (the render tool, tests).

@@ -209,6 +209,11 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
             p->fillRect(QRect(pos.x, base - f->metrics.overlinePos(), pos.width, w), c);
         return;
     }
+    // A word wholly outside the clip is not drawn: a printed sheet would
+    // otherwise carry the hidden words of the lines above and below it.
+    if (p->hasClipping() && !p->clipBoundingRect().intersects(QRectF(
+                                pos.x, pos.y, qMax(1, pos.width), qMax(1, f->metrics.height()))))
+        return;
     p->setFont(f->font);
     p->setPen(c);
     p->drawText(pos.x, pos.y + f->metrics.ascent(), t);

@@ -67,6 +67,14 @@ bool TDesktopShell::askPrinter(QPrinter* printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+bool TDesktopShell::askPrintPages(QPrinter* printer, int minPage, int maxPage) {
+    QPrintDialog dialog(printer, QApplication::activeWindow());
+    dialog.setMinMax(minPage, maxPage);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void TDesktopShell::beep() {
     QApplication::beep();
 }

@@ -32,6 +32,13 @@ public:
     virtual bool askYesNo(const QString& question) = 0;
     // The print dialog on `printer`; false when cancelled.
     virtual bool askPrinter(QPrinter* printer) = 0;
+    // The print dialog offering sheets minPage..maxPage; afterwards the
+    // printer's print range and from and to pages hold the reader's choice.
+    virtual bool askPrintPages(QPrinter* printer, int minPage, int maxPage) {
+        Q_UNUSED(minPage);
+        Q_UNUSED(maxPage);
+        return askPrinter(printer);
+    }
     // The system beep.
     virtual void beep() = 0;
     // A plain message box, or a warning box (`warning`), with one OK button;
@@ -56,6 +63,7 @@ public:
                             const QString& filter) override;
     bool askYesNo(const QString& question) override;
     bool askPrinter(QPrinter* printer) override;
+    bool askPrintPages(QPrinter* printer, int minPage, int maxPage) override;
     void beep() override;
     void showMessage(const QString& text, bool warning) override;
 

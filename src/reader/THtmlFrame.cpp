@@ -595,6 +595,20 @@ bool THtmlFrame::printViewer(THTMLViewer* av) {
     return true;
 }
 
+static bool isPictureFile(const QString& path) {
+    const QString ext = linkpath::extensionOf(path);
+    return ext == QLatin1String(".bmp") || ext == QLatin1String(".gif") ||
+           ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg");
+}
+
+bool THtmlFrame::preview(THTMLViewer* av, QSize picture) {
+    if (!av || !av->hasDocument())
+        return false;
+    if (PrintPreview)
+        return PrintPreview(av, m_pageIsPicture, picture);
+    return printViewer(av);
+}
+
 bool THtmlFrame::PrintPage(const QString& path) {
     if (!path.isEmpty()) {
         TPrintFrameViewer pv(m_mainWindow);
@@ -603,18 +617,19 @@ bool THtmlFrame::PrintPage(const QString& path) {
         pv.OnPrintHeader = printing::DrawPageNumber;
         QString error;
         if (!pv.loadFile(path, &error)) {
-            vlog::complain(error);
+            vlog::complain(
+                QStringLiteral("%1: the page to print cannot be loaded (%2)").arg(path, error));
             return false;
         }
-        const bool ok = printViewer(pv.activeViewer());
+        m_pageIsPicture = isPictureFile(path);
+        const bool ok = preview(pv.activeViewer(), m_remotePrint);
         m_pageIsPicture = false;
         return ok;
     }
     TFrameViewer* v = CurrentViewer();
     if (!v)
         return false;
-    const QString ext = linkpath::extensionOf(v->currentFile());
-    m_pageIsPicture = ext == QLatin1String(".bmp") || ext == QLatin1String(".gif") ||
-                      ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg");
-    return printViewer(v->activeViewer());
+    m_pageIsPicture = isPictureFile(v->currentFile());
+    THTMLViewer* av = v->activeViewer();
+    return preview(av, av ? av->lastPictureSize() : QSize());
 }

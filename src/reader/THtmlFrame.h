@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
@@ -103,9 +104,14 @@ public:
     // The selected entry of the page's drop-down control `name` to the
     // clipboard.
     void CopyListValue(const QString& name);
-    // Prints `path` (empty: the current page) through the print dialog.
-    // False when cancelled or failed.
+    // Prints `path` (empty: the current page) through the print preview
+    // (PrintPreview), or straight through the print dialog when no preview
+    // is wired. False when the page cannot be loaded, or when cancelled or
+    // failed.
     bool PrintPage(const QString& path = QString());
+    // The two numbers of the last print request from another copy: the
+    // picture size given to the preview when a file is printed.
+    void setRemotePrintValues(int first, int second) { m_remotePrint = QSize(first, second); }
     bool pageIsPicture() const { return m_pageIsPicture; }
 
     // Page groups of a viewer (the current one by default).
@@ -138,6 +144,10 @@ public:
     std::function<bool(const QString& full)> SendToPictureWindow;
     // Extracts the archive being listed so that `full` exists afterwards.
     std::function<void(const QString& full)> ExtractListedArchive;
+    // The print preview of `viewer`, modal; false when it could not be
+    // shown. `picture` is the size fitted to the paper when the page is a
+    // picture. Unset: printing goes straight to the print dialog.
+    std::function<bool(THTMLViewer* viewer, bool pageIsPicture, QSize picture)> PrintPreview;
     // The font dialog: edits the values, true on OK. Unset: no dialog.
     std::function<bool(RHtmlFonts& fonts)> FontDialog;
 
@@ -197,6 +207,7 @@ private:
     void onMousePress(QMouseEvent* e);
     void onMouseMove(TFrameViewer* viewer, QMouseEvent* e);
     bool printViewer(THTMLViewer* viewer);
+    bool preview(THTMLViewer* viewer, QSize picture);
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     QPointer<QWidget> m_mainWindow;
@@ -218,6 +229,7 @@ private:
     int m_screen = 0;
     bool m_fill = false;
     bool m_pageIsPicture = false;
+    QSize m_remotePrint;
     TImageHint* m_hint;
     std::unique_ptr<TLinkDispatcher> m_links;
 };

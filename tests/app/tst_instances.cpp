@@ -7,16 +7,20 @@
 #include "app/TMainForm.h"
 #include "app/TReadingScreen.h"
 #include "data/SettingsStore.h"
+#include "dialogs/TPreviewForm.h"
 #include "engine/TFrameViewer.h"
 #include "platform/TInstanceLink.h"
 #include "platform/TTempFolder.h"
 #include "reader/THtmlFrame.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -170,6 +174,18 @@ void TestInstances::printThenDeleteOnlyOwnTemporaryFiles() {
         QFile f(path);
         return f.open(QIODevice::WriteOnly) && f.write(html.toUtf8()) > 0;
     };
+    // A print request opens the print preview: it prints all sheets and
+    // closes.
+    QTimer previewer;
+    int previews = 0;
+    connect(&previewer, &QTimer::timeout, [&] {
+        if (auto* preview = qobject_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+            ++previews;
+            preview->Print();
+            preview->reject();
+        }
+    });
+    previewer.start(20);
     const auto print = [&](const QString& file) {
         RCopyRecord r;
         r.kind = RCopyRecord::PrintFile;
@@ -188,6 +204,11 @@ void TestInstances::printThenDeleteOnlyOwnTemporaryFiles() {
     QCOMPARE(form.messages()->remotePrintValue(1), 480);
     QTRY_VERIFY(!QFile::exists(ours));
     QVERIFY(QFile::exists(shell.pdf));
+    QCOMPARE(previews, 1);
+    // Without printers the preview says so (a warning box: this book has no
+    // skinned dialog) and prints to a PDF file.
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        QCOMPARE(shell.messages.count(QStringLiteral("!Не найдено установленных принтеров!")), 1);
 
     // A file somewhere else (a path text too): printed and kept.
     const QString elsewhere = m_tmp.filePath("keep.htm");

@@ -132,6 +132,7 @@ private slots:
         TMetaFilePrinter mfp;
         QVERIFY(mfp.printPageNumbers());
         QVERIFY(printing::Format(&v, mfp, 1.0));
+        mfp.page(0); // recorded on first use
         QCOMPARE(headers, QList<int>({1}));
         auto redPixels = [&] {
             QImage img = playPage(mfp, 0);
