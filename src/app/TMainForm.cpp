@@ -10,6 +10,7 @@
 #include "app/TSearchHost.h"
 #include "app/TStandardLook.h"
 #include "app/TThesaurusOpener.h"
+#include "app/TVisualHost.h"
 #include "app/TWindowAnimation.h"
 #include "app/TWindowAnimator.h"
 #include "content/TComprStream.h"
@@ -386,6 +387,7 @@ void TMainForm::createWidgets() {
         }
     } catch (const FileOpenError&) {
     }
+    m_visual = new TVisualHost(*this);
 }
 
 void TMainForm::showScreenWidgets(const QString& page) {
@@ -395,6 +397,8 @@ void TMainForm::showScreenWidgets(const QString& page) {
         m_reading->showScreen(currentScreen(), page);
     if (m_searchHost)
         m_searchHost->showForScreen(currentScreen());
+    if (m_visual)
+        m_visual->showForScreen(currentScreen());
     if (m_piston) {
         // Hidden and stopped on the reading screen, animated on the others.
         const bool show = currentScreen() != 1;
@@ -453,6 +457,8 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     // 2-3. Build the screen under the hourglass (the replayed commands below
     // must still run: this is no busy phase).
     const busy::Hourglass hourglass;
+    if (m_visual)
+        m_visual->beforeScreenChange(index);
     m_elements->buildScreen(index);
     const QSize size = m_elements->skin().size();
     if (size != this->size() && !size.isEmpty()) {
@@ -531,6 +537,8 @@ void TMainForm::paintEvent(QPaintEvent*) {
         m_windowFade->PaintFadeFrame(p);
     } else if (m_elements) {
         m_elements->paint(p);
+        if (m_visual)
+            m_visual->paintVideo(p);
         if (m_texts)
             m_texts->paint(p, this);
     } else {
@@ -568,17 +576,27 @@ void TMainForm::elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global) {
         }
         m_dragging = false;
     }
+    // Over a playing video the skin's hover looks stay as they are.
+    if (m_visual && m_visual->overPlayingVideo(p))
+        return;
     if (m_elements)
         m_elements->mouseMove(p, buttons & Qt::LeftButton);
 }
 
 void TMainForm::elementDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods,
                             QPoint global) {
+    // The cover video takes a press on it (freezing, playing on, dragging).
+    if (m_visual && !windowFadeRunning() && m_visual->mouseDown(p, button))
+        return;
     if (!m_elements || button != Qt::LeftButton)
         return;
     if (!m_elements->mouseDown(p, mods) || windowFadeRunning())
         return;
     // Bare skin: the whole skin is a drag handle.
+    startWindowMove(global);
+}
+
+void TMainForm::startWindowMove(QPoint global) {
     QWindow* window = windowHandle();
     if (window && window->startSystemMove())
         return;
@@ -593,6 +611,8 @@ void TMainForm::elementUp(QPoint p, Qt::MouseButton button) {
         m_dragging = false;
         return;
     }
+    if (m_visual && m_visual->overPlayingVideo(p))
+        return;
     if (m_elements)
         m_elements->mouseUp(p);
 }
@@ -716,6 +736,8 @@ void TMainForm::showWithOpeningAnimation() {
 
 void TMainForm::startClosing() {
     m_state = State::Closing;
+    if (m_visual)
+        m_visual->close();
     if (auto* about = findChild<TAboutHost*>(QString(), Qt::FindDirectChildrenOnly))
         about->closeForExit();
     if (m_dialogHost)

@@ -32,6 +32,7 @@ class TReadingScreen;
 class TSearchHost;
 class TStandardLook;
 class TThesaurusOpener;
+class TVisualHost;
 class TWindowAnimator;
 
 // The book's main window: a borderless window whose surface is the skin of
@@ -141,6 +142,12 @@ public:
     // The last verbs acted upon (newest last), for the tests and diagnostics.
     const QList<RCommand>& executed() const { return m_executed; }
 
+    // The slide areas, the font installer and the cover video.
+    TVisualHost* visuals() const { return m_visual; }
+    // Moves the window with the pointer (the system's move, or by hand
+    // without a window manager) from the press at `global`.
+    void startWindowMove(QPoint global);
+
     // The first frame is on the screen: work that need not delay it follows.
     bool firstFrameDone() const { return m_firstFrame; }
 
@@ -204,6 +211,7 @@ private:
     TDialogHost* m_dialogHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
+    TVisualHost* m_visual = nullptr;
     TInstanceMessages* m_messages = nullptr;
     QString m_documentPath;
     QMovie* m_pistonMovie = nullptr;
