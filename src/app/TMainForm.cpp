@@ -20,6 +20,7 @@
 #include "data/StructParser.h"
 #include "data/TCommandLine.h"
 #include "dialogs/TCoolDialog.h"
+#include "dialogs/TStartClip.h"
 #include "engine/TFrameViewer.h"
 #include "media/TButtonSounds.h"
 #include "platform/Busy.h"
@@ -205,8 +206,10 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // 17. Replay of the switches of screen 1.
     replay(false);
 
-    // 20. Show with the opening animation.
-    showWithOpeningAnimation();
+    // 19-20. The start clip, which shows the window when it ends, or the
+    // opening animation at once.
+    if (!m_visual || !m_visual->runStartClip([this] { showWithoutAnimation(); }))
+        showWithOpeningAnimation();
 
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
@@ -732,6 +735,17 @@ void TMainForm::showWithOpeningAnimation() {
     m_book->options().animation = false; // 20. cleared in memory as the window shows
     m_state = State::Opening;
     m_animator->open([this] { m_state = State::Running; });
+}
+
+void TMainForm::showWithoutAnimation() {
+    if (m_state != State::Starting)
+        return;
+    m_book->options().animation = false;
+    m_state = State::Running;
+    m_animator->applyRegion(TWindowAnimation::finalOpeningRegion(size()));
+    show();
+    raise();
+    activateWindow();
 }
 
 void TMainForm::startClosing() {

@@ -173,6 +173,8 @@ private:
     void createWidgets();
     void showScreenWidgets(const QString& page = QString());
     void showWithOpeningAnimation();
+    // After the start clip: the window at once, in its final shape.
+    void showWithoutAnimation();
     void startClosing();
     void FormDestroy();
     void elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global);

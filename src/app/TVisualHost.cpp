@@ -4,6 +4,7 @@
 #include "app/TOptionsHost.h"
 #include "app/TReadingScreen.h"
 #include "dialogs/TFormOptions.h"
+#include "dialogs/TStartClip.h"
 #include "engine/TFrameViewer.h"
 #include "media/TNavFont.h"
 #include "platform/Log.h"
@@ -168,4 +169,21 @@ void TVisualHost::close() {
     if (m_video->active() && !m_video->IsStoppedOrPaused())
         m_video->Freeze();
     m_video->Release();
+}
+
+bool TVisualHost::runStartClip(std::function<void()> showMain) {
+    const StructModel& desc = m_window.model();
+    if (!TOptionsHost::hasStartClip(m_window) || !m_window.book().options().clip)
+        return false;
+    const QString file =
+        m_window.book().nativeOf(BookPaths::joinPath(m_window.paths().baseDir(), desc.rolic));
+    const bool background = !desc.background.isEmpty() && desc.background != QLatin1String("no");
+    m_clip = new TStartClip(file, background);
+    m_clip->setAttribute(Qt::WA_DeleteOnClose);
+    m_clip->onEnd = [this, showMain = std::move(showMain)] {
+        vlog::trace(QStringLiteral("clip"), QStringLiteral("ended"));
+        showMain();
+    };
+    vlog::trace(QStringLiteral("clip"), file);
+    return true;
 }

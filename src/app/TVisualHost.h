@@ -1,8 +1,12 @@
 #pragma once
 
+#include "dialogs/TStartClip.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+
+#include <functional>
 
 class QPainter;
 class QTimer;
@@ -36,6 +40,11 @@ public:
     bool mouseDown(QPoint p, Qt::MouseButton button);
     // The pointer over a playing video: the skin's hover looks stay as they are.
     bool overPlayingVideo(QPoint p) const;
+    // The book's start clip, when it names one and the `Clip` setting is on:
+    // true when the clip window is open; `showMain` runs when it ends.
+    bool runStartClip(std::function<void()> showMain);
+    TStartClip* startClip() const { return m_clip; }
+
     // The closing sequence: the video stops and lets go of its device.
     void close();
 
@@ -53,4 +62,5 @@ private:
     TNavFont* m_fonts = nullptr;
     TMyAviPlayer* m_video = nullptr;
     QTimer* m_resume = nullptr;
+    QPointer<TStartClip> m_clip;
 };

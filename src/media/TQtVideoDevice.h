@@ -17,11 +17,13 @@ public:
     TQtVideoDevice();
     ~TQtVideoDevice() override;
 
-    bool open(const QString& file) override;
-    void play() override;
+    int open(const QString& file) override;
+    QSize size() const override { return m_size; }
+    bool play() override;
     void pause() override;
     void stop() override;
     void close() override;
+    bool playing() const override;
     bool stoppedOrPaused() const override;
 
 private:
@@ -29,5 +31,6 @@ private:
     QAudioOutput* m_audio = nullptr;
     QVideoSink* m_sink = nullptr;
     QString m_file;
+    QSize m_size;
     bool m_atEnd = false;
 };

@@ -51,7 +51,7 @@ void TMyAviPlayer::Setup(QWidget* host, QWidget* display, int left, int top, int
     // 3. Frames and the end of the clip come back here.
     m_device->frame = [this](const QImage& f) { onFrame(f); };
     m_device->ended = [this] { OnEnd(); };
-    m_opened = m_device->open(m_file);
+    m_opened = m_device->open(m_file) == TVideoDevice::NoError;
     if (!m_opened)
         vlog::complain(QStringLiteral("%1: the video cannot be played").arg(m_file));
 }
