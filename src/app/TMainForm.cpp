@@ -5,6 +5,7 @@
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
+#include "app/TMediaHost.h"
 #include "app/TOptionsHost.h"
 #include "app/TReadingScreen.h"
 #include "app/TSearchHost.h"
@@ -210,6 +211,9 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // opening animation at once.
     if (!m_visual || !m_visual->runStartClip([this] { showWithoutAnimation(); }))
         showWithOpeningAnimation();
+    // The player or the music begins after the first frame.
+    if (m_media)
+        m_media->startAfterOpening();
 
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
@@ -371,6 +375,8 @@ void TMainForm::createWidgets() {
     m_scaleBar = new TScaleBar(&m_book->pack(), screenFn, this);
     m_searchHost = new TSearchHost(*this);
     m_search = m_searchHost->search();
+    // The foreground player with its clip areas, and the background music.
+    m_media = new TMediaHost(*this);
 
     // The animated picture of the cover; a book without it simply has none.
     try {
@@ -400,6 +406,8 @@ void TMainForm::showScreenWidgets(const QString& page) {
         m_reading->showScreen(currentScreen(), page);
     if (m_searchHost)
         m_searchHost->showForScreen(currentScreen());
+    if (m_media)
+        m_media->showForScreen();
     if (m_visual)
         m_visual->showForScreen(currentScreen());
     if (m_piston) {
@@ -756,6 +764,8 @@ void TMainForm::startClosing() {
         about->closeForExit();
     if (m_dialogHost)
         m_dialogHost->closeForExit();
+    if (m_media)
+        m_media->stopForClosing();
     m_animator->close([this] {
         m_state = State::Terminating;
         FormDestroy();
@@ -801,6 +811,9 @@ void TMainForm::FormDestroy() {
             m_sounds->playAndWait(m_book->nativeOf(BookPaths::joinPath(paths().baseDir(), wav)),
                                   3000);
     }
+    // 2. The music stops with a fade (its title and position are stored).
+    if (m_media)
+        m_media->stopForExit();
     // 3-4. Fonts; the path boxes write their folders as they go.
     m_book->unregisterFonts();
     delete m_pathBox;

@@ -26,6 +26,7 @@ class TStatusLine;
 class TTextMsg;
 class TButtonSounds;
 class TInstanceMessages;
+class TMediaHost;
 class TEffCar;
 class TMyControl;
 class TReadingScreen;
@@ -91,6 +92,8 @@ public:
     // The hint areas follow the elements' hints again (chapter buttons).
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
+    // Sound, clips and the background music (null until the widgets exist).
+    TMediaHost* media() const { return m_media; }
     // The search fields and their searches (null without `_findtxt` elements).
     TFindTxtHtml* textSearch() const { return m_search; }
     // The skinned dialog (null without "Dialog.cfs" or before it exists).
@@ -209,6 +212,7 @@ private:
     QLabel* m_piston = nullptr;
     TReadingScreen* m_reading = nullptr;
     TSearchHost* m_searchHost = nullptr;
+    TMediaHost* m_media = nullptr;
     TFindTxtHtml* m_search = nullptr;
     TDialogHost* m_dialogHost = nullptr;
     TStandardLook* m_standard = nullptr;

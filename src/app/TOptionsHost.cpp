@@ -2,8 +2,6 @@
 
 #include "app/TMainForm.h"
 #include "app/TReadingScreen.h"
-#include "data/SettingsNames.h"
-#include "data/SettingsStore.h"
 #include "dialogs/TFormOptions.h"
 #include "reader/THtmlFrame.h"
 
@@ -52,14 +50,4 @@ void TOptionsHost::claim() {
         if (m_form)
             m_form->showOptions();
     });
-    m_window.claimVerb(Verb::BgSound, [this](const RCommand&) { toggleBackgroundMusic(); });
-}
-
-void TOptionsHost::toggleBackgroundMusic() {
-    // The music itself follows the setting once it plays; the setting is
-    // switched and stored here.
-    ROptions& o = m_window.book().options();
-    o.bgSound = !o.bgSound;
-    if (TSettingsStore* store = m_window.book().settings())
-        store->writeBool(QLatin1String(settings::BGSound.name), o.bgSound);
 }

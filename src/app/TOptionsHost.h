@@ -10,8 +10,7 @@ class TMainForm;
 // program-wide settings into the book's options), its two check boxes
 // enabled when the book has a start clip / a button with a sound, shown by
 // the verb "options"; its "Шрифт" button opens the font dialog of the
-// content panes. It also serves the verb "bgsound", which switches the
-// background music setting and stores it.
+// content panes (the verb "bgsound" is served with the music, TMediaHost).
 class TOptionsHost : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +26,6 @@ public:
 
 private:
     void claim();
-    void toggleBackgroundMusic();
 
     TMainForm& m_window;
     QPointer<TFormOptions> m_form;
