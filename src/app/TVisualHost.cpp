@@ -6,6 +6,7 @@
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TStartClip.h"
 #include "engine/TFrameViewer.h"
+#include "media/TCodecInstaller.h"
 #include "media/TNavFont.h"
 #include "platform/Log.h"
 #include "reader/THtmlFrame.h"
@@ -180,6 +181,8 @@ bool TVisualHost::runStartClip(std::function<void()> showMain) {
     const bool background = !desc.background.isEmpty() && desc.background != QLatin1String("no");
     m_clip = new TStartClip(file, background);
     m_clip->setAttribute(Qt::WA_DeleteOnClose);
+    const QString base = m_window.paths().baseDir();
+    m_clip->installDriver = [base] { TCodecInstaller::installMpegDriver(base); };
     m_clip->onEnd = [this, showMain = std::move(showMain)] {
         vlog::trace(QStringLiteral("clip"), QStringLiteral("ended"));
         showMain();

@@ -1,5 +1,6 @@
 #include "dialogs/TStartClip.h"
 
+#include "media/TCodecInstaller.h"
 #include "platform/Log.h"
 
 #include <QGuiApplication>
@@ -20,6 +21,7 @@ TStartClip::TStartClip(const QString& file, bool background, std::unique_ptr<TVi
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("Vantrel"));
+    installDriver = [] { TCodecInstaller::installMpegDriver(QString()); };
     // Nothing shows until the clip is opened and sized.
     m_start = new QTimer(this);
     m_start->setSingleShot(true);
