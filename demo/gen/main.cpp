@@ -14,6 +14,7 @@
 #include "SkinArt.h"
 #include "SkinSet.h"
 #include "SoundSynth.h"
+#include "VisualFiles.h"
 
 #include "data/StructParser.h"
 
@@ -98,7 +99,10 @@ int main(int argc, char** argv) {
                                      QStringLiteral("DIR"));
     const QCommandLineOption fontOpt(QStringLiteral("font"), QStringLiteral("the book's .ttf"),
                                      QStringLiteral("FILE"));
-    cli.addOptions({sourceOpt, stageOpt, bookOpt, fontOpt});
+    const QCommandLineOption installFontOpt(QStringLiteral("install-font"),
+                                            QStringLiteral("the .ttf of the font page"),
+                                            QStringLiteral("FILE"));
+    cli.addOptions({sourceOpt, stageOpt, bookOpt, fontOpt, installFontOpt});
     cli.process(app);
     for (const QCommandLineOption& o : {sourceOpt, stageOpt, bookOpt, fontOpt})
         if (!cli.isSet(o))
@@ -119,9 +123,10 @@ int main(int argc, char** argv) {
     // Only the generator's own folders are cleared, never the folders given.
     removeTree(stage + QStringLiteral("/pack"));
     removeTree(stage + QStringLiteral("/content"));
-    for (const char* sub : {"snd", "help", "files"})
+    for (const char* sub : {"snd", "help", "files", "slides", "fonts"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
     QFile::remove(run + QStringLiteral("/car.avi"));
+    QFile::remove(run + QStringLiteral("/intro.avi"));
     QDir().mkpath(packDir);
     QDir().mkpath(contentDir);
     for (const QString& old : QDir(run).entryList({QStringLiteral("*.ttf")}, QDir::Files))
@@ -215,6 +220,30 @@ int main(int argc, char** argv) {
     // The cover's "3D" clip, played in the car picture's place (31,135)-(687,394).
     writeFile(run + QStringLiteral("/car.avi"),
               AviWriter::motionJpeg(carTurntable(656, 260, 72), 12, 80));
+
+    // The photo album (screen 3), the start clip and the font page with its font.
+    for (const auto& [name, bytes] : visualfiles::slides())
+        writeFile(run + QLatin1Char('/') + name, bytes);
+    writeFile(run + QStringLiteral("/intro.avi"),
+              AviWriter::motionJpeg(visualfiles::introFrames(), 12, 80));
+    if (mainModel.screens.size() > 2)
+        writeFile(packDir + QLatin1Char('/') + mainModel.screens.at(2).picture,
+                  encodeImage(visualfiles::albumSkin(skins.pictures().value(
+                                                         mainModel.screens.at(1).picture))
+                                  .convertToFormat(QImage::Format_RGB888),
+                              "BMP"));
+    {
+        const QString installFont = cli.isSet(installFontOpt) ? cli.value(installFontOpt) : font;
+        writeFile(run + QStringLiteral("/fonts/") + QFileInfo(installFont).fileName(),
+                  readFile(installFont));
+        QString why;
+        const std::optional<QByteArray> page = PageSet::convertPage(
+            QString::fromUtf8(readFile(source.filePath(QStringLiteral("pages/fonts/fonts.htm")))),
+            &why);
+        if (!page)
+            fail(QStringLiteral("fonts.htm: %1").arg(why));
+        writeFile(run + QStringLiteral("/fonts/fonts.htm"), *page);
+    }
 
     std::printf("vantrel-demo-gen: %d pack files, %d pages\n",
                 int(skins.pictures().size() + cfs.size() + 1), int(pages.pages().size()));

@@ -59,6 +59,8 @@ void TStartClip::Start() {
     if (!m_device)
         m_device = TVideoDevice::make();
     m_device->frame = [this](const QImage& f) {
+        if (!m_placed)
+            place(f.size());
         m_frame = f;
         update(m_display);
     };
@@ -77,8 +79,20 @@ void TStartClip::Start() {
         End();
         return;
     }
-    // 3-5. The clip's own size, in the middle of the screen.
-    const QSize clip = m_device->size();
+    // 3-5. The clip's own size, in the middle of the screen (a medium that
+    // tells its size only with its first picture is placed then).
+    if (!m_device->size().isEmpty())
+        place(m_device->size());
+    // 6. Play, then watch for the playing state.
+    if (!m_device->play()) {
+        End();
+        return;
+    }
+    m_poll->start();
+}
+
+void TStartClip::place(QSize clip) {
+    m_placed = true;
     const int w = clip.width(), h = clip.height();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 800, 600);
@@ -94,12 +108,6 @@ void TStartClip::Start() {
     show();
     activateWindow();
     setFocus();
-    // 6. Play, then watch for the playing state.
-    if (!m_device->play()) {
-        End();
-        return;
-    }
-    m_poll->start();
 }
 
 void TStartClip::Poll() {

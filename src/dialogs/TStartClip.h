@@ -55,6 +55,8 @@ protected:
 
 private:
     void FormKeyDown(int key);
+    // Sizes and shows the window for a clip of that size.
+    void place(QSize clip);
     void stopAll();
 
     QString m_file;
@@ -66,6 +68,7 @@ private:
     int m_retries = 0;
     int m_driverInstalls = 0;
     bool m_ended = false;
+    bool m_placed = false;
     QRect m_display;
     QImage m_frame;
 };
