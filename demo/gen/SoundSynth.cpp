@@ -156,4 +156,27 @@ QByteArray theme() {
     return wav(buf);
 }
 
+QByteArray road() {
+    // The second title of the music list: a walking bass under a short
+    // major melody, two bars repeated, ~8 s.
+    std::vector<float> buf = silence(0.05);
+    const QList<double> bass = {130.81, 164.81, 196.0, 164.81, 146.83, 174.61, 220.0, 174.61};
+    const QList<double> tune = {523.25, 587.33, 659.26, 783.99, 659.26, 587.33, 523.25, 440.0};
+    const double beat = 0.45;
+    double t = 0.05;
+    for (int round = 0; round < 2; ++round) {
+        for (int step = 0; step < 8; ++step) {
+            addTone(buf, t + step * beat, 0.8, bass.at(step), 0.09, 2.5);
+            addTone(buf, t + step * beat + beat / 2, 0.6, tune.at((step + round * 3) % 8), 0.05,
+                    4.0);
+        }
+        t += 8 * beat;
+    }
+    pad(buf, t + 1.0);
+    const size_t n = buf.size(), fade = size_t(0.8 * kRate);
+    for (size_t i = 0; i < fade; ++i)
+        buf[n - fade + i] *= float(1.0 - double(i) / fade);
+    return wav(buf);
+}
+
 } // namespace soundsynth

@@ -11,5 +11,6 @@ QByteArray toggle(); // a switch: two ticks
 QByteArray exitChime();
 QByteArray horn();  // the car's two-tone horn (a sound link on a page)
 QByteArray theme(); // the quiet background tune of the cover
+QByteArray road();  // the second title of the music list
 
 } // namespace soundsynth

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     // Only the generator's own folders are cleared, never the folders given.
     removeTree(stage + QStringLiteral("/pack"));
     removeTree(stage + QStringLiteral("/content"));
-    for (const char* sub : {"snd", "help", "files", "slides", "fonts"})
+    for (const char* sub : {"snd", "help", "files", "video", "slides", "fonts"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
     QFile::remove(run + QStringLiteral("/car.avi"));
     QFile::remove(run + QStringLiteral("/intro.avi"));
@@ -190,6 +190,7 @@ int main(int argc, char** argv) {
     writeFile(run + QStringLiteral("/snd/exit.wav"), soundsynth::exitChime());
     writeFile(run + QStringLiteral("/snd/horn.wav"), soundsynth::horn());
     writeFile(run + QStringLiteral("/snd/theme.wav"), soundsynth::theme());
+    writeFile(run + QStringLiteral("/snd/road.wav"), soundsynth::road());
     {
         QString why;
         const std::optional<QByteArray> help = PageSet::convertPage(
@@ -220,18 +221,25 @@ int main(int argc, char** argv) {
     // The cover's "3D" clip, played in the car picture's place (31,135)-(687,394).
     writeFile(run + QStringLiteral("/car.avi"),
               AviWriter::motionJpeg(carTurntable(656, 260, 72), 12, 80));
+    // The clip of the video screen: three turns of the crank, 6 s.
+    {
+        const QList<QImage> turn = pistonFrames(320, 240, 24);
+        writeFile(run + QStringLiteral("/video/engine.avi"),
+                  AviWriter::motionJpeg(turn + turn + turn, 12, 75));
+    }
 
-    // The photo album (screen 3), the start clip and the font page with its font.
+    // The photo album, the start clip and the font page with its font.
     for (const auto& [name, bytes] : visualfiles::slides())
         writeFile(run + QLatin1Char('/') + name, bytes);
     writeFile(run + QStringLiteral("/intro.avi"),
               AviWriter::motionJpeg(visualfiles::introFrames(), 12, 80));
-    if (mainModel.screens.size() > 2)
-        writeFile(packDir + QLatin1Char('/') + mainModel.screens.at(2).picture,
-                  encodeImage(visualfiles::albumSkin(skins.pictures().value(
-                                                         mainModel.screens.at(1).picture))
-                                  .convertToFormat(QImage::Format_RGB888),
-                              "BMP"));
+    for (const RScreen& s : mainModel.screens)
+        if (s.picture == QLatin1String("album.bmp"))
+            writeFile(packDir + QStringLiteral("/album.bmp"),
+                      encodeImage(visualfiles::albumSkin(skins.pictures().value(
+                                                             mainModel.screens.at(1).picture))
+                                      .convertToFormat(QImage::Format_RGB888),
+                                  "BMP"));
     {
         const QString installFont = cli.isSet(installFontOpt) ? cli.value(installFontOpt) : font;
         writeFile(run + QStringLiteral("/fonts/") + QFileInfo(installFont).fileName(),

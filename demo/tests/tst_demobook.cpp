@@ -99,9 +99,9 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     // A stray header or kind word anywhere in the description would change
     // these counts.
     QCOMPARE(m_main.title, QStringLiteral("Vantrel"));
-    QCOMPARE(m_main.screens.size(), 3);
-    // four keys, sections menu, album, minimize, close
-    QCOMPARE(m_main.screens[0].buttons.size(), 8);
+    QCOMPARE(m_main.screens.size(), 4);
+    // five keys, sections menu, album, minimize, close
+    QCOMPARE(m_main.screens[0].buttons.size(), 9);
     QCOMPARE(m_main.screens[0].popups.size(), 1);
     QCOMPARE(m_main.screens[0].popups[0].type, 1);
     QCOMPARE(m_main.screens[0].popups[0].caption.size(), 5);
@@ -118,12 +118,25 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     QCOMPARE(m_main.screens[1].popups[3].go.size(), 6);
     QCOMPARE(m_main.screens[1].popups[3].go.last(), QStringLiteral("installfonts"));
     // The photo album: arrows, cover, minimize, close; one picture area.
-    QCOMPARE(m_main.screens[2].buttons.size(), 5);
+    QCOMPARE(m_main.screens[3].buttons.size(), 5);
     QCOMPARE(m_main.image.size(), 1);
-    QCOMPARE(m_main.image[0].screen, 2);
+    QCOMPARE(m_main.image[0].screen, 3);
     QCOMPARE(m_main.rolic, QStringLiteral("intro.avi"));
     QCOMPARE(m_main.background, QStringLiteral("no"));
-    QCOMPARE(m_main.html.size(), 1);
+    QCOMPARE(m_main.html.size(), 2);
+    // The video screen: its keys, the film frame and its page; two tunes.
+    QCOMPARE(m_main.screens[2].buttons.size(), 10);
+    QCOMPARE(m_main.clip.size(), 1);
+    QCOMPARE(m_main.clip[0].screen, 2);
+    QCOMPARE(m_main.clip[0].html, 30);
+    QCOMPARE(m_main.bgsounddef.size(), 2);
+    for (const QString& title : m_main.bgsounddef)
+        QVERIFY2(QFile::exists(kRun + QLatin1Char('/') +
+                               QString(title)
+                                   .section(QLatin1Char('\\'), -2)
+                                   .replace(QLatin1Char('\\'), QLatin1Char('/'))),
+                 qPrintable(title));
+    QVERIFY(QFile::exists(kRun + QStringLiteral("/video/engine.avi")));
     QCOMPARE(m_main.path.size(), 1);
     QCOMPARE(m_main.text.size(), 5);
     QCOMPARE(m_main.outline.size(), 8);

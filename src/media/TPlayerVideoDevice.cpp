@@ -61,12 +61,12 @@ void TPlayerVideoDevice::close() {
 }
 
 bool TPlayerVideoDevice::playing() const {
-    return m_player->mode() == TMPlayer::Playing;
+    // A back end that failed while playing may still say it plays: it does not.
+    return m_player->mode() == TMPlayer::Playing && m_player->error() == TMPlayer::NoError;
 }
 
 bool TPlayerVideoDevice::stoppedOrPaused() const {
-    const TMPlayer::Mode mode = m_player->mode();
-    return mode == TMPlayer::Stopped || mode == TMPlayer::Paused || mode == TMPlayer::NotReady;
+    return !playing() && m_player->mode() != TMPlayer::Seeking;
 }
 
 void TPlayerVideoDevice::noWaitOnce() {

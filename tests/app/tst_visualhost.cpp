@@ -147,8 +147,8 @@ void TestVisualHost::albumSteps() {
     TSlideImage* slides = form.visuals()->slides();
     QVERIFY(slides);
     QVERIFY(!slides->area(0)->isVisible());
-    form.Dispatch("3", "", false, FromButton, 0);
-    QCOMPARE(form.currentScreen(), 2);
+    form.Dispatch("4", "", false, FromButton, 0);
+    QCOMPARE(form.currentScreen(), 3);
     QVERIFY(slides->area(0)->isVisible());
     QVERIFY(slides->shownFile(0).endsWith("01_car.bmp"));
     form.Dispatch("prevpic", "", false, FromButton, 0);
