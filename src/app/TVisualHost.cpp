@@ -60,7 +60,13 @@ TVisualHost::TVisualHost(TMainForm& window) : QObject(&window), m_window(window)
     claim();
 }
 
-TVisualHost::~TVisualHost() = default;
+TVisualHost::~TVisualHost() {
+    // A clip still playing when the window goes shows nothing afterwards.
+    if (m_clip) {
+        m_clip->onEnd = nullptr;
+        delete m_clip;
+    }
+}
 
 void TVisualHost::claim() {
     m_window.claimVerb(Verb::NextPic, [this](const RCommand&) {
