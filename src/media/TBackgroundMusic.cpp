@@ -5,7 +5,9 @@
 #include "media/TMPlayer.h"
 
 #include <QAudio>
+#include <QAudioDevice>
 #include <QFileInfo>
+#include <QMediaDevices>
 
 #include <algorithm>
 #include <cstdio>
@@ -63,6 +65,7 @@ bool TBackgroundMusic::StartMusic() {
         setOn(false);
         return false;
     }
+    m_placeRead = true;
     if (m_store) {
         if (const auto song = m_store->readInt(QLatin1String(settings::BGSoundSong.name)))
             m_index = *song;
@@ -78,6 +81,9 @@ bool TBackgroundMusic::StartMusic() {
         m_position = 0;
     }
     m_position = std::max<qint64>(0, m_position);
+    // Without a sound device there is no volume to fade; the music still
+    // plays (on the back end's own sink) and stops.
+    m_fade->setHasVolumeControl(!QMediaDevices::defaultAudioOutput().isNull());
     // A title that cannot be played is skipped; the stored position belongs
     // to the stored title only.
     for (int attempt = 0; attempt < m_playlist.size(); ++attempt) {
@@ -122,7 +128,9 @@ void TBackgroundMusic::NextTitle() {
 void TBackgroundMusic::StopMusic(bool fade) {
     if (m_player->isOpen())
         m_position = m_player->position();
-    if (m_store) {
+    // A music that never started in this run has no place of its own: the
+    // stored one stays (a start that hands over to the player at once).
+    if (m_store && m_placeRead) {
         m_store->writeInt(QLatin1String(settings::BGSoundSong.name), m_index);
         m_store->writeInt(QLatin1String(settings::BGSoundPos.name), int(m_position));
     }

@@ -62,5 +62,6 @@ private:
     int m_index = 0;
     qint64 m_position = 0;
     int m_stopTimeout = 10000;
-    int m_failures = 0; // titles in a row that failed while playing
+    bool m_placeRead = false; // the stored title and position were read
+    int m_failures = 0;       // titles in a row that failed while playing
 };

@@ -52,9 +52,8 @@ void report(const QString& file, int code) {
 } // namespace
 
 TMPlayer::TMPlayer(QObject* parent) : QObject(parent) {
-    m_audio = new QAudioOutput(this);
-    m_sink = new QVideoSink(this);
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, &TMPlayer::onFrame);
+    // The output and the video sink are made with the first medium: a
+    // player that is never used costs nothing at start-up.
 }
 
 TMPlayer::~TMPlayer() {
@@ -109,6 +108,12 @@ bool TMPlayer::requireOpen() {
 
 void TMPlayer::ensurePlayer() {
     dropPlayer();
+    if (!m_audio) {
+        m_audio = new QAudioOutput(this);
+        m_audio->setVolume(m_volume);
+        m_sink = new QVideoSink(this);
+        connect(m_sink, &QVideoSink::videoFrameChanged, this, &TMPlayer::onFrame);
+    }
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(m_audio);
     m_player->setVideoOutput(m_sink);
@@ -160,9 +165,7 @@ void TMPlayer::request(Pending what) {
 void TMPlayer::interruptPending(bool byNotifyingCommand) {
     if (m_pending == Pending::None)
         return;
-    const Pending was = m_pending;
     m_pending = Pending::None;
-    (void)was;
     postNotify(byNotifyingCommand ? Superseded : Aborted);
 }
 
@@ -225,7 +228,6 @@ int TMPlayer::open() {
     m_lastFrame = QImage();
     m_atEnd = false;
     m_stopped = true;
-    m_played = false;
     m_seekTarget = -1;
     m_loadFailed = false;
     m_loadError = 0;
@@ -313,7 +315,6 @@ int TMPlayer::play() {
         m_atEnd = false;
     }
     m_seekTarget = -1;
-    m_played = true;
     m_stopped = false;
     m_player->play();
     if (f.notify)
@@ -500,11 +501,13 @@ TMPlayer::Mode TMPlayer::mode() const {
 }
 
 void TMPlayer::setVolume(float linear) {
-    m_audio->setVolume(qBound(0.0f, linear, 1.0f));
+    m_volume = qBound(0.0f, linear, 1.0f);
+    if (m_audio)
+        m_audio->setVolume(m_volume);
 }
 
 float TMPlayer::volume() const {
-    return m_audio->volume();
+    return m_volume;
 }
 
 void TMPlayer::onStatus(QMediaPlayer::MediaStatus status) {

@@ -143,6 +143,7 @@ private:
     QMediaPlayer* m_player = nullptr;
     QAudioOutput* m_audio = nullptr;
     QVideoSink* m_sink = nullptr;
+    float m_volume = 1.0f;
     QPointer<QWidget> m_display;
     QString m_fileName;
     bool m_autoRewind = false;
@@ -152,7 +153,6 @@ private:
     bool m_atEnd = false;  // played to the end
     bool m_loadFailed = false;
     int m_loadError = 0;
-    bool m_played = false;    // played since the medium was opened
     qint64 m_seekTarget = -1; // a seek not yet reached
     QSize m_natural;
     QRect m_displayRect;

@@ -8,10 +8,14 @@
 #include "../../demo/gen/AviWriter.h"
 #include "app/TMainForm.h"
 #include "app/TMediaHost.h"
+#include "app/TReadingScreen.h"
+#include "data/BookPaths.h"
 #include "data/SettingsStore.h"
 #include "media/TBackgroundMusic.h"
+#include "media/TButtonSounds.h"
 #include "media/TColorWinControl.h"
 #include "media/TSound.h"
+#include "reader/THtmlFrame.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -111,6 +115,15 @@ void TestMediaHost::musicClipsAndDroppedSounds() {
     QVERIFY(box->isChecked());
     QCOMPARE(music->title(), 0);
     QVERIFY(music->player()->position() >= saved - 50);
+
+    // A sound link of a page does the same (and is no button sound).
+    QTRY_VERIFY_WITH_TIMEOUT(music->player()->position() >= saved + 200, 4000);
+    const int clicks = form->sounds()->played();
+    emit form->reading()->frame()->soundRequested(BookPaths::fromNative(dir + "/drop.wav"));
+    QVERIFY(!music->playing());
+    QCOMPARE(media->sound()->endAction(), int(TSound::EndResumeMusic));
+    QCOMPARE(form->sounds()->played(), clicks);
+    QTRY_VERIFY_WITH_TIMEOUT(music->playing(), 4000);
 
     // On the reading screen the clip plays in its area; the music stays off.
     form->Dispatch("screen2=page.htm", QString(), false, 0, 0);

@@ -7,7 +7,9 @@
 #include "media/TMPlayer.h"
 #include "media/TVolumeFade.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
+#include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -152,8 +154,8 @@ void TestMusic::resumesAtTheStoredTitleAndPosition() {
     QVERIFY(music.playing());
     QVERIFY2(music.player()->position() >= 1150,
              qPrintable(QString::number(music.player()->position())));
-    // The fade-in runs while the title plays.
-    QVERIFY(music.fade()->running());
+    // The fade-in runs while the title plays (when there is a device).
+    QCOMPARE(music.fade()->running(), !QMediaDevices::defaultAudioOutput().isNull());
 
     QTest::qWait(300);
     music.StopMusic(false);
@@ -190,6 +192,12 @@ void TestMusic::storedValuesOutsideThePlaylist() {
     TBackgroundMusic music(&store);
     music.setPlaylist({only});
     music.setOn(true);
+    // Stopped before it ever started: the stored place is kept.
+    store.writeInt("BGSoundSong", 3);
+    store.writeInt("BGSoundPos", 4321);
+    music.StopMusic(false);
+    QCOMPARE(store.readInt("BGSoundSong"), std::optional<int>(3));
+    QCOMPARE(store.readInt("BGSoundPos"), std::optional<int>(4321));
     // A title the list does not have: the first, from its beginning.
     store.writeInt("BGSoundSong", 7);
     store.writeInt("BGSoundPos", 900);
