@@ -1,7 +1,8 @@
 // End to end on the demo book under Xvfb: the book opens with its start
 // clip in a framed window in the middle of the screen, then the main window;
 // "3D" plays the cover video, a click freezes it on one frame and a second
-// click plays on; "2D" brings the cover's picture back, "3D" the video again.
+// click plays on; "2D" brings the cover's picture back, "3D" the video again;
+// held down on the video, it freezes and the window moves with the pointer.
 #include "E2eSupport.h"
 
 #include <QTemporaryDir>
@@ -131,7 +132,24 @@ void TestEndToEndVisual::clipThenCoverVideo() {
     QTest::qWait(700);
     QVERIFY(changed(again, videoArea(window)) > 0.05);
 
-    clickAt(window + kClose);
+    // Held down on the playing video: it freezes and the window follows the
+    // pointer.
+    mouseTo(window + kVideo);
+    QTest::qWait(150);
+    runTool("xdotool", {"mousedown", "1"});
+    QVERIFY(p.waitLine("vantrel: video frozen", at));
+    QTest::qWait(300);
+    for (int step = 1; step <= 4; ++step) {
+        mouseTo(window + kVideo + QPoint(10 * step, 6 * step));
+        QTest::qWait(60);
+    }
+    runTool("xdotool", {"mouseup", "1"});
+    QTest::qWait(300);
+    const auto moved = windowRect("Vantrel");
+    QVERIFY(moved);
+    QCOMPARE(moved->topLeft(), window + QPoint(40, 24));
+
+    clickAt(moved->topLeft() + kClose);
     QVERIFY(p.process.waitForFinished(15000));
 }
 
