@@ -112,7 +112,8 @@ bool TMyAviPlayer::HitTest(QPoint p) const {
 }
 
 bool TMyAviPlayer::Click(QPoint p) {
-    if (!m_active || !HitTest(p))
+    // A video that could not be opened leaves the clicks to the skin.
+    if (!m_active || !m_opened || !HitTest(p))
         return false;
     m_userPaused = !IsStoppedOrPaused();
     if (IsStoppedOrPaused()) {

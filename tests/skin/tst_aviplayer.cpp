@@ -16,7 +16,7 @@ class FakeDevice : public TVideoDevice {
 public:
     int open(const QString& f) override {
         file = f;
-        return NoError;
+        return openAnswer;
     }
     QSize size() const override { return QSize(100, 50); }
     bool play() override {
@@ -52,6 +52,7 @@ public:
     int plays = 0;
     bool stuck = false; // never reports the pause
     bool closed = false;
+    int openAnswer = NoError;
 };
 
 // The host window paints its skin, then the video's frame.
@@ -206,6 +207,17 @@ void TestAviPlayer::skinPicturesAndSwitchingOff() {
     video.SetActive(false);
     second.Setup(&host, &host, 20, 30, 220, 130, "car.avi");
     QCOMPARE(second.playingPicture().pixelColor(10, 10), QColor(Qt::darkRed));
+
+    // A clip that cannot be opened: on, but clicks stay with the skin.
+    {
+        auto missing = std::make_unique<FakeDevice>();
+        missing->openAnswer = TVideoDevice::NotFound;
+        TMyAviPlayer third(std::move(missing));
+        third.skinBitmap = [&host] { return &host.skin; };
+        third.Setup(&host, &host, 20, 30, 220, 130, "missing.avi");
+        third.SetActive(true);
+        QVERIFY(!third.Click(QPoint(50, 50)));
+    }
 
     // A hidden window cannot show the video: it stays off.
     host.hide();
