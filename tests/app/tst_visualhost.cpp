@@ -8,6 +8,7 @@
 #include "app/TMainForm.h"
 #include "app/TVisualHost.h"
 #include "data/SettingsStore.h"
+#include "dialogs/TFormOptions.h"
 #include "dialogs/TStartClip.h"
 #include "skin/TMyAviPlayer.h"
 #include "skin/TSlideImage.h"
@@ -156,8 +157,15 @@ void TestVisualHost::albumSteps() {
     form.Dispatch("nextpic", "", false, FromButton, 0);
     form.Dispatch("nextpic", "", false, FromButton, 0);
     QVERIFY(slides->shownFile(0).endsWith("02_engine.bmp"));
+    // The options window switches the slide show on: the album steps by itself.
+    TFormOptions* options = form.findChild<TFormOptions*>();
+    QVERIFY(options);
+    form.book().options().runSlideShow = true;
+    emit options->slideShowChanged(true, 60);
+    QTRY_VERIFY(slides->shownFile(0).endsWith("03_timing.bmp"));
     form.Dispatch("1", "", false, FromButton, 0);
     QVERIFY(!slides->area(0)->isVisible());
+    QVERIFY(!slides->timerRunning());
 }
 
 QTEST_MAIN(TestVisualHost)
