@@ -44,20 +44,20 @@ QList<QPair<QString, QByteArray>> slides() {
     QList<QPair<QString, QByteArray>> out;
     out.append({QStringLiteral("slides/01_car.bmp"),
                 encode(framed(carStudio(520, 200), QStringLiteral("Vantrel, вид сбоку")), "BMP")});
-    out.append({QStringLiteral("slides/02_engine.bmp"),
-                encode(framed(engineSection(440, 290), QStringLiteral("Двигатель в разрезе")),
-                       "BMP")});
+    out.append(
+        {QStringLiteral("slides/02_engine.bmp"),
+         encode(framed(engineSection(440, 290), QStringLiteral("Двигатель в разрезе")), "BMP")});
     out.append({QStringLiteral("slides/03_timing.bmp"),
                 encode(framed(timingBelt(400, 280), QStringLiteral("Привод ГРМ")), "BMP")});
     out.append(
         {QStringLiteral("slides/04_cooling.jpg"),
          encode(framed(coolingCircuit(440, 280), QStringLiteral("Система охлаждения")), "JPEG")});
-    out.append({QStringLiteral("slides/05_brakes.jpg"),
-                encode(framed(brakeAssembly(400, 300), QStringLiteral("Тормозной механизм")),
-                       "JPEG")});
-    out.append({QStringLiteral("slides/06_battery.jpeg"),
-                encode(framed(batteryCheck(400, 270), QStringLiteral("Проверка аккумулятора")),
-                       "JPEG")});
+    out.append(
+        {QStringLiteral("slides/05_brakes.jpg"),
+         encode(framed(brakeAssembly(400, 300), QStringLiteral("Тормозной механизм")), "JPEG")});
+    out.append(
+        {QStringLiteral("slides/06_battery.jpeg"),
+         encode(framed(batteryCheck(400, 270), QStringLiteral("Проверка аккумулятора")), "JPEG")});
     return out;
 }
 

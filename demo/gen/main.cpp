@@ -233,13 +233,13 @@ int main(int argc, char** argv) {
         writeFile(run + QLatin1Char('/') + name, bytes);
     writeFile(run + QStringLiteral("/intro.avi"),
               AviWriter::motionJpeg(visualfiles::introFrames(), 12, 80));
+    const QImage reader = skins.pictures().value(mainModel.screens.at(1).picture);
     for (const RScreen& s : mainModel.screens)
         if (s.picture == QLatin1String("album.bmp"))
-            writeFile(packDir + QStringLiteral("/album.bmp"),
-                      encodeImage(visualfiles::albumSkin(skins.pictures().value(
-                                                             mainModel.screens.at(1).picture))
-                                      .convertToFormat(QImage::Format_RGB888),
-                                  "BMP"));
+            writeFile(
+                packDir + QStringLiteral("/album.bmp"),
+                encodeImage(visualfiles::albumSkin(reader).convertToFormat(QImage::Format_RGB888),
+                            "BMP"));
     {
         const QString installFont = cli.isSet(installFontOpt) ? cli.value(installFontOpt) : font;
         writeFile(run + QStringLiteral("/fonts/") + QFileInfo(installFont).fileName(),
