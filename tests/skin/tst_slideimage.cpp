@@ -55,6 +55,7 @@ private slots:
     void emptyFolderShowsNothing();
     void timerOrdersAndScreens();
     void hugeAndDamagedPictures();
+    void folderOfFiveThousand();
 
 private:
     QTemporaryDir m_tmp;
@@ -246,6 +247,28 @@ void TestSlideImage::hugeAndDamagedPictures() {
     QString error;
     QVERIFY(TSlideImage::decodeToFit(dir + "/b_damaged.jpg", QSize(10, 10), &error).isNull());
     QVERIFY(!error.isEmpty());
+}
+
+void TestSlideImage::folderOfFiveThousand() {
+    // 5 000 pictures: listed once, only the one on show decoded.
+    const QString dir = m_tmp.filePath("many");
+    QDir().mkpath(dir);
+    writePicture(dir + "/00000.bmp", Qt::red, QSize(8, 8));
+    QFile first(dir + "/00000.bmp");
+    QVERIFY(first.open(QIODevice::ReadOnly));
+    const QByteArray bytes = first.readAll();
+    for (int i = 1; i < 5000; ++i) {
+        QFile f(QString("%1/%2.bmp").arg(dir).arg(i, 5, 10, QChar('0')));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    TSlideImage s({area(0, textOf(dir))}, &m_window, m_options, [this] { return m_screen; });
+    QCOMPARE(s.list(0).size(), 5000);
+    QCOMPARE(nameOf(s.shownFile(0)), QString("00000.bmp"));
+    s.Previous();
+    QCOMPARE(nameOf(s.shownFile(0)), QString("04999.bmp"));
+    s.Next();
+    QCOMPARE(nameOf(s.shownFile(0)), QString("00000.bmp"));
 }
 
 QTEST_MAIN(TestSlideImage)
