@@ -14,6 +14,7 @@
 #include "SkinArt.h"
 #include "SkinSet.h"
 #include "SoundSynth.h"
+#include "VisualFiles.h"
 
 #include "data/StructParser.h"
 
@@ -98,7 +99,10 @@ int main(int argc, char** argv) {
                                      QStringLiteral("DIR"));
     const QCommandLineOption fontOpt(QStringLiteral("font"), QStringLiteral("the book's .ttf"),
                                      QStringLiteral("FILE"));
-    cli.addOptions({sourceOpt, stageOpt, bookOpt, fontOpt});
+    const QCommandLineOption installFontOpt(QStringLiteral("install-font"),
+                                            QStringLiteral("the .ttf of the font page"),
+                                            QStringLiteral("FILE"));
+    cli.addOptions({sourceOpt, stageOpt, bookOpt, fontOpt, installFontOpt});
     cli.process(app);
     for (const QCommandLineOption& o : {sourceOpt, stageOpt, bookOpt, fontOpt})
         if (!cli.isSet(o))
@@ -119,9 +123,10 @@ int main(int argc, char** argv) {
     // Only the generator's own folders are cleared, never the folders given.
     removeTree(stage + QStringLiteral("/pack"));
     removeTree(stage + QStringLiteral("/content"));
-    for (const char* sub : {"snd", "help", "files", "video"})
+    for (const char* sub : {"snd", "help", "files", "video", "slides", "fonts"})
         removeTree(run + QLatin1Char('/') + QLatin1String(sub));
     QFile::remove(run + QStringLiteral("/car.avi"));
+    QFile::remove(run + QStringLiteral("/intro.avi"));
     QDir().mkpath(packDir);
     QDir().mkpath(contentDir);
     for (const QString& old : QDir(run).entryList({QStringLiteral("*.ttf")}, QDir::Files))
@@ -221,6 +226,31 @@ int main(int argc, char** argv) {
         const QList<QImage> turn = pistonFrames(320, 240, 24);
         writeFile(run + QStringLiteral("/video/engine.avi"),
                   AviWriter::motionJpeg(turn + turn + turn, 12, 75));
+    }
+
+    // The photo album, the start clip and the font page with its font.
+    for (const auto& [name, bytes] : visualfiles::slides())
+        writeFile(run + QLatin1Char('/') + name, bytes);
+    writeFile(run + QStringLiteral("/intro.avi"),
+              AviWriter::motionJpeg(visualfiles::introFrames(), 12, 80));
+    const QImage reader = skins.pictures().value(mainModel.screens.at(1).picture);
+    for (const RScreen& s : mainModel.screens)
+        if (s.picture == QLatin1String("album.bmp"))
+            writeFile(
+                packDir + QStringLiteral("/album.bmp"),
+                encodeImage(visualfiles::albumSkin(reader).convertToFormat(QImage::Format_RGB888),
+                            "BMP"));
+    {
+        const QString installFont = cli.isSet(installFontOpt) ? cli.value(installFontOpt) : font;
+        writeFile(run + QStringLiteral("/fonts/") + QFileInfo(installFont).fileName(),
+                  readFile(installFont));
+        QString why;
+        const std::optional<QByteArray> page = PageSet::convertPage(
+            QString::fromUtf8(readFile(source.filePath(QStringLiteral("pages/fonts/fonts.htm")))),
+            &why);
+        if (!page)
+            fail(QStringLiteral("fonts.htm: %1").arg(why));
+        writeFile(run + QStringLiteral("/fonts/fonts.htm"), *page);
     }
 
     std::printf("vantrel-demo-gen: %d pack files, %d pages\n",

@@ -11,6 +11,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
@@ -51,6 +53,7 @@ private Q_SLOTS:
     void picturesDecode();
     void soundsArePaddedWavs();
     void carClipIsMotionJpegAvi();
+    void albumClipAndFontPage();
 
 private:
     QStringList decoded(const QString& entry, bool lower) const;
@@ -96,8 +99,9 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     // A stray header or kind word anywhere in the description would change
     // these counts.
     QCOMPARE(m_main.title, QStringLiteral("Vantrel"));
-    QCOMPARE(m_main.screens.size(), 3);
-    QCOMPARE(m_main.screens[0].buttons.size(), 8); // five keys, sections menu, minimize, close
+    QCOMPARE(m_main.screens.size(), 4);
+    // five keys, sections menu, album, minimize, close
+    QCOMPARE(m_main.screens[0].buttons.size(), 9);
     QCOMPARE(m_main.screens[0].popups.size(), 1);
     QCOMPARE(m_main.screens[0].popups[0].type, 1);
     QCOMPARE(m_main.screens[0].popups[0].caption.size(), 5);
@@ -110,8 +114,15 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
     QCOMPARE(m_main.screens[1].popups.size(), 4);
     QCOMPARE(m_main.screens[1].popups[0].type, -1);
     QCOMPARE(m_main.screens[1].popups[3].type, -5);
-    QCOMPARE(m_main.screens[1].popups[3].caption.size(), 5);
-    QCOMPARE(m_main.screens[1].popups[3].go.size(), 5);
+    QCOMPARE(m_main.screens[1].popups[3].caption.size(), 6);
+    QCOMPARE(m_main.screens[1].popups[3].go.size(), 6);
+    QCOMPARE(m_main.screens[1].popups[3].go.last(), QStringLiteral("installfonts"));
+    // The photo album: arrows, cover, minimize, close; one picture area.
+    QCOMPARE(m_main.screens[3].buttons.size(), 5);
+    QCOMPARE(m_main.image.size(), 1);
+    QCOMPARE(m_main.image[0].screen, 3);
+    QCOMPARE(m_main.rolic, QStringLiteral("intro.avi"));
+    QCOMPARE(m_main.background, QStringLiteral("no"));
     QCOMPARE(m_main.html.size(), 2);
     // The video screen: its keys, the film frame and its page; two tunes.
     QCOMPARE(m_main.screens[2].buttons.size(), 10);
@@ -127,7 +138,7 @@ void TestDemoBook::mainDescriptionReadsAsDesigned() {
                  qPrintable(title));
     QVERIFY(QFile::exists(kRun + QStringLiteral("/video/engine.avi")));
     QCOMPARE(m_main.path.size(), 1);
-    QCOMPARE(m_main.text.size(), 4);
+    QCOMPARE(m_main.text.size(), 5);
     QCOMPARE(m_main.outline.size(), 8);
     QVERIFY(m_main.screens[0].switchgrp[0].store);
     QCOMPARE(m_main.screens[0].switchgrp[0].group, m_main.screens[0].switchgrp[1].group);
@@ -403,6 +414,30 @@ void TestDemoBook::carClipIsMotionJpegAvi() {
         at += 8 + size + (size & 1);
     }
     QCOMPARE(frames, 72);
+}
+
+void TestDemoBook::albumClipAndFontPage() {
+    // The album's folder holds pictures of all three kinds, each readable.
+    const QString slides = m_paths.resolvePath(m_main.image[0].dir);
+    QDir dir(BookPaths::toNative(slides));
+    QStringList kinds;
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        kinds << QFileInfo(name).suffix();
+        QVERIFY2(!QImage(dir.filePath(name)).isNull(), qPrintable(name));
+    }
+    QVERIFY(kinds.contains("bmp") && kinds.contains("jpg") && kinds.contains("jpeg"));
+    // The start clip is a short Motion-JPEG AVI beside the program.
+    QFile clip(kRun + QLatin1Char('/') + m_main.rolic);
+    QVERIFY(clip.open(QIODevice::ReadOnly));
+    const QByteArray bytes = clip.readAll();
+    QVERIFY(bytes.startsWith("RIFF") && bytes.contains("vidsMJPG"));
+    // The font page's folder holds the page and a usable font.
+    QVERIFY(QFile::exists(kRun + QStringLiteral("/fonts/fonts.htm")));
+    const QStringList fonts = QDir(kRun + QStringLiteral("/fonts")).entryList({"*.ttf"});
+    QCOMPARE(fonts.size(), 1);
+    const int id = QFontDatabase::addApplicationFont(kRun + QStringLiteral("/fonts/") + fonts[0]);
+    QVERIFY(id >= 0);
+    QFontDatabase::removeApplicationFont(id);
 }
 
 QTEST_MAIN(TestDemoBook)

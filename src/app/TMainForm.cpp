@@ -11,6 +11,7 @@
 #include "app/TSearchHost.h"
 #include "app/TStandardLook.h"
 #include "app/TThesaurusOpener.h"
+#include "app/TVisualHost.h"
 #include "app/TWindowAnimation.h"
 #include "app/TWindowAnimator.h"
 #include "content/TComprStream.h"
@@ -20,6 +21,7 @@
 #include "data/StructParser.h"
 #include "data/TCommandLine.h"
 #include "dialogs/TCoolDialog.h"
+#include "dialogs/TStartClip.h"
 #include "engine/TFrameViewer.h"
 #include "media/TButtonSounds.h"
 #include "platform/Busy.h"
@@ -205,8 +207,10 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // 17. Replay of the switches of screen 1.
     replay(false);
 
-    // 20. Show with the opening animation.
-    showWithOpeningAnimation();
+    // 19-20. The start clip, which shows the window when it ends, or the
+    // opening animation at once.
+    if (!m_visual || !m_visual->runStartClip([this] { showWithoutAnimation(); }))
+        showWithOpeningAnimation();
     // The player or the music begins after the first frame.
     if (m_media)
         m_media->startAfterOpening();
@@ -392,6 +396,7 @@ void TMainForm::createWidgets() {
         }
     } catch (const FileOpenError&) {
     }
+    m_visual = new TVisualHost(*this);
 }
 
 void TMainForm::showScreenWidgets(const QString& page) {
@@ -403,6 +408,8 @@ void TMainForm::showScreenWidgets(const QString& page) {
         m_searchHost->showForScreen(currentScreen());
     if (m_media)
         m_media->showForScreen();
+    if (m_visual)
+        m_visual->showForScreen(currentScreen());
     if (m_piston) {
         // Hidden and stopped on the reading screen, animated on the others.
         const bool show = currentScreen() != 1;
@@ -461,6 +468,8 @@ void TMainForm::SwitchScreen(int index, const QString& page, int sourceKind, int
     // 2-3. Build the screen under the hourglass (the replayed commands below
     // must still run: this is no busy phase).
     const busy::Hourglass hourglass;
+    if (m_visual)
+        m_visual->beforeScreenChange(index);
     m_elements->buildScreen(index);
     const QSize size = m_elements->skin().size();
     if (size != this->size() && !size.isEmpty()) {
@@ -539,6 +548,8 @@ void TMainForm::paintEvent(QPaintEvent*) {
         m_windowFade->PaintFadeFrame(p);
     } else if (m_elements) {
         m_elements->paint(p);
+        if (m_visual)
+            m_visual->paintVideo(p);
         if (m_texts)
             m_texts->paint(p, this);
     } else {
@@ -576,17 +587,27 @@ void TMainForm::elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global) {
         }
         m_dragging = false;
     }
+    // Over a playing video the skin's hover looks stay as they are.
+    if (m_visual && m_visual->overPlayingVideo(p))
+        return;
     if (m_elements)
         m_elements->mouseMove(p, buttons & Qt::LeftButton);
 }
 
 void TMainForm::elementDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods,
                             QPoint global) {
+    // The cover video takes a press on it (freezing, playing on, dragging).
+    if (m_visual && !windowFadeRunning() && m_visual->mouseDown(p, button))
+        return;
     if (!m_elements || button != Qt::LeftButton)
         return;
     if (!m_elements->mouseDown(p, mods) || windowFadeRunning())
         return;
     // Bare skin: the whole skin is a drag handle.
+    startWindowMove(global);
+}
+
+void TMainForm::startWindowMove(QPoint global) {
     QWindow* window = windowHandle();
     if (window && window->startSystemMove())
         return;
@@ -601,6 +622,8 @@ void TMainForm::elementUp(QPoint p, Qt::MouseButton button) {
         m_dragging = false;
         return;
     }
+    if (m_visual && m_visual->overPlayingVideo(p))
+        return;
     if (m_elements)
         m_elements->mouseUp(p);
 }
@@ -722,8 +745,21 @@ void TMainForm::showWithOpeningAnimation() {
     m_animator->open([this] { m_state = State::Running; });
 }
 
+void TMainForm::showWithoutAnimation() {
+    if (m_state != State::Starting)
+        return;
+    m_book->options().animation = false;
+    m_state = State::Running;
+    m_animator->applyRegion(TWindowAnimation::finalOpeningRegion(size()));
+    show();
+    raise();
+    activateWindow();
+}
+
 void TMainForm::startClosing() {
     m_state = State::Closing;
+    if (m_visual)
+        m_visual->close();
     if (auto* about = findChild<TAboutHost*>(QString(), Qt::FindDirectChildrenOnly))
         about->closeForExit();
     if (m_dialogHost)

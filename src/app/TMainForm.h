@@ -33,6 +33,7 @@ class TReadingScreen;
 class TSearchHost;
 class TStandardLook;
 class TThesaurusOpener;
+class TVisualHost;
 class TWindowAnimator;
 
 // The book's main window: a borderless window whose surface is the skin of
@@ -144,6 +145,12 @@ public:
     // The last verbs acted upon (newest last), for the tests and diagnostics.
     const QList<RCommand>& executed() const { return m_executed; }
 
+    // The slide areas, the font installer and the cover video.
+    TVisualHost* visuals() const { return m_visual; }
+    // Moves the window with the pointer (the system's move, or by hand
+    // without a window manager) from the press at `global`.
+    void startWindowMove(QPoint global);
+
     // The first frame is on the screen: work that need not delay it follows.
     bool firstFrameDone() const { return m_firstFrame; }
 
@@ -169,6 +176,8 @@ private:
     void createWidgets();
     void showScreenWidgets(const QString& page = QString());
     void showWithOpeningAnimation();
+    // After the start clip: the window at once, in its final shape.
+    void showWithoutAnimation();
     void startClosing();
     void FormDestroy();
     void elementMove(QPoint p, Qt::MouseButtons buttons, QPoint global);
@@ -208,6 +217,7 @@ private:
     TDialogHost* m_dialogHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
+    TVisualHost* m_visual = nullptr;
     TInstanceMessages* m_messages = nullptr;
     QString m_documentPath;
     QMovie* m_pistonMovie = nullptr;

@@ -1,5 +1,7 @@
 #include "media/TMPlayer.h"
 
+#include "media/FrameImage.h"
+
 #include <QAudioOutput>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -570,7 +572,7 @@ void TMPlayer::onFrame(const QVideoFrame& frame) {
     static const QMetaMethod frameSignal = QMetaMethod::fromSignal(&TMPlayer::frameReady);
     if (!m_display && !isSignalConnected(frameSignal))
         return;
-    m_lastFrame = frame.toImage();
+    m_lastFrame = frameimage::toImage(frame);
     emit frameReady(m_lastFrame, displayRect());
 }
 

@@ -83,6 +83,8 @@ public:
     // nothing else uses this object until it is done.
     void drawShownFaces();
     const QImage& skin() const { return m_skin; }
+    // The skin picture itself, for the parts that draw into it (the cover video).
+    QImage& skinBitmap() { return m_skin; }
     void paint(QPainter& painter) const;
 
     Hit hitTest(QPoint p) const;

@@ -93,7 +93,7 @@ void TestEndToEndOptions::soundsOffKeptAcrossARestart() {
     const QByteArray stored = settings.readAll();
     QVERIFY2(stored.contains("Wav=0"), stored.constData());
     QVERIFY(stored.contains("SizeInterface=0"));
-    QVERIFY(!stored.contains("SlideShowTime")); // the demo book has no slide pictures
+    QVERIFY(stored.contains("SlideShowTime=5")); // the album's slide show (read at start)
     settings.close();
 
     Program p;

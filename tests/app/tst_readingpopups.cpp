@@ -124,7 +124,7 @@ void TestReadingPopups::pageMenuAndCoverMenu() {
     emit form.reading()->frame()->contextPopupRequested(form.mapToGlobal(QPoint(300, 300)));
     TPopupWindow* menu = popups->popup(TControlPopupWindow::ContextHtml);
     QVERIFY(menu->isVisible());
-    QCOMPARE(menu->visibleItemCount(), 5);
+    QCOMPARE(menu->visibleItemCount(), 6);
     const int before = form.reading()->favorites()->count();
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(&form, Qt::Key_Down);
