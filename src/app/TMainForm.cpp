@@ -2,6 +2,7 @@
 
 #include "app/TAboutHost.h"
 #include "app/TDesktopVerbs.h"
+#include "app/TArchiveHost.h"
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
@@ -210,6 +211,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
     new TAboutHost(*this); // the verb "about"
+    m_archiveHost = new TArchiveHost(*this); // RAR links, drops and unarc
     return std::nullopt;
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 class QLabel;
+class TArchiveHost;
 class TCoolDialog;
 class TDialogHost;
 class TFindTxtHtml;
@@ -90,6 +91,7 @@ public:
     // The hint areas follow the elements' hints again (chapter buttons).
     void refreshHints() { syncHintAreas(); }
     TReadingScreen* reading() const { return m_reading; }
+    TArchiveHost* archives() const { return m_archiveHost; }
     // The search fields and their searches (null without `_findtxt` elements).
     TFindTxtHtml* textSearch() const { return m_search; }
     // The skinned dialog (null without "Dialog.cfs" or before it exists).
@@ -202,6 +204,7 @@ private:
     TSearchHost* m_searchHost = nullptr;
     TFindTxtHtml* m_search = nullptr;
     TDialogHost* m_dialogHost = nullptr;
+    TArchiveHost* m_archiveHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
     TInstanceMessages* m_messages = nullptr;
