@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kMaxVolumes = 1000;
 constexpr qsizetype kBlock = 1 << 20;
+constexpr qsizetype kMaxNameBytes = 255;
 
 // libarchive hands names out in the locale's multibyte form, and Unicode
 // names only in a UTF-8 locale.
@@ -377,6 +378,9 @@ int TUnRar::extractTo(const QString& destFolder) {
         return skip(Refused, why);
     if (m_current.link)
         return skip(Refused, QStringLiteral("a link entry"));
+    for (const QString& part : parts)
+        if (QFile::encodeName(part).size() > kMaxNameBytes)
+            return skip(CreateError, QStringLiteral("a name longer than the disk allows"));
     if (m_current.encrypted)
         return skip(Encrypted, QStringLiteral("the entry is encrypted"));
 
