@@ -247,7 +247,7 @@ bool TArchiveHost::Extract(bool toUserFolder) {
     // 4. Busy, with the progress and a way to stop when the reader asked.
     m_running = true;
     m_stop = false;
-    m_lastEvents = nowMs();
+    m_lastEvents = 0; // the first step already looks at the window's events
     busy::setBusy(true);
     TCoolDialog* dialog = toUserFolder ? m_window.dialog() : nullptr;
     QMetaObject::Connection closed;
