@@ -6,9 +6,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QLocale>
-#include <QSaveFile>
 
 namespace {
 
@@ -72,9 +72,12 @@ QString lastPart(const QString& name) {
     return name.mid(name.lastIndexOf(u'/') + 1);
 }
 
+// Pages are the program's own temporary files: written plainly (no sync to
+// the disk for each one).
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() &&
+        f.flush())
         return true;
     if (error)
         *error = QStringLiteral("%1: %2").arg(path, f.errorString());
@@ -108,7 +111,8 @@ QString TArchiveListing::sizeText(qint64 size) {
     const qint64 rest = size % 1000;
     if (rest > 500 || (rest == 500 && (k & 1)))
         ++k;
-    return QLocale::system().toString(k) + QStringLiteral(" Кбайт");
+    static const QLocale locale = QLocale::system();
+    return locale.toString(k) + QStringLiteral(" Кбайт");
 }
 
 QString TArchiveListing::timeText(quint32 dos) {
@@ -118,7 +122,7 @@ QString TArchiveListing::timeText(quint32 dos) {
     const QTime time(int((dos >> 11) & 0x1F), int((dos >> 5) & 0x3F), int(dos & 0x1F) * 2);
     if (!date.isValid())
         return {};
-    const QLocale locale = QLocale::system();
+    static const QLocale locale = QLocale::system();
     return QStringLiteral("%1 %2 %3 %4:%5")
         .arg(date.day(), 2, 10, QChar(u'0'))
         .arg(locale.monthName(date.month(), QLocale::ShortFormat))

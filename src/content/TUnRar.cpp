@@ -16,6 +16,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <langinfo.h>
 #include <sys/stat.h>
 #include <vector>
@@ -41,6 +42,11 @@ QString decodeName(const char* raw) {
     if (!raw)
         return {};
     const QByteArray bytes(raw);
+    bool ascii = true;
+    for (const char c : bytes)
+        ascii = ascii && uchar(c) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -81,6 +87,17 @@ quint32 TUnRar::dosTimeOf(const QDateTime& time) {
         return 0;
     return quint32((d.year() - 1980) << 25 | d.month() << 21 | d.day() << 16 | t.hour() << 11 |
                    t.minute() << 5 | t.second() / 2);
+}
+
+quint32 TUnRar::dosTimeOf(qint64 secondsSinceEpoch) {
+    if (secondsSinceEpoch < 0)
+        return 0;
+    const time_t t = time_t(secondsSinceEpoch);
+    struct tm local {};
+    if (!localtime_r(&t, &local) || local.tm_year < 80 || local.tm_year > 207)
+        return 0;
+    return quint32((local.tm_year - 80) << 25 | (local.tm_mon + 1) << 21 | local.tm_mday << 16 |
+                   local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec / 2);
 }
 
 QString TUnRar::nextVolumeName(const QString& volume) {
@@ -312,8 +329,8 @@ int TUnRar::readHeader(RHeader& header) {
     m_current.flags = m_current.directory ? 0xE0 : 0;
     m_current.unpackedSize = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
     if (archive_entry_mtime_is_set(e))
-        m_current.time = QDateTime::fromSecsSinceEpoch(archive_entry_mtime(e));
-    m_current.dosTime = dosTimeOf(m_current.time);
+        m_current.mtime = qint64(archive_entry_mtime(e));
+    m_current.dosTime = dosTimeOf(m_current.mtime);
     m_current.encrypted = archive_entry_is_encrypted(e);
     if (const rarheaders::RFileInfo* f = currentInfo()) {
         m_current.attributes = f->attributes;
@@ -455,10 +472,10 @@ int TUnRar::extractTo(const QString& destFolder) {
     if (!temp.flush())
         return fail(WriteError, temp.errorString());
     temp.close();
-    if (m_current.time.isValid()) {
+    if (m_current.mtime >= 0) {
         QFile stamp(temp.fileName());
         if (stamp.open(QIODevice::ReadWrite))
-            stamp.setFileTime(m_current.time, QFileDevice::FileModificationTime);
+            stamp.setFileTime(m_current.time(), QFileDevice::FileModificationTime);
     }
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);

@@ -52,8 +52,11 @@ public:
         quint32 flags = 0; // 0xE0 for folders
         qint64 unpackedSize = 0;
         qint64 packedSize = 0;
-        QDateTime time; // local time
-        quint32 dosTime = 0;
+        qint64 mtime = -1;   // seconds since 1970 (UTC), -1 when unknown
+        quint32 dosTime = 0; // local time
+        QDateTime time() const {
+            return mtime < 0 ? QDateTime() : QDateTime::fromSecsSinceEpoch(mtime);
+        }
         quint32 attributes = 0;
         bool directory = false;
         bool encrypted = false;
@@ -97,6 +100,8 @@ public:
     static QStringList safeParts(const QString& name, QString* why = nullptr);
     // The DOS date and time of a local date-time (0 for an invalid one).
     static quint32 dosTimeOf(const QDateTime& time);
+    // The same of seconds since 1970, in local time.
+    static quint32 dosTimeOf(qint64 secondsSinceEpoch);
 
 private:
     int fail(int code, const QString& why);

@@ -71,8 +71,8 @@ int RarCommands::list(const QStringList& args) {
         o.insert(QStringLiteral("size"), double(h.unpackedSize));
         o.insert(QStringLiteral("packed_size"), double(h.packedSize));
         o.insert(QStringLiteral("time"),
-                 h.time.isValid() ? QJsonValue(h.time.toLocalTime().toString(Qt::ISODate))
-                                  : QJsonValue());
+                 h.mtime >= 0 ? QJsonValue(h.time().toLocalTime().toString(Qt::ISODate))
+                              : QJsonValue());
         o.insert(QStringLiteral("attributes"), double(h.attributes));
         o.insert(QStringLiteral("folder"), h.directory);
         o.insert(QStringLiteral("encrypted"), h.encrypted);
