@@ -15,6 +15,7 @@
 #include "reader/THtmlFrame.h"
 #include "skin/TPathInputBox.h"
 #include "skin/TScaleBar.h"
+#include "skin/TStatusLine.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -100,8 +101,10 @@ void TArchiveHost::message(const QString& text) {
         dialog->ShowDialog(TCoolDialog::Message, text);
         return;
     }
+    // Without the skinned dialog: stderr and the status line.
     complain(text);
-    TShell::instance().showMessage(text, true);
+    if (TStatusLine* status = m_window.statusLine())
+        status->show(text);
 }
 
 void TArchiveHost::removeListingFolders(const QString& tempFolder) {

@@ -13,7 +13,7 @@ class TMainForm;
 // that folder; `unarc` unpacks the archive being viewed into the folder of
 // the path input box, in a new subfolder, with its progress on the scale bar
 // of the skinned dialog (closing the dialog stops it). Messages go to the
-// skinned dialog (a plain warning box without one); the listing folders are
+// skinned dialog (stderr and the status line without one); the listing folders are
 // removed at the first archive request of a run and when the window goes.
 class TArchiveHost : public QObject {
     Q_OBJECT
