@@ -270,11 +270,14 @@ bool TArchiveHost::Extract(bool toUserFolder) {
         message(text);
     };
     extractor.Detail = [](const QString& line) { complain(line); };
-    extractor.Progress = [this, dialog](qint64 done, qint64 total) {
-        if (dialog && !dialog->isVisible())
-            m_stop = true;
-        return progress(done, total);
-    };
+    // Only the reader's own unpacking shows progress and can be stopped; the
+    // one a link asks for runs without letting other events in.
+    if (toUserFolder)
+        extractor.Progress = [this, dialog](qint64 done, qint64 total) {
+            if (dialog && !dialog->isVisible())
+                m_stop = true;
+            return progress(done, total);
+        };
     if (toUserFolder)
         extractor.ReplaceQuestion = [](const QString& path) {
             return TShell::instance().askYesNo(QStringLiteral("Файл ") + path +

@@ -94,6 +94,7 @@ void scanRar4(QFile& file, RScan& scan) {
             RFileInfo f;
             f.unpackedSize = le32(head, 11);
             f.crc = le32(head, 16);
+            f.dosTime = le32(head, 20);
             const quint8 method = quint8(head.at(25));
             const quint32 nameSize = le16(head, 26);
             f.attributes = le32(head, 28);

@@ -21,7 +21,8 @@ struct RFileInfo {
     quint64 unpackedSize = 0;
     quint64 packedSize = 0; // all pieces together
     quint32 crc = 0;
-    bool hasCrc = false;    // a data CRC checkable on the unpacked bytes
+    bool hasCrc = false;    // a data CRC to check on the unpacked bytes (stored data)
+    quint32 dosTime = 0;    // RAR 4 only
     bool stored = false;    // data kept without compression
     bool split = false;     // spread over several volumes
     bool encrypted = false; // data needs a password

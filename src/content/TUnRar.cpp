@@ -293,6 +293,13 @@ int TUnRar::readHeader(RHeader& header) {
         m_current.packedSize = qint64(f.packedSize);
         m_current.attributes = f.attributes;
         m_current.encrypted = f.encrypted;
+        m_current.dosTime = f.dosTime;
+        const QDate day(int(f.dosTime >> 25) + 1980, int((f.dosTime >> 21) & 0xF),
+                        int((f.dosTime >> 16) & 0x1F));
+        const QTime at(int((f.dosTime >> 11) & 0x1F), int((f.dosTime >> 5) & 0x3F),
+                       int(f.dosTime & 0x1F) * 2);
+        if (day.isValid() && at.isValid())
+            m_current.mtime = QDateTime(day, at).toSecsSinceEpoch();
         header = m_current;
         return Success;
     }
