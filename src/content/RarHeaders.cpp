@@ -203,6 +203,11 @@ void scanRar5(QFile& file, RScan& scan) {
                     break;
                 if (recType == 1)
                     f.encrypted = true;
+                quint64 redirect = 0, redirectFlags = 0, length = 0;
+                if (recType == 5 && vint(h, r, redirect) && vint(h, r, redirectFlags) &&
+                    vint(h, r, length) && (redirect == 4 || redirect == 5) &&
+                    r + qsizetype(length) <= recEnd)
+                    f.copyOf = QString::fromUtf8(h.mid(r, qsizetype(length)));
                 e = recEnd;
             }
             f.hasCrc = f.hasCrc && f.stored && !f.directory && !f.encrypted;

@@ -30,6 +30,9 @@ struct RFileInfo {
     bool directory = false;
     quint32 attributes = 0;
     QString name; // only for RAR 4 solid archives (the library stops early)
+    // A RAR 5 entry whose data is that of an earlier entry (a file copy or a
+    // hard link): the earlier entry's name.
+    QString copyOf;
 };
 
 struct RScan {

@@ -83,7 +83,10 @@ TRarExtractor::RResult TRarExtractor::extract(const QString& archive, const QStr
     if (read == TUnRar::BadData) {
         if (Detail)
             Detail(QStringLiteral("%1: %2").arg(archive, rar.lastError()));
-        message(rartexts::brokenHeader(lastName));
+        // Damage before the first entry: the archive's header itself.
+        message(lastName.isEmpty() && result.written + result.skipped == 0
+                    ? rartexts::openError(read, shown)
+                    : rartexts::brokenHeader(lastName));
     } else if (read == TUnRar::Encrypted) {
         message(rartexts::openError(read, shown));
     } else if (read == TUnRar::EndArchive) {

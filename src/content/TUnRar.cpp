@@ -269,7 +269,8 @@ const rarheaders::RFileInfo* TUnRar::currentInfo() const {
     if (m_index < 0 || m_index >= m_scan.files.size())
         return nullptr;
     const rarheaders::RFileInfo& f = m_scan.files.at(m_index);
-    if (!m_fromHeaders && !m_current.directory && qint64(f.unpackedSize) != m_current.unpackedSize)
+    if (!m_fromHeaders && !m_current.directory && f.copyOf.isEmpty() &&
+        qint64(f.unpackedSize) != m_current.unpackedSize)
         return nullptr; // not the entry the library reads: no checks from the walk
     return &f;
 }
@@ -332,7 +333,9 @@ int TUnRar::readHeader(RHeader& header) {
             m_current.name = QString::fromWCharArray(w);
     const mode_t type = archive_entry_filetype(e);
     m_current.directory = type == AE_IFDIR;
-    m_current.link = type == AE_IFLNK || archive_entry_hardlink(e) != nullptr;
+    m_current.link = type == AE_IFLNK;
+    if (const char* hard = archive_entry_hardlink(e))
+        m_current.copyOf = decodeName(hard);
     m_current.flags = m_current.directory ? 0xE0 : 0;
     m_current.unpackedSize = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
     if (archive_entry_mtime_is_set(e))
@@ -345,6 +348,13 @@ int TUnRar::readHeader(RHeader& header) {
         m_current.encrypted = m_current.encrypted || f->encrypted;
         if (m_current.name.isEmpty())
             m_current.name = f->name;
+        if (!f->copyOf.isEmpty()) {
+            // The library hands such entries out empty: they take the size
+            // and the data of the entry they name.
+            m_current.copyOf = f->copyOf;
+            m_current.copyOf.replace(u'\\', u'/');
+            m_current.unpackedSize = qint64(f->unpackedSize);
+        }
     } else {
         m_current.attributes = m_current.directory ? 0x10 : 0x20;
     }
@@ -447,6 +457,9 @@ int TUnRar::extractTo(const QString& destFolder) {
         break;
     }
 
+    if (!m_current.copyOf.isEmpty())
+        return copyEarlier(destFolder, path, target);
+
     // Written under a temporary name beside the target; renamed when whole.
     QTemporaryFile temp(path + QStringLiteral("/.vantrel-XXXXXX.part"));
     if (!temp.open())
@@ -484,6 +497,50 @@ int TUnRar::extractTo(const QString& destFolder) {
         if (stamp.open(QIODevice::ReadWrite))
             stamp.setFileTime(m_current.time(), QFileDevice::FileModificationTime);
     }
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        return fail(CloseError, QStringLiteral("cannot rename into %1").arg(target));
+    temp.setAutoRemove(false);
+    return Success;
+}
+
+// A hard link or file copy entry: the earlier entry's file, unpacked into the
+// same folder before, is copied (never linked, never followed outside).
+int TUnRar::copyEarlier(const QString& destFolder, const QString& folder, const QString& target) {
+    if (archive_read_data_skip(m_archive) != ARCHIVE_OK)
+        return dataError();
+    QString why;
+    const QStringList parts = safeParts(m_current.copyOf, &why);
+    if (parts.isEmpty())
+        return fail(Refused, QStringLiteral("a copy of %1: %2").arg(m_current.copyOf, why));
+    QString source = destFolder;
+    for (const QString& part : parts) {
+        source += u'/' + part;
+        if (stateOf(source) == PathState::Link)
+            return fail(Refused, QStringLiteral("a link on the way: %1").arg(source));
+    }
+    if (stateOf(source) != PathState::Other)
+        return fail(ReadError, QStringLiteral("%1, whose data this entry shares, was not unpacked")
+                                   .arg(m_current.copyOf));
+    QFile from(source);
+    QTemporaryFile temp(folder + QStringLiteral("/.vantrel-XXXXXX.part"));
+    if (!from.open(QIODevice::ReadOnly) || !temp.open())
+        return fail(CreateError, temp.errorString());
+    QByteArray buffer(kBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = from.read(buffer.data(), buffer.size());
+        if (n < 0)
+            return fail(ReadError, from.errorString());
+        if (n == 0)
+            break;
+        if (temp.write(buffer.constData(), n) != n)
+            return fail(WriteError, temp.errorString());
+    }
+    if (m_current.mtime >= 0)
+        temp.setFileTime(m_current.time(), QFileDevice::FileModificationTime);
+    temp.close();
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);
     if (std::rename(QFile::encodeName(temp.fileName()).constData(),

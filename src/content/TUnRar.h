@@ -60,7 +60,8 @@ public:
         quint32 attributes = 0;
         bool directory = false;
         bool encrypted = false;
-        bool link = false; // a symbolic or hard link entry
+        bool link = false; // a symbolic link entry
+        QString copyOf;    // the data is that of this earlier entry (hard link, copy)
     };
 
     TUnRar();
@@ -108,6 +109,7 @@ private:
     int missingVolume();
     int dataError();
     int extractTo(const QString& destFolder);
+    int copyEarlier(const QString& destFolder, const QString& folder, const QString& target);
     const rarheaders::RFileInfo* currentInfo() const;
 
     archive* m_archive = nullptr;

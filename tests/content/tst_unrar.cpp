@@ -329,6 +329,35 @@ private slots:
         QTest::newRow("header crc") << "damaged/rar4_hdrcrc_2nd.rar" << 1 << 1 << "У файла:";
         QTest::newRow("truncated rar4") << "damaged/rar4_trunc_half.rar" << 1 << 0 << "Read error";
         QTest::newRow("truncated rar5") << "damaged/rar5_trunc_half.rar" << 2 << 1 << "Read error";
+        QTest::newRow("rar5 file copies") << "rarfile_rar5-dups.rar" << 9 << 9 << "";
+        QTest::newRow("rar5 hard link")
+            << "extra/test_read_format_rar5_hardlink.rar" << 2 << 2 << "";
+        QTest::newRow("rar4 symlink")
+            << "rarfile_rar3-symlink-unix.rar" << 3 << 1 << "Файл data_link";
+        QTest::newRow("rar5 encrypted entries")
+            << "test_read_format_rar5_encrypted.rar" << 4 << 2 << "Файл b.txt зашифрован";
+        QTest::newRow("rar5 encrypted headers (psw)")
+            << "extra/rarfile_rar5-hpsw.rar" << 0 << 0 << "Архив";
+        QTest::newRow("rar4 solid encrypted")
+            << "extra/test_read_format_rar4_solid_encrypted.rar" << 4 << 0 << "Файл a.txt";
+        QTest::newRow("rar4 main header crc")
+            << "damaged/rar4_mainhdr.rar" << 0 << 0 << "rar4_mainhdr.rar: archive header broken";
+        QTest::newRow("rar5 header crc")
+            << "damaged/rar5_hdrcrc.rar" << 0 << 0 << "rar5_hdrcrc.rar: archive header broken";
+        QTest::newRow("rar4 cut after marker")
+            << "damaged/rar4_trunc_after_marker.rar" << 0 << 0
+            << "rar4_trunc_after_marker.rar: archive header broken";
+        QTest::newRow("rar4 cut in header") << "damaged/rar4_trunc_in_header.rar" << 1 << 1
+                                            << "У файла: test.txt испорчен заголовок.";
+        QTest::newRow("rar4 data crc") << "damaged/rar4_lzss_datacrc.rar" << 6 << 0 << "У файла";
+        QTest::newRow("rar4 data crc at end")
+            << "damaged/rar4_lzss_datacrc_end.rar" << 6 << 0 << "У файла";
+        QTest::newRow("rar4 stored data crc")
+            << "damaged/rar4_stored_datacrc.rar" << 5 << 0 << "У файла test.txt";
+        QTest::newRow("rar5 data crc") << "damaged/rar5_lzss_datacrc.rar" << 1 << 0 << "У файла";
+        QTest::newRow("rar5 cut in data")
+            << "damaged/rar5_trunc_in_data.rar" << 1 << 0 << "У файла";
+        QTest::newRow("bad signature") << "damaged/bad_signature.rar" << 0 << 0 << "Файл ";
         QTest::newRow("not rar") << "damaged/not_a_rar.rar" << 0 << 0 << "Файл ";
         QTest::newRow("empty") << "damaged/empty.rar" << 0 << 0 << "Файл ";
     }
@@ -350,6 +379,9 @@ private slots:
         else
             QVERIFY2(!u.messages.isEmpty() && u.messages.first().startsWith(message),
                      qPrintable(u.messages.join('|')));
+        // Shared data arrives whole.
+        if (file.contains("dups"))
+            QCOMPARE(QFile(out + "/stest9.txt").size(), QFile(out + "/stest1.txt").size());
         // Nothing outside, no temporary file and no link left behind.
         QDirIterator it(QFileInfo(out).absolutePath(),
                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,

@@ -87,7 +87,9 @@ int RarCommands::list(const QStringList& args) {
         }
     }
     if (problem.isEmpty() && read == TUnRar::BadData)
-        problem = rartexts::brokenHeader(lastName) + QStringLiteral(" (") + rar.lastError() + u')';
+        problem = (entries.isEmpty() ? rartexts::openError(read, path)
+                                     : rartexts::brokenHeader(lastName)) +
+                  QStringLiteral(" (") + rar.lastError() + u')';
     if (problem.isEmpty() && read == TUnRar::Encrypted)
         problem = rartexts::openError(read, path);
     FileIo::writeStdout(QJsonDocument(entries).toJson(QJsonDocument::Indented));
