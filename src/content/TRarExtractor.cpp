@@ -69,7 +69,7 @@ TRarExtractor::RResult TRarExtractor::extract(const QString& archive, const QStr
                 ++result.written;
             continue;
         }
-        if (Detail && code != TUnRar::Stopped)
+        if (Detail && code != TUnRar::Stopped && code != TUnRar::Kept)
             Detail(QStringLiteral("%1: %2: %3").arg(archive, h.name, rar.lastError()));
         if (code == TUnRar::Stopped) {
             result.stopped = true;

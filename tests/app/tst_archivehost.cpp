@@ -125,6 +125,11 @@ private slots:
         w.addFolder("docs");
         w.addFile("docs/inner.txt", "inner text");
         w.addFile("top.txt", "top");
+        RarWriter::Entry oem;
+        oem.name = "docs/мой файл.txt";
+        oem.data = "cyrillic";
+        oem.nameForm = RarWriter::NameForm::Oem;
+        w.add(oem);
         QVERIFY(RarWriter::save(m_book + "/soft.rar", w.archive()));
         QVERIFY(RarWriter::save(m_book + "/broken.rar", "no archive at all"));
         RarWriter big;
@@ -155,11 +160,15 @@ private slots:
             const QStringList pages = filesBelow(listing);
             QCOMPARE(pages.size(), 4); // frame set, bar, two folder pages
 
-            // A file of the listing: unpacked into the listing folder, opened.
-            click(form, "docs/inner.txt");
-            QTRY_VERIFY(shownFile(form).endsWith("inner.txt"));
+            // A file of the listing (its name kept in code page 866, with a
+            // space): unpacked into the listing folder, opened.
+            click(form, QString("docs/мой файл.txt"));
+            QTRY_VERIFY(shownFile(form).endsWith("мой файл.txt"));
             QCOMPARE(QFile(listing + "/docs/inner.txt").size(), qint64(10));
             QVERIFY(frame->archiveView());
+            // A file beside it, already unpacked.
+            click(form, "inner.txt");
+            QTRY_VERIFY(shownFile(form).endsWith("inner.txt"));
 
             // Back on the page the archive came from: the flag goes off.
             frame->Navigate(origin);
@@ -178,8 +187,9 @@ private slots:
             QCOMPARE(form.Dispatch("unarc", "", true, FromButton, 0), Verb::Unarc);
             QCOMPARE(form.Dispatch("unarc", "", true, FromButton, 0), Verb::Unarc);
             QCOMPARE(filesBelow(dest),
-                     (QStringList{"soft.rar/docs/inner.txt", "soft.rar/top.txt",
-                                  "soft1.rar/docs/inner.txt", "soft1.rar/top.txt"}));
+                     (QStringList{"soft.rar/docs/inner.txt", "soft.rar/docs/мой файл.txt",
+                                  "soft.rar/top.txt", "soft1.rar/docs/inner.txt",
+                                  "soft1.rar/docs/мой файл.txt", "soft1.rar/top.txt"}));
             QVERIFY(m_shell.questions.isEmpty());
             QVERIFY(!form.dialog()->isVisible()); // no message reports success
         }
