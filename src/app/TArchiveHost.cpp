@@ -131,6 +131,21 @@ void TArchiveHost::removeListingFolders(const QString& tempFolder) {
     }
 }
 
+QString TArchiveHost::listingFolderFor(const QString& tempFolder, const QString& archive) {
+    // Two archive paths can make the same name ("a_b/c.rar" and "a/b_c.rar"):
+    // a folder that lists another archive is left to it.
+    const QString base = QDir(tempFolder).filePath(TArchiveListing::listingFolderName(archive));
+    QString folder = base;
+    for (int n = 1; n < 1000; ++n) {
+        QFile mark(QDir(folder).filePath(QLatin1String(kSourceMark)));
+        if (!QFileInfo::exists(folder) || !mark.open(QIODevice::ReadOnly) ||
+            QString::fromUtf8(mark.readAll()) == archive)
+            return folder;
+        folder = base + u'_' + QString::number(n);
+    }
+    return folder;
+}
+
 QString TArchiveHost::mainPage() const {
     if (m_listingFolder.isEmpty())
         return {};
@@ -156,7 +171,7 @@ void TArchiveHost::OpenArchive(const QString& file, const QString& origin) {
     if (m_currentNative.isEmpty())
         m_currentNative = shown;
     m_currentNative = QFileInfo(m_currentNative).absoluteFilePath();
-    m_listingFolder = QDir(temp).filePath(TArchiveListing::listingFolderName(m_currentNative));
+    m_listingFolder = listingFolderFor(temp, m_currentNative);
     m_current = m_currentNative;
     const QString main = mainPage();
     const QString mainText = BookPaths::fromNative(main);
@@ -164,9 +179,12 @@ void TArchiveHost::OpenArchive(const QString& file, const QString& origin) {
 
     // 3. Listed before in this run: shown again.
     if (!QFileInfo(main).isFile()) {
-        // 4. The folder, the page lists.
+        // 4. The folder (marked with the archive it lists), the page lists.
         if (!TTempFolder::makePrivate(m_listingFolder))
             return;
+        QFile source(QDir(m_listingFolder).filePath(QLatin1String(kSourceMark)));
+        if (source.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            source.write(m_currentNative.toUtf8());
         if (!containsNoCase(m_listingPages, mainText))
             m_listingPages.append(mainText);
         if (!frameInArchiveView() && !origin.isEmpty() && !containsNoCase(m_originPages, origin))

@@ -45,6 +45,10 @@ public:
 
     // Removes every "as_" folder directly in `tempFolder`.
     static void removeListingFolders(const QString& tempFolder);
+    // The listing folder of `archive` (a native path) in `tempFolder`.
+    static QString listingFolderFor(const QString& tempFolder, const QString& archive);
+    // The file in a listing folder that names the archive it lists.
+    static constexpr const char* kSourceMark = "as_source.txt";
 
 signals:
     // The reader's words for a problem (also shown in the dialog).

@@ -158,7 +158,7 @@ private slots:
             QVERIFY(frame->archiveView());
             QCOMPARE(host->originPages(), QStringList{origin});
             const QStringList pages = filesBelow(listing);
-            QCOMPARE(pages.size(), 4); // frame set, bar, two folder pages
+            QCOMPARE(pages.size(), 5); // frame set, bar, two folder pages, the mark
 
             // A file of the listing (its name kept in code page 866, with a
             // space): unpacked into the listing folder, opened.
@@ -214,6 +214,22 @@ private slots:
         QVERIFY(QFileInfo(dest + "/big.rar").isDir());
     }
 
+    // Archive paths that make the same folder name get folders of their own.
+    void sameNameTwoArchives() {
+        const QString temp = m_tmp.filePath("names");
+        const QString one = m_tmp.filePath("a_b/c.rar");
+        const QString two = m_tmp.filePath("a/b_c.rar");
+        const QString first = TArchiveHost::listingFolderFor(temp, one);
+        QCOMPARE(TArchiveHost::listingFolderFor(temp, two), first);
+        QDir().mkpath(first);
+        QFile mark(first + "/" + TArchiveHost::kSourceMark);
+        QVERIFY(mark.open(QIODevice::WriteOnly));
+        mark.write(one.toUtf8());
+        mark.close();
+        QCOMPARE(TArchiveHost::listingFolderFor(temp, one), first);
+        QCOMPARE(TArchiveHost::listingFolderFor(temp, two), first + "_1");
+    }
+
     // A file that is no RAR archive: named in the dialog, nothing shown, the
     // empty listing folder stays; unarc without an archive view asks for one.
     void notAnArchive() {
@@ -229,7 +245,8 @@ private slots:
         QVERIFY(form.dialog()->isVisible());
         QVERIFY(shownFile(form).endsWith("page.htm"));
         QVERIFY(QFileInfo(form.archives()->listingFolder()).isDir());
-        QCOMPARE(filesBelow(form.archives()->listingFolder()), QStringList());
+        QCOMPARE(filesBelow(form.archives()->listingFolder()),
+                 QStringList{TArchiveHost::kSourceMark});
         form.Dispatch("unarc", "", true, FromButton, 0);
         QCOMPARE(shown.last(), QString("Выберите файл для распаковки."));
     }
