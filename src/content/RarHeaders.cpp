@@ -250,6 +250,7 @@ RScan scan(const QStringList& volumes) {
             break;
         }
         result.format = f;
+        ++result.volumesWalked;
         if (f == Format::Rar4)
             scanRar4(file, result);
         else

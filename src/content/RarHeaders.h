@@ -44,6 +44,8 @@ struct RScan {
     bool moreVolumes = false;
     // The walk stopped at damage (a header cut short or impossible sizes).
     bool damaged = false;
+    // The volumes walked (the set ends with the last of them).
+    int volumesWalked = 0;
     // One per file entry in archive order (a file spread over volumes once).
     QList<RFileInfo> files;
 };

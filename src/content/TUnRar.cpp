@@ -212,6 +212,8 @@ int TUnRar::open(const QString& nativePath, OpenMode mode) {
     // another follows lacks that one.
     if (!m_scan.volume)
         m_volumes = m_volumes.mid(0, 1);
+    else if (m_scan.volumesWalked > 0)
+        m_volumes = m_volumes.mid(0, m_scan.volumesWalked);
     if (m_scan.moreVolumes && !m_scan.damaged) {
         m_missing = nextVolumeName(m_volumes.last());
         if (m_missing.isEmpty())

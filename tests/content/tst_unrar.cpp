@@ -164,11 +164,14 @@ private slots:
         for (int i = 0; i < vols.size(); ++i)
             QVERIFY(RarWriter::save(base + QString(".part%1.rar").arg(i + 1), vols.at(i)));
 
-        // Opening a later part starts at the first one.
+        // Opening a later part starts at the first one; a stray file with
+        // the next number after the last volume is not taken in.
+        QVERIFY(RarWriter::save(base + ".part4.rar", RarWriter().archive()));
         TUnRar rar;
         QCOMPARE(rar.open(base + ".part2.rar", TUnRar::ListMode), int(TUnRar::Success));
         QCOMPARE(rar.volumes().size(), 3);
         rar.close();
+        QFile::remove(base + ".part4.rar");
 
         const QString out = fresh("out");
         const Unpacked u = unpack(base + ".part1.rar", out);
