@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -229,6 +230,17 @@ private slots:
         QCOMPARE(filesBelow(outside), QStringList());
         QVERIFY(!QFile::exists(QFileInfo(out).absolutePath() + "/evil.txt"));
         QVERIFY(!QFile::exists("/tmp/abs_evil.txt"));
+
+        // A link standing where a file goes is neither followed nor replaced.
+        const QString out2 = QFileInfo(fresh("out")).absoluteFilePath();
+        QDir().mkpath(out2);
+        QVERIFY(RarWriter::save(outside + "/target.txt", "outside"));
+        QVERIFY(QFile::link(outside + "/target.txt", out2 + "/good.txt"));
+        const Unpacked u2 = unpack(path, out2, [](const QString&) { return true; });
+        QCOMPARE(u2.result.written, 1); // link/through.txt, in a real folder this time
+        QVERIFY(u2.messages.contains(rartexts::processError(TUnRar::Refused, "good.txt")));
+        QCOMPARE(readAll(outside + "/target.txt"), QByteArray("outside"));
+        QVERIFY(QFileInfo(out2 + "/good.txt").isSymLink());
     }
 
     // An existing file is replaced only when the question says yes.
@@ -272,6 +284,41 @@ private slots:
         QCOMPARE(unpack(empty, fresh("out")).messages,
                  QStringList{"Файл empty.rar не является RAR архивом."});
         QCOMPARE(listArchive(fresh("missing.rar")).read, int(TUnRar::OpenError));
+    }
+
+    // An archive cut at every byte, and with bytes changed at random: every
+    // run ends, nothing lands outside the folder and no temporary file stays.
+    void cutAndChangedArchives() {
+        RarWriter w;
+        w.addFolder("dir");
+        w.addFile("dir/a.txt", QByteArray(300, 'a'));
+        RarWriter::Entry uni;
+        uni.name = "Ёж.txt";
+        uni.data = "hedgehog";
+        uni.nameForm = RarWriter::NameForm::Unicode;
+        w.add(uni);
+        const QByteArray whole = w.archive();
+        const QString root = QFileInfo(fresh("runs")).absoluteFilePath();
+        const QString path = root + "/x.rar";
+        const QString out = root + "/out";
+        QRandomGenerator rng(7);
+        for (int run = 0; run < whole.size() + 300; ++run) {
+            QByteArray bytes = whole;
+            if (run < whole.size()) {
+                bytes.truncate(run);
+            } else {
+                for (int k = 0; k < 3; ++k)
+                    bytes[rng.bounded(int(bytes.size()))] = char(rng.bounded(256));
+            }
+            QVERIFY(RarWriter::save(path, bytes));
+            listArchive(path);
+            unpack(path, out);
+            for (const QString& f : filesBelow(root)) {
+                QVERIFY2(f == "x.rar" || f.startsWith("out/"), qPrintable(f));
+                QVERIFY2(!f.contains(".vantrel-"), qPrintable(f));
+            }
+            QDir(out).removeRecursively();
+        }
     }
 
     // Large listings and long names stay bounded.
