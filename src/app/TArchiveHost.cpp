@@ -12,6 +12,7 @@
 #include "platform/Log.h"
 #include "platform/TShell.h"
 #include "platform/TTempFolder.h"
+#include "reader/TFileCopier.h"
 #include "reader/THtmlFrame.h"
 #include "skin/TPathInputBox.h"
 #include "skin/TScaleBar.h"
@@ -298,8 +299,8 @@ bool TArchiveHost::Extract(bool toUserFolder) {
         };
     if (toUserFolder)
         extractor.ReplaceQuestion = [](const QString& path) {
-            return TShell::instance().askYesNo(QStringLiteral("Файл ") + path +
-                                               QStringLiteral(" уже существует. Заменить?"));
+            return TShell::instance().askYesNo(
+                TFileCopier::replaceQuestion(QFileInfo(path).fileName()));
         };
     const TRarExtractor::RResult r = extractor.extract(m_currentNative, shown, folder);
     if (TScaleBar* bar = m_window.scaleBar())

@@ -3,6 +3,7 @@
 #include "content/Cp866.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 namespace rarheaders {
 
@@ -114,7 +115,7 @@ void scanRar4(QFile& file, RScan& scan) {
             f.solid = (flags & kRar4Solid) || scan.solid;
             f.stored = method == 0x30;
             f.hasCrc = f.stored && !f.directory && !f.encrypted;
-            if (scan.solid && nameAt + nameSize <= quint32(head.size()))
+            if (nameAt + nameSize <= quint32(head.size()))
                 f.name = decodeRar4Name(head.mid(nameAt, nameSize), flags & kRar4Unicode);
             addPiece(scan, f, flags & kRar4SplitBefore, flags & kRar4SplitAfter);
         } else if (type == 0x7B) {
@@ -185,6 +186,10 @@ void scanRar5(QFile& file, RScan& scan) {
                 scan.damaged = true;
                 return;
             }
+            quint64 hostOs = 0, nameLength = 0;
+            if (vint(h, p, hostOs) && vint(h, p, nameLength) &&
+                p + qsizetype(nameLength) <= h.size())
+                f.name = QString::fromUtf8(h.mid(p, qsizetype(nameLength)));
             f.unpackedSize = unpacked;
             f.packedSize = dataSize;
             f.attributes = quint32(attributes);
@@ -264,8 +269,12 @@ RScan scan(const QStringList& volumes) {
 QString decodeRar4Name(const QByteArray& stored, bool unicodeFlag) {
     const qsizetype zero = stored.indexOf('\0');
     const QByteArray oem = zero < 0 ? stored : stored.left(zero);
-    if (!unicodeFlag || zero < 0 || zero + 1 >= stored.size())
-        return cp866::toUnicode(oem);
+    if (!unicodeFlag || zero < 0 || zero + 1 >= stored.size()) {
+        // Some archivers store UTF-8 without saying so.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(oem);
+        return utf8.hasError() ? cp866::toUnicode(oem) : text;
+    }
     // The Unicode form: a high byte, then two-bit codes taken from flag bytes.
     const QByteArray enc = stored.mid(zero + 1);
     qsizetype p = 0;

@@ -29,7 +29,7 @@ struct RFileInfo {
     bool solid = false;     // needs the entries before it to unpack
     bool directory = false;
     quint32 attributes = 0;
-    QString name; // only for RAR 4 solid archives (the library stops early)
+    QString name; // as stored ("\" or "/" between folders)
     // A RAR 5 entry whose data is that of an earlier entry (a file copy or a
     // hard link): the earlier entry's name.
     QString copyOf;

@@ -271,7 +271,7 @@ const rarheaders::RFileInfo* TUnRar::currentInfo() const {
     if (m_index < 0 || m_index >= m_scan.files.size())
         return nullptr;
     const rarheaders::RFileInfo& f = m_scan.files.at(m_index);
-    if (!m_fromHeaders && !m_current.directory && f.copyOf.isEmpty() &&
+    if (!m_fromHeaders && !m_current.directory && f.copyOf.isEmpty() && !m_current.name.isEmpty() &&
         qint64(f.unpackedSize) != m_current.unpackedSize)
         return nullptr; // not the entry the library reads: no checks from the walk
     return &f;
@@ -329,6 +329,7 @@ int TUnRar::readHeader(RHeader& header) {
     }
     ++m_index;
     m_current = {};
+    m_unreadable = false;
     m_current.name = decodeName(archive_entry_pathname(e));
     if (m_current.name.isEmpty())
         if (const wchar_t* w = archive_entry_pathname_w(e))
@@ -348,8 +349,18 @@ int TUnRar::readHeader(RHeader& header) {
         m_current.attributes = f->attributes;
         m_current.packedSize = qint64(f->packedSize);
         m_current.encrypted = m_current.encrypted || f->encrypted;
-        if (m_current.name.isEmpty())
+        // The library hands out an entry named like the one before it
+        // without a name, a size or sound data: listed from the headers,
+        // not unpacked.
+        if (m_current.name.isEmpty()) {
             m_current.name = f->name;
+            m_current.name.replace(u'\\', u'/');
+            m_current.unpackedSize = qint64(f->unpackedSize);
+            m_current.directory = f->directory;
+            m_current.flags = f->directory ? 0xE0 : 0;
+            m_current.dosTime = f->dosTime ? f->dosTime : m_current.dosTime;
+            m_unreadable = true;
+        }
         if (!f->copyOf.isEmpty()) {
             // The library hands such entries out empty: they take the size
             // and the data of the entry they name.
@@ -417,6 +428,9 @@ int TUnRar::extractTo(const QString& destFolder) {
     for (const QString& part : parts)
         if (QFile::encodeName(part).size() > kMaxNameBytes)
             return skip(CreateError, QStringLiteral("a name longer than the disk allows"));
+    if (m_unreadable)
+        return skip(BadData, QStringLiteral("the library cannot read an entry named like the "
+                                            "one before it"));
     if (m_current.encrypted)
         return skip(Encrypted, QStringLiteral("the entry is encrypted"));
 

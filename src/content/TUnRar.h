@@ -122,6 +122,7 @@ private:
     bool m_fromHeaders = false; // entries now come from the header walk
     bool m_dead = false;        // the library stopped on an error
     bool m_dataDone = false;
+    bool m_unreadable = false; // the library lost the current entry's name
     RHeader m_current;
     QString m_error;
 };

@@ -262,6 +262,20 @@ private slots:
         QCOMPARE(readAll(out + "/f.txt"), QByteArray("old"));
         unpack(path, out, [](const QString&) { return true; });
         QCOMPARE(readAll(out + "/f.txt"), QByteArray("new"));
+
+        // Two entries of one name in a row: libarchive loses the second's
+        // name and data. Both are listed; the second is named, not written
+        // over the first with wrong data.
+        RarWriter twice;
+        twice.addFile("f.txt", "one");
+        twice.addFile("f.txt", "second");
+        const QString tpath = fresh("twice.rar");
+        QVERIFY(RarWriter::save(tpath, twice.archive()));
+        QCOMPARE(listArchive(tpath).names, (QStringList{"f.txt", "f.txt"}));
+        const QString tout = fresh("out");
+        const Unpacked t = unpack(tpath, tout, [](const QString&) { return true; });
+        QCOMPARE(t.messages, QStringList{rartexts::processError(TUnRar::BadData, "f.txt")});
+        QCOMPARE(readAll(tout + "/f.txt"), QByteArray("one"));
     }
 
     // Cut short, empty, not an archive: each named in the reader's words, no
