@@ -244,6 +244,7 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     m_book->options().wav = false;
     m_reading = new TReadingScreen(*this, false);
     m_standard = new TStandardLook(*this, *m_reading);
+    m_archiveHost = new TArchiveHost(*this); // RAR links in the document
     m_state = State::Running;
     m_standard->enter(page, true, help);
     if (!m_reading->frame() || !m_reading->frame()->CurrentViewer() ||
