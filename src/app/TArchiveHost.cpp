@@ -220,11 +220,20 @@ void TArchiveHost::PageLoaded(const QString& page) {
     if (!frame || !m_created)
         return;
     if (frame->archiveView()) {
-        if (containsNoCase(m_originPages, page))
+        // Back on a page of the book (the one the archive was opened from,
+        // or any other the tree or the history led to): the view ends.
+        if (containsNoCase(m_originPages, page) || !insideListing(page))
             frame->setArchiveView(false);
     } else if (containsNoCase(m_listingPages, page)) {
         frame->setArchiveView(true);
     }
+}
+
+bool TArchiveHost::insideListing(const QString& page) const {
+    // Listing pages and the files unpacked beside them lie in the program's
+    // temporary folder.
+    const QString temp = BookPaths::fromNative(TTempFolder::path());
+    return !temp.isEmpty() && page.startsWith(temp + u'\\', Qt::CaseInsensitive);
 }
 
 bool TArchiveHost::progress(qint64 done, qint64 total) {

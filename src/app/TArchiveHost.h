@@ -59,6 +59,7 @@ private:
     void message(const QString& text);
     bool progress(qint64 done, qint64 total);
     bool frameInArchiveView() const;
+    bool insideListing(const QString& page) const;
 
     TMainForm& m_window;
     bool m_created = false;

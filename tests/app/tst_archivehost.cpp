@@ -121,6 +121,10 @@ private slots:
         QVERIFY(page.open(QIODevice::WriteOnly));
         page.write("<p><a href=\"soft.rar\">soft</a></p>");
         page.close();
+        QFile other(m_book + "/other.htm");
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("<p>Another page</p>");
+        other.close();
         RarWriter w;
         w.addFolder("docs");
         w.addFile("docs/inner.txt", "inner text");
@@ -173,6 +177,12 @@ private slots:
             // Back on the page the archive came from: the flag goes off.
             frame->Navigate(origin);
             QTRY_VERIFY(!frame->archiveView());
+            // So it does on any other page of the book.
+            frame->Navigate(BookPaths::fromNative(host->mainPage()));
+            QTRY_VERIFY(frame->archiveView());
+            frame->Navigate(BookPaths::fromNative(m_book + "/other.htm"));
+            QTRY_VERIFY(shownFile(form).endsWith("other.htm"));
+            QVERIFY(!frame->archiveView());
 
             // Asked for again: nothing is written anew.
             const QDateTime before = QFileInfo(host->mainPage()).lastModified();
