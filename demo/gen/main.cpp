@@ -8,6 +8,7 @@
 
 #include "ArchiveFiles.h"
 #include "AviWriter.h"
+#include "ExtrasArchive.h"
 #include "GifWriter.h"
 #include "Illustrations.h"
 #include "PageSet.h"
@@ -217,6 +218,7 @@ int main(int argc, char** argv) {
          PageSet::toCp1251Text(QStringLiteral(
              "Диагностика Vantrel\nКоды неисправностей: см. страницу 19 руководства.\n"))});
     writeFile(run + QStringLiteral("/files/diag_tools.rar"), archivefiles::rar4(tools));
+    writeFile(run + QStringLiteral("/files/extras.rar"), extrasarchive::build());
     writeFile(run + QLatin1Char('/') + QFileInfo(font).fileName(), readFile(font));
     // The cover's "3D" clip, played in the car picture's place (31,135)-(687,394).
     writeFile(run + QStringLiteral("/car.avi"),

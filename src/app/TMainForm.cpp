@@ -2,6 +2,7 @@
 
 #include "app/TAboutHost.h"
 #include "app/TDesktopVerbs.h"
+#include "app/TArchiveHost.h"
 #include "app/TDialogHost.h"
 #include "app/TInstanceMessages.h"
 #include "app/TKeyboardMap.h"
@@ -218,6 +219,7 @@ std::optional<int> TMainForm::FormCreate(const QString& baseDir, const QStringLi
     // The skinned dialog, when the pack describes one.
     m_dialogHost = new TDialogHost(*this);
     new TAboutHost(*this); // the verb "about"
+    m_archiveHost = new TArchiveHost(*this); // RAR links, drops and unarc
     return std::nullopt;
 }
 
@@ -250,6 +252,7 @@ std::optional<int> TMainForm::startStandardWindow(const QString& document, bool 
     m_book->options().wav = false;
     m_reading = new TReadingScreen(*this, false);
     m_standard = new TStandardLook(*this, *m_reading);
+    m_archiveHost = new TArchiveHost(*this); // RAR links in the document
     m_state = State::Running;
     m_standard->enter(page, true, help);
     if (!m_reading->frame() || !m_reading->frame()->CurrentViewer() ||

@@ -16,6 +16,7 @@
 #include <optional>
 
 class QLabel;
+class TArchiveHost;
 class TCoolDialog;
 class TDialogHost;
 class TFindTxtHtml;
@@ -94,6 +95,7 @@ public:
     TReadingScreen* reading() const { return m_reading; }
     // Sound, clips and the background music (null until the widgets exist).
     TMediaHost* media() const { return m_media; }
+    TArchiveHost* archives() const { return m_archiveHost; }
     // The search fields and their searches (null without `_findtxt` elements).
     TFindTxtHtml* textSearch() const { return m_search; }
     // The skinned dialog (null without "Dialog.cfs" or before it exists).
@@ -215,6 +217,7 @@ private:
     TMediaHost* m_media = nullptr;
     TFindTxtHtml* m_search = nullptr;
     TDialogHost* m_dialogHost = nullptr;
+    TArchiveHost* m_archiveHost = nullptr;
     TStandardLook* m_standard = nullptr;
     TThesaurusOpener* m_thesaurus = nullptr;
     TVisualHost* m_visual = nullptr;

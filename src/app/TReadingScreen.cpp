@@ -99,11 +99,6 @@ void TReadingScreen::createFrame(bool skinned) {
     connect(m_frame, &THtmlFrame::soundRequested, this, [this](const QString& file) {
         m_window.sounds()->play(m_window.book().nativeOf(file));
     });
-    connect(m_frame, &THtmlFrame::archiveRequested, this, [this](const QString& archive) {
-        complain(QStringLiteral("%1: RAR archives cannot be browsed in this version").arg(archive));
-        if (m_window.statusLine())
-            m_window.statusLine()->show(QStringLiteral("Архивы RAR пока не открываются"));
-    });
     m_frame->Create(model.html, qMax(0, m_window.currentScreen()));
 }
 

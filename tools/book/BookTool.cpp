@@ -7,6 +7,7 @@
 #include "IndexCommand.h"
 #include "PackCommands.h"
 #include "PathCommands.h"
+#include "RarCommands.h"
 #include "SearchCommand.h"
 #include "ThesaurusCommand.h"
 #include "ToolError.h"
@@ -29,6 +30,10 @@ QString BookTool::usage() {
         "  archive build DIR -o interface.dat  content archive of the files below DIR\n"
         "  archive list FILE                   one stored path a line\n"
         "  archive extract FILE -o DIR         every file of the archive into DIR\n"
+        "  rar list FILE                       the entries of a RAR archive as JSON (name,\n"
+        "                                      size, packed_size, time, attributes, folder,\n"
+        "                                      encrypted)\n"
+        "  rar extract FILE -o DIR             every entry into DIR as the reader unpacks\n"
         "  dump Dod.dhl [--base DIR] [--entry Struct.cfs|Tesaurus.cfs|Dialog.cfs|About.cfs]\n"
         "                                      the parsed description as JSON\n"
         "  tree Dod.dhl [--entry tree1.cfs]    the parsed contents tree as a JSON array\n"
@@ -64,6 +69,8 @@ int BookTool::run(const QStringList& args) {
             return CfsCommands::run(rest);
         if (command == QLatin1String("archive"))
             return ArchiveCommands::run(rest);
+        if (command == QLatin1String("rar"))
+            return RarCommands::run(rest);
         if (command == QLatin1String("dump"))
             return DumpCommand::run(rest);
         if (command == QLatin1String("tree"))
