@@ -5,6 +5,7 @@
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
+#include "engine/TPageFilter.h"
 #include "engine/TQtContainer.h"
 
 #include <litehtml/litehtml.h>
@@ -203,7 +204,8 @@ void THtmlDocument::create() {
         QRegularExpression::CaseInsensitiveOption);
     auto m = baseTarget.match(m_html);
     m_baseTarget = m.hasMatch() ? m.captured(1) : QString();
-    QByteArray utf8 = mastercss::mendCss(mastercss::keepIndicesWithWords(m_html)).toUtf8();
+    QByteArray utf8 =
+        mastercss::mendCss(mastercss::keepIndicesWithWords(TPageFilter::mend(m_html))).toUtf8();
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     m_layoutWidth = 0;
