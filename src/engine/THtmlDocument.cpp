@@ -3,7 +3,9 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TLegacyElements.h"
+#include "engine/TLineHeights.h"
 #include "engine/TLinkPath.h"
+#include "engine/TMarginCollapse.h"
 #include "engine/TMasterCss.h"
 #include "engine/TPageFilter.h"
 #include "engine/TQtContainer.h"
@@ -208,6 +210,10 @@ void THtmlDocument::create() {
         mastercss::mendCss(mastercss::keepIndicesWithWords(TPageFilter::mend(m_html))).toUtf8();
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
+    if (m_doc) {
+        TLineHeights::inherit(m_doc->root());
+        TMarginCollapse::apply(m_doc->root());
+    }
     m_layoutWidth = 0;
 }
 
