@@ -1,6 +1,7 @@
 #include "engine/TLegacyElements.h"
 
 #include "engine/TQtContainer.h"
+#include "engine/TTableFit.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -195,6 +196,11 @@ void TElTable::parse_attributes() {
     } else if (align == QLatin1String("left") || align == QLatin1String("right")) {
         addHint(m_style, this, "float", align);
     }
+}
+
+int TElTable::render(int x, int y, int max_width, bool second_pass) {
+    return TTableFit::render(this, max_width,
+                             [&] { return el_table::render(x, y, max_width, second_pass); });
 }
 
 void TElRow::parse_attributes() {

@@ -3,6 +3,7 @@
 #include <litehtml/litehtml.h>
 
 #include <litehtml/html_tag.h>
+#include <litehtml/table.h>
 
 // Reaches the computed style of an element that the layout library keeps to
 // itself (its margins, paddings, borders, line height), for the passes that
@@ -18,4 +19,6 @@ struct TTagAccess : litehtml::html_tag {
         &TTagAccess::m_css_borders;
     static constexpr int litehtml::html_tag::*lineHeight = &TTagAccess::m_line_height;
     static constexpr bool litehtml::html_tag::*lineHeightNormal = &TTagAccess::m_lh_predefined;
+    static constexpr std::unique_ptr<litehtml::table_grid> litehtml::html_tag::*grid =
+        &TTagAccess::m_grid;
 };
