@@ -177,7 +177,7 @@ void TElTable::parse_attributes() {
                 QStringLiteral("%1px %2 %3")
                     .arg(border)
                     .arg(color.isEmpty() ? QStringLiteral("outset") : QStringLiteral("solid"))
-                    .arg(color.isEmpty() ? QStringLiteral("#c0c0c0") : color));
+                    .arg(color.isEmpty() ? QStringLiteral("#808080") : color));
     else if (get_attr("border"))
         addHint(m_style, this, "border-style", QStringLiteral("none"));
     QString spacing = legacyLength(attr(this, "cellspacing"));
@@ -220,7 +220,7 @@ void TElCell::parse_attributes() {
         if (border > 0) {
             QString color = legacyColor(QString::fromUtf8(table->get_attr("bordercolor", "")));
             addHint(m_style, this, "border",
-                    color.isEmpty() ? QStringLiteral("1px inset #c0c0c0")
+                    color.isEmpty() ? QStringLiteral("1px inset #808080")
                                     : QStringLiteral("1px solid %1").arg(color));
         }
     }
