@@ -9,10 +9,15 @@ static bool isPixels(const litehtml::css_length& l) {
     return !l.is_predefined() && l.units() != litehtml::css_units_percentage && l.val() > 0;
 }
 
-int TTableFit::render(litehtml::element* table, int maxWidth,
-                      const std::function<int()>& render) {
+int TTableFit::render(litehtml::element* table, int maxWidth, const std::function<int()>& render) {
     int ret = render();
     const int excess = table->width() - maxWidth;
+    if (excess <= 0 && maxWidth > 0 && ret > maxWidth && !isPixels(table->get_css_width())) {
+        // Laid out within its width, the table still asks its container for
+        // more (its fixed columns counted with the other columns' widest
+        // content), which pushed an enclosing table wider than the window.
+        return maxWidth;
+    }
     auto* tag = dynamic_cast<litehtml::html_tag*>(table);
     if (excess <= 0 || maxWidth <= 0 || !tag || isPixels(table->get_css_width()))
         return ret;
