@@ -211,7 +211,10 @@ void THtmlDocument::create() {
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     if (m_doc) {
-        TLineHeights::inherit(m_doc->root());
+        // Line heights are rarely set; the pass looks at every element.
+        if (m_html.contains(QLatin1String("line-height"), Qt::CaseInsensitive) ||
+            m_html.contains(QLatin1String("<link"), Qt::CaseInsensitive))
+            TLineHeights::inherit(m_doc->root());
         TMarginCollapse::apply(m_doc->root());
     }
     m_layoutWidth = 0;

@@ -222,9 +222,19 @@ void foldEdges(const element::ptr& el) {
 }
 
 void walk(const element::ptr& el) {
-    for (size_t i = 0; i < el->get_children_count(); ++i)
-        walk(el->get_child(int(i)));
-    if (!tagOf(el))
+    const size_t n = el->get_children_count();
+    if (n == 0)
+        return; // text, pictures, empty elements: nothing inside to collapse
+    bool blocks = false;
+    for (size_t i = 0; i < n; ++i) {
+        const auto& child = el->get_child(int(i));
+        walk(child);
+        const auto d = child->get_display();
+        blocks = blocks || d == litehtml::display_block || d == litehtml::display_list_item ||
+                 d == litehtml::display_table;
+    }
+    // Most elements hold only text and inline elements: no margins meet.
+    if (!blocks || !tagOf(el))
         return;
     if (isBlockContainer(el) || el->get_display() == litehtml::display_table_cell ||
         el->get_display() == litehtml::display_inline_block)
