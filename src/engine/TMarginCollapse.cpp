@@ -56,7 +56,9 @@ bool outOfFlow(const element::ptr& el) {
 }
 
 bool isFlowBlock(const element::ptr& el) {
-    if (!tagOf(el) || outOfFlow(el))
+    // A break is a line of its own here, and may clear floats: margins do
+    // not collapse across it.
+    if (!tagOf(el) || outOfFlow(el) || el->is_break())
         return false;
     const auto d = el->get_display();
     return d == litehtml::display_block || d == litehtml::display_list_item ||
