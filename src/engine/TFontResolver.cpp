@@ -1,6 +1,7 @@
 #include "engine/TFontResolver.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHash>
 #include <QSet>
 #include <QStringList>
@@ -18,9 +19,15 @@ static QSet<QString>& familyList() {
 
 static const QSet<QString>& installedFamilies() {
     QSet<QString>& families = familyList();
-    if (families.isEmpty())
+    if (families.isEmpty()) {
+        // Fonts the program adds later (the book's own) count from then on.
+        static const bool watching =
+            qApp && QObject::connect(qApp, &QGuiApplication::fontDatabaseChanged,
+                                     [] { TFontResolver::forget(); });
+        Q_UNUSED(watching);
         for (const QString& f : QFontDatabase::families())
             families.insert(f.toLower());
+    }
     return families;
 }
 
