@@ -28,6 +28,40 @@ replaceEach(const QString& text, const QRegularExpression& re,
     return out;
 }
 
+// Replaces the content of each element named by `open` (a pattern for its
+// start tag, whose group 1 is the tag name) up to its end tag. One pass over
+// the text: a start tag without an end tag ends the work (a pattern that
+// looked ahead for the end tag of every start tag could take quadratic time
+// on a page of start tags alone).
+static QString replaceBlocks(
+    const QString& html, const QRegularExpression& open,
+    const std::function<QString(const QString& startTag, const QString& name, const QString& body)>&
+        replacement) {
+    QString out;
+    qsizetype last = 0, pos = 0;
+    while (pos < html.size()) {
+        const QRegularExpressionMatch m = open.match(html, pos);
+        if (!m.hasMatch())
+            break;
+        const QString endTag = QLatin1String("</") + m.captured(1);
+        qsizetype end = html.indexOf(endTag, m.capturedEnd(), Qt::CaseInsensitive);
+        if (end < 0)
+            break;
+        const QString body = html.mid(m.capturedEnd(), end - m.capturedEnd());
+        const QString with = replacement(m.captured(0), m.captured(1), body);
+        if (with != m.captured(0) + body) {
+            out += QStringView(html).mid(last, m.capturedStart() - last);
+            out += with;
+            last = end;
+        }
+        pos = end + endTag.size();
+    }
+    if (last == 0)
+        return html;
+    out += QStringView(html).mid(last);
+    return out;
+}
+
 // rel="..." and media="..." in lower case.
 static QString lowerCaseTypes(const QString& tag) {
     static const QRegularExpression attr(
@@ -39,13 +73,12 @@ static QString lowerCaseTypes(const QString& tag) {
 }
 
 static QString mendStyleBlocks(const QString& html) {
-    static const QRegularExpression block(QStringLiteral("(<style\\b[^>]*>)(.*?)(</style\\s*>)"),
-                                          QRegularExpression::CaseInsensitiveOption |
-                                              QRegularExpression::DotMatchesEverythingOption);
-    return replaceEach(html, block, [](const QRegularExpressionMatch& m) {
-        return lowerCaseTypes(m.captured(1)) + TStyleSheetFilter::mendSheet(m.captured(2)) +
-               m.captured(3);
-    });
+    static const QRegularExpression open(QStringLiteral("<(style)\\b[^<>]*>"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return replaceBlocks(html, open,
+                         [](const QString& startTag, const QString&, const QString& body) {
+                             return lowerCaseTypes(startTag) + TStyleSheetFilter::mendSheet(body);
+                         });
 }
 
 static QString mendLinks(const QString& html) {
@@ -72,62 +105,61 @@ static QString mendStyleAttributes(const QString& html) {
 QString TPageFilter::expandTabs(const QString& html) {
     if (!html.contains(QLatin1Char('\t')))
         return html;
-    static const QRegularExpression block(
-        QStringLiteral("(<(pre|xmp|listing)\\b[^>]*>)(.*?)(</\\2\\s*>)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    return replaceEach(html, block, [](const QRegularExpressionMatch& m) {
-        const QString body = m.captured(3);
-        if (!body.contains(QLatin1Char('\t')))
-            return m.captured();
-        const bool raw = m.captured(2).compare(QLatin1String("pre"), Qt::CaseInsensitive) != 0;
-        QString out;
-        out.reserve(body.size() + 64);
-        int column = 0;
-        for (qsizetype i = 0; i < body.size(); ++i) {
-            const QChar c = body.at(i);
-            if (c == QLatin1Char('\t')) {
-                const int n = 8 - column % 8;
-                out += QString(n, QLatin1Char(' '));
-                column += n;
-                continue;
-            }
-            if (c == QLatin1Char('\n')) {
-                out += c;
-                column = 0;
-                continue;
-            }
-            if (!raw && c == QLatin1Char('<')) {
-                const qsizetype end = body.indexOf(QLatin1Char('>'), i);
-                if (end > i) {
-                    const QStringView tag = QStringView(body).mid(i, end - i + 1);
-                    if (tag.startsWith(QLatin1String("<br"), Qt::CaseInsensitive))
-                        column = 0;
-                    out += tag;
-                    i = end;
+    static const QRegularExpression open(QStringLiteral("<(pre|xmp|listing)\\b[^<>]*>"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return replaceBlocks(
+        html, open, [](const QString& startTag, const QString& name, const QString& body) {
+            if (!body.contains(QLatin1Char('\t')))
+                return startTag + body;
+            const bool raw = name.compare(QLatin1String("pre"), Qt::CaseInsensitive) != 0;
+            QString out;
+            out.reserve(body.size() + 64);
+            int column = 0;
+            for (qsizetype i = 0; i < body.size(); ++i) {
+                const QChar c = body.at(i);
+                if (c == QLatin1Char('\t')) {
+                    const int n = 8 - column % 8;
+                    out += QString(n, QLatin1Char(' '));
+                    column += n;
                     continue;
                 }
-            }
-            if (!raw && c == QLatin1Char('&')) {
-                qsizetype j = i + 1;
-                while (j < body.size() && j - i < 12 &&
-                       (body.at(j).isLetterOrNumber() || body.at(j) == QLatin1Char('#')))
-                    ++j;
-                if (j < body.size() && body.at(j) == QLatin1Char(';') && j > i + 1) {
-                    out += QStringView(body).mid(i, j - i + 1);
-                    i = j;
+                if (c == QLatin1Char('\n')) {
+                    out += c;
+                    column = 0;
+                    continue;
+                }
+                if (!raw && c == QLatin1Char('<')) {
+                    const qsizetype end = body.indexOf(QLatin1Char('>'), i);
+                    if (end > i) {
+                        const QStringView tag = QStringView(body).mid(i, end - i + 1);
+                        if (tag.startsWith(QLatin1String("<br"), Qt::CaseInsensitive))
+                            column = 0;
+                        out += tag;
+                        i = end;
+                        continue;
+                    }
+                }
+                if (!raw && c == QLatin1Char('&')) {
+                    qsizetype j = i + 1;
+                    while (j < body.size() && j - i < 12 &&
+                           (body.at(j).isLetterOrNumber() || body.at(j) == QLatin1Char('#')))
+                        ++j;
+                    if (j < body.size() && body.at(j) == QLatin1Char(';') && j > i + 1) {
+                        out += QStringView(body).mid(i, j - i + 1);
+                        i = j;
+                        ++column;
+                        continue;
+                    }
+                }
+                if (c.isLowSurrogate())
+                    out += c; // the second half of a character already counted
+                else {
+                    out += c;
                     ++column;
-                    continue;
                 }
             }
-            if (c.isLowSurrogate())
-                out += c; // the second half of a character already counted
-            else {
-                out += c;
-                ++column;
-            }
-        }
-        return m.captured(1) + out + m.captured(4);
-    });
+            return startTag + out;
+        });
 }
 
 QString TPageFilter::mend(const QString& html) {

@@ -3,6 +3,7 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFontResolver.h"
 #include "engine/THtmlDocument.h"
+#include "engine/TPageFilter.h"
 
 #include <QFontDatabase>
 #include <QImage>
@@ -176,6 +177,17 @@ private slots:
         // The earlier valid colour stays (style sheet and style attribute).
         QCOMPARE(img.pixelColor(300, 20), QColor(0, 255, 0));
         QCOMPARE(img.pixelColor(300, 60), QColor(0, 0, 255));
+    }
+
+    void pageFilterTakesOnePassOverUnclosedBlocks() {
+        // Start tags whose end tag never comes (or came before them): each
+        // must not send the filter through the rest of the page again (a
+        // search per start tag took minutes here; the test's time limit
+        // catches it).
+        QString page = QStringLiteral("</pre></style>");
+        for (int i = 0; i < 60000; ++i)
+            page += QStringLiteral("<pre>\tx<style>\ty{}");
+        QCOMPARE(TPageFilter::mend(page), page);
     }
 };
 
