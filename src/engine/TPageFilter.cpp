@@ -82,7 +82,7 @@ static QString mendStyleBlocks(const QString& html) {
 }
 
 static QString mendLinks(const QString& html) {
-    static const QRegularExpression link(QStringLiteral("<link\\b[^>]*>"),
+    static const QRegularExpression link(QStringLiteral("<link\\b[^<>]*>"),
                                          QRegularExpression::CaseInsensitiveOption);
     return replaceEach(
         html, link, [](const QRegularExpressionMatch& m) { return lowerCaseTypes(m.captured()); });
