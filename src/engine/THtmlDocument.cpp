@@ -215,7 +215,7 @@ void THtmlDocument::create() {
         if (m_html.contains(QLatin1String("line-height"), Qt::CaseInsensitive) ||
             m_html.contains(QLatin1String("<link"), Qt::CaseInsensitive))
             TLineHeights::inherit(m_doc->root());
-        TMarginCollapse::apply(m_doc->root());
+        TMarginCollapse::apply(m_doc->root(), TMarginCollapse::isQuirksPage(m_html));
     }
     m_layoutWidth = 0;
 }

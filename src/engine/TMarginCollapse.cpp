@@ -2,8 +2,12 @@
 
 #include "engine/TTagAccess.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <string_view>
 
 using litehtml::element;
 using litehtml::html_tag;
@@ -223,6 +227,57 @@ void foldEdges(const element::ptr& el) {
     }
 }
 
+// The default margin of an element on one side, as a multiple of its font
+// size (0: none).
+double defaultMargin(const element::ptr& el, bool atTop) {
+    const char* tag = el->get_tagName();
+    if (!tag)
+        return 0;
+    const std::string_view t(tag);
+    if (t == "p" || t == "ul" || t == "ol" || t == "dl" || t == "dir" || t == "menu" ||
+        t == "blockquote" || t == "pre" || t == "xmp" || t == "listing")
+        return 1;
+    if (t == "form")
+        return atTop ? 0 : 1;
+    if (t.size() == 2 && t[0] == 'h' && t[1] >= '1' && t[1] <= '6') {
+        static const double heading[] = {0.67, 0.83, 1, 1.33, 1.67, 2.33};
+        return heading[t[1] - '1'];
+    }
+    return 0;
+}
+
+// Drops the default margins that old pages do not show: the top margin of
+// the blocks that begin the page or a cell, the bottom margin of those that
+// end a cell. A margin the page set to another value stays.
+void dropQuirkyMargins(const element::ptr& container, bool atTop) {
+    element::ptr cur = edgeChild(container, atTop);
+    while (cur) {
+        auto* t = tagOf(cur);
+        const double factor = defaultMargin(cur, atTop);
+        auto& margin = atTop ? top(t) : bottom(t);
+        const auto px = pixels(margin);
+        if (factor > 0 && px && std::abs(*px - factor * cur->get_font_size()) <= 1)
+            setPixels(margin, 0);
+        if (!isBlockContainer(cur) || (atTop ? topEdge(t) : (bottomEdge(t) || !autoHeight(t))))
+            break;
+        cur = edgeChild(cur, atTop);
+    }
+}
+
+void walkQuirks(const element::ptr& el) {
+    const size_t n = el->get_children_count();
+    if (n == 0)
+        return;
+    if (el->get_display() == litehtml::display_table_cell) {
+        dropQuirkyMargins(el, true);
+        dropQuirkyMargins(el, false);
+    } else if (el->is_body()) {
+        dropQuirkyMargins(el, true);
+    }
+    for (size_t i = 0; i < n; ++i)
+        walkQuirks(el->get_child(int(i)));
+}
+
 void walk(const element::ptr& el) {
     const size_t n = el->get_children_count();
     if (n == 0)
@@ -247,7 +302,30 @@ void walk(const element::ptr& el) {
 
 } // namespace
 
-void TMarginCollapse::apply(const element::ptr& root) {
-    if (root)
-        walk(root);
+void TMarginCollapse::apply(const element::ptr& root, bool quirks) {
+    if (!root)
+        return;
+    if (quirks)
+        walkQuirks(root);
+    walk(root);
+}
+
+bool TMarginCollapse::isQuirksPage(const QString& html) {
+    static const QRegularExpression doctype(QStringLiteral("<!DOCTYPE\\s+([^>]*)>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    // The document type comes first; comments and white space may precede it.
+    const auto m = doctype.match(QStringView(html).left(4096));
+    if (!m.hasMatch())
+        return true;
+    const QString type = m.captured(1).toLower();
+    const bool systemId =
+        type.contains(QLatin1String("http://")) || type.contains(QLatin1String("https://"));
+    if (type.contains(QLatin1String("html 2")) || type.contains(QLatin1String("html 3")))
+        return true;
+    if (!type.contains(QLatin1String("public")))
+        return false; // <!DOCTYPE html>
+    if (type.contains(QLatin1String("xhtml")))
+        return false;
+    return !systemId && (type.contains(QLatin1String("transitional")) ||
+                         type.contains(QLatin1String("frameset")));
 }

@@ -179,6 +179,19 @@ private slots:
         QCOMPARE(img.pixelColor(300, 60), QColor(0, 0, 255));
     }
 
+    void oldPagesDropDefaultMarginsAtCellEdges() {
+        // Body margin 8, table border 1, spacing 2, cell border 1, padding 1.
+        const int cellTop = 8 + 1 + 2 + 1 + 1;
+        auto quirks = probe("11_cell_margins.htm");
+        QCOMPARE(wordRect(*quirks, "one").top(), cellTop);
+        // Between the paragraphs the margin stays.
+        const QRect one = wordRect(*quirks, "one");
+        QCOMPARE(wordRect(*quirks, "two").top(), one.top() + one.height() + 11);
+        // A page with a standards document type keeps it at the edge too.
+        auto standards = probe("11_cell_margins_standards.htm");
+        QCOMPARE(wordRect(*standards, "one").top(), cellTop + 11);
+    }
+
     void pageFilterTakesOnePassOverUnclosedBlocks() {
         // Start tags whose end tag never comes (or came before them): each
         // must not send the filter through the rest of the page again (a
