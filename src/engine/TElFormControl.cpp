@@ -9,9 +9,22 @@ static QString attrOf(const litehtml::element* el, const char* name) {
     return v ? QString::fromUtf8(v) : QString();
 }
 
+// The text an element shows: comments inside (even in an <option>) are not
+// part of it.
+static void collectText(const litehtml::element::ptr& el, litehtml::tstring& t) {
+    if (el->is_comment())
+        return;
+    if (el->get_children_count() == 0) {
+        el->get_text(t);
+        return;
+    }
+    for (size_t i = 0; i < el->get_children_count(); ++i)
+        collectText(el->get_child(int(i)), t);
+}
+
 static QString textOf(const litehtml::element::ptr& el) {
     litehtml::tstring t;
-    el->get_text(t);
+    collectText(el, t);
     return QString::fromUtf8(t.c_str()).simplified();
 }
 

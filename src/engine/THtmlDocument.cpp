@@ -3,8 +3,11 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TLegacyElements.h"
+#include "engine/TLineHeights.h"
 #include "engine/TLinkPath.h"
+#include "engine/TMarginCollapse.h"
 #include "engine/TMasterCss.h"
+#include "engine/TPageFilter.h"
 #include "engine/TQtContainer.h"
 
 #include <litehtml/litehtml.h>
@@ -203,9 +206,17 @@ void THtmlDocument::create() {
         QRegularExpression::CaseInsensitiveOption);
     auto m = baseTarget.match(m_html);
     m_baseTarget = m.hasMatch() ? m.captured(1) : QString();
-    QByteArray utf8 = mastercss::mendCss(mastercss::keepIndicesWithWords(m_html)).toUtf8();
+    QByteArray utf8 =
+        mastercss::mendCss(mastercss::keepIndicesWithWords(TPageFilter::mend(m_html))).toUtf8();
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
+    if (m_doc) {
+        // Line heights are rarely set; the pass looks at every element.
+        if (m_html.contains(QLatin1String("line-height"), Qt::CaseInsensitive) ||
+            m_html.contains(QLatin1String("<link"), Qt::CaseInsensitive))
+            TLineHeights::inherit(m_doc->root());
+        TMarginCollapse::apply(m_doc->root(), TMarginCollapse::isQuirksPage(m_html));
+    }
     m_layoutWidth = 0;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/TLegacyElements.h"
 
 #include "engine/TQtContainer.h"
+#include "engine/TTableFit.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -176,7 +177,7 @@ void TElTable::parse_attributes() {
                 QStringLiteral("%1px %2 %3")
                     .arg(border)
                     .arg(color.isEmpty() ? QStringLiteral("outset") : QStringLiteral("solid"))
-                    .arg(color.isEmpty() ? QStringLiteral("#c0c0c0") : color));
+                    .arg(color.isEmpty() ? QStringLiteral("#808080") : color));
     else if (get_attr("border"))
         addHint(m_style, this, "border-style", QStringLiteral("none"));
     QString spacing = legacyLength(attr(this, "cellspacing"));
@@ -197,6 +198,11 @@ void TElTable::parse_attributes() {
     }
 }
 
+int TElTable::render(int x, int y, int max_width, bool second_pass) {
+    return TTableFit::render(this, max_width,
+                             [&] { return el_table::render(x, y, max_width, second_pass); });
+}
+
 void TElRow::parse_attributes() {
     el_tr::parse_attributes();
     addHint(m_style, this, "background-color", legacyColor(attr(this, "bgcolor")));
@@ -214,7 +220,7 @@ void TElCell::parse_attributes() {
         if (border > 0) {
             QString color = legacyColor(QString::fromUtf8(table->get_attr("bordercolor", "")));
             addHint(m_style, this, "border",
-                    color.isEmpty() ? QStringLiteral("1px inset #c0c0c0")
+                    color.isEmpty() ? QStringLiteral("1px inset #808080")
                                     : QStringLiteral("1px solid %1").arg(color));
         }
     }

@@ -37,6 +37,7 @@ class TElTable : public litehtml::el_table {
 public:
     explicit TElTable(const std::shared_ptr<litehtml::document>& doc) : el_table(doc) {}
     void parse_attributes() override;
+    int render(int x, int y, int max_width, bool second_pass = false) override;
 };
 
 // <tr bgcolor align valign>

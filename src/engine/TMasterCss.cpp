@@ -31,6 +31,7 @@ li { display: list-item; }
 p, blockquote, dl, ul, ol, dir, menu, pre, xmp, listing, fieldset { margin-top: 1em; margin-bottom: 1em; }
 form { margin-bottom: 1em; }
 ul ul, ul ol, ol ul, ol ol, ul dl, ol dl, dl ul, dl ol, ul menu, ul dir { margin-top: 0; margin-bottom: 0; }
+dl dl, dir dl, menu dl, dl dir, dl menu { margin-top: 0; margin-bottom: 0; }
 blockquote { margin-left: 40px; margin-right: 40px; }
 dd { margin-left: 40px; }
 ol, ul, dir, menu { padding-left: 40px; }

@@ -3,9 +3,12 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TFontEntry.h"
+#include "engine/TFontResolver.h"
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
+#include "engine/TStyleSheetFilter.h"
+#include "engine/TTextDecoration.h"
 #include "platform/Cp1251.h"
 
 #include <litehtml/litehtml.h>
@@ -131,24 +134,9 @@ bool TQtContainer::hasImage(const char* src) const {
 litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int weight,
                                              litehtml::font_style italic, unsigned int decoration,
                                              litehtml::font_metrics* fm) {
-    QStringList families;
-    for (const QString& f : QString::fromUtf8(faceName).split(QLatin1Char(','))) {
-        QString t = f.trimmed();
-        t.remove(QLatin1Char('"'));
-        t.remove(QLatin1Char('\''));
-        if (t.isEmpty())
-            continue;
-        QString lower = t.toLower();
-        if (lower == QLatin1String("monospace"))
-            t = QStringLiteral("Courier New");
-        else if (lower == QLatin1String("serif"))
-            t = QStringLiteral("Times New Roman");
-        else if (lower == QLatin1String("sans-serif"))
-            t = QStringLiteral("Arial");
-        families << t;
-    }
-    if (families.isEmpty())
-        families << QString::fromUtf8(m_fontName);
+    // One family, as a browser picks it from the list.
+    const QStringList families{
+        TFontResolver::resolve(QString::fromUtf8(faceName), QString::fromUtf8(m_fontName))};
     const QString key = QStringLiteral("%1|%2|%3|%4|%5")
                             .arg(families.join(QLatin1Char(',')))
                             .arg(size)
@@ -193,30 +181,34 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
     auto* f = reinterpret_cast<TFontEntry*>(hFont);
     QColor c(color.red, color.green, color.blue, color.alpha);
     QString t = QString::fromUtf8(text);
-    if (t.trimmed().isEmpty()) {
-        // Qt draws no underline under bare spaces; links and underlined
-        // text should run on unbroken across them.
-        const QFont& font = f->font;
-        if (!(font.underline() || font.strikeOut() || font.overline()))
-            return;
-        int w = qMax(1, f->metrics.lineWidth());
-        int base = pos.y + f->metrics.ascent();
-        if (font.underline())
-            p->fillRect(QRect(pos.x, base + f->metrics.underlinePos(), pos.width, w), c);
-        if (font.strikeOut())
-            p->fillRect(QRect(pos.x, base - f->metrics.strikeOutPos(), pos.width, w), c);
-        if (font.overline())
-            p->fillRect(QRect(pos.x, base - f->metrics.overlinePos(), pos.width, w), c);
-        return;
-    }
     // A word wholly outside the clip is not drawn: a printed sheet would
     // otherwise carry the hidden words of the lines above and below it.
     if (p->hasClipping() && !p->clipBoundingRect().intersects(QRectF(
                                 pos.x, pos.y, qMax(1, pos.width), qMax(1, f->metrics.height()))))
         return;
-    p->setFont(f->font);
-    p->setPen(c);
-    p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+    const QFont& font = f->font;
+    const bool decorated = font.underline() || font.strikeOut() || font.overline();
+    const bool blank = t.trimmed().isEmpty();
+    if (!decorated) {
+        if (!blank) {
+            p->setFont(font);
+            p->setPen(c);
+            p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+        }
+        return;
+    }
+    if (!blank) {
+        // The lines are drawn below for words and spaces alike, so that a
+        // link's underline runs on unbroken at one height.
+        QFont plain = font;
+        plain.setUnderline(false);
+        plain.setStrikeOut(false);
+        plain.setOverline(false);
+        p->setFont(plain);
+        p->setPen(c);
+        p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+    }
+    TTextDecoration::draw(p, *f, c, pos.x, pos.y + f->metrics.ascent(), pos.width);
 }
 
 int TQtContainer::pt_to_px(int pt) const {
@@ -588,7 +580,7 @@ void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& 
         return;
     QString css = data->startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(data->mid(3))
                                                    : cp1251::toUnicode(*data);
-    text = mastercss::mendCss(css).toUtf8().toStdString();
+    text = mastercss::mendCss(TStyleSheetFilter::mendSheet(css)).toUtf8().toStdString();
     baseurl = full.toUtf8().toStdString();
 }
 
