@@ -105,7 +105,12 @@ public:
         bool r = QApplication::notify(receiver, event);
         --m_depth;
         const double ms = t.nsecsElapsed() / 1e6;
-        longest = std::max(longest, ms);
+        if (ms > longest) {
+            longest = ms;
+            longestWhat = QStringLiteral("%1 to %2")
+                              .arg(int(event->type()))
+                              .arg(QLatin1String(receiver->metaObject()->className()));
+        }
         notePaint(receiver, event);
         return r;
     }
@@ -116,6 +121,7 @@ public:
             firstPaint = clock.nsecsElapsed() / 1e6;
     }
     double longest = 0;
+    QString longestWhat;
     QObject* watched = nullptr;
     double firstPaint = -1;
     QElapsedTimer clock;
@@ -156,6 +162,9 @@ LoadFigures loadShown(THTMLViewer& v, const QString& file) {
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
     out.longest = std::max(call, a->longest);
+    if (qEnvironmentVariableIsSet("BENCH_WHY"))
+        std::printf("    (load call %.1f ms; longest event %.1f ms: %s)\n", call, a->longest,
+                    qPrintable(a->longestWhat));
     a->watched = nullptr;
     return out;
 }

@@ -119,7 +119,7 @@ protected:
 
 private:
     static constexpr int kTileWidth = 1024;
-    static constexpr int kTileHeight = 384;
+    static constexpr int kTileHeight = 256;
     void attach();
     void retire(std::unique_ptr<THtmlDocument> doc);
     void relayout();
@@ -160,7 +160,7 @@ private:
     QStringList m_visited;
     QString m_pendingAnchor;
     bool m_needsLayout = false;
-    // About ten tiles of 1024x384 at 32 bits.
+    // Sixteen tiles of 1024x256 at 32 bits.
     static constexpr qint64 kTileCacheBytes = 16 * 1024 * 1024;
     TTileCache m_tiles{QSize(kTileWidth, kTileHeight), kTileCacheBytes};
     bool m_prefetchQueued = false;
