@@ -82,14 +82,8 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         return false;
     std::unique_ptr<THtmlDocument> first;
     const QString anchor = linkpath::anchorOf(path);
-    if (doc->kind() == TPageDecoder::Kind::Html && doc->html().size() > kProgressiveChars) {
-        // The cut is looked for in the page's beginning only: each search
-        // of the whole text of a long page costs as much as the page.
-        const QString head = doc->html().left(kFirstScreenChars * 16);
-        int cut = THtmlDocument::firstScreenCut(head, kFirstScreenChars);
-        // A page that is one big table shows the rows that fit.
-        if (cut < 0)
-            cut = TPageLoader::tableRowCut(head, kFirstScreenChars);
+    if (doc->kind() != TPageDecoder::Kind::Picture && doc->html().size() > kProgressiveChars) {
+        const int cut = TPageLoader::firstScreenCut(doc->html(), kFirstScreenChars);
         if (cut > 0 && cut < doc->html().size() * 3 / 4) {
             first = std::make_unique<THtmlDocument>(m_source, m_settings);
             first->setVisited(m_visited);

@@ -124,6 +124,18 @@ void TPageLoader::reap(bool all) {
     }
 }
 
+int TPageLoader::firstScreenCut(const QString& html, int from) {
+    const QString head = html.left(from * 2);
+    int cut = THtmlDocument::firstScreenCut(head, from);
+    if (cut < 0)
+        cut = tableRowCut(head, from);
+    if (cut < 0)
+        cut = int(head.indexOf(QLatin1Char('<'), from));
+    if (cut < 0 && head.size() < html.size() && html.indexOf(QLatin1Char('<'), from) < 0)
+        cut = from; // no markup left: text can be cut anywhere
+    return cut;
+}
+
 int TPageLoader::tableRowCut(const QString& html, int from) {
     static const QRegularExpression row(QStringLiteral("<tr[\\s>]"),
                                         QRegularExpression::CaseInsensitiveOption);

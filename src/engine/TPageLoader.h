@@ -37,9 +37,13 @@ public:
     // Frees a page on a thread (a long page takes a while to free).
     void dispose(std::unique_ptr<THtmlDocument> doc);
 
-    // Where a long page can be cut for a first screen when it has no cut
-    // outside its tables: before a table row at or after `from` characters;
-    // -1 when there is none.
+    // Where a long page is cut for the first screen shown while the whole
+    // page is prepared, at or after `from` characters: before a block outside
+    // any table, else before a table row (a page that is one big table shows
+    // the rows that fit), else before any tag; only the page's beginning is
+    // searched (each search of a long text costs as much as the text).
+    static int firstScreenCut(const QString& html, int from);
+    // Before a table row at or after `from` characters; -1 when none.
     static int tableRowCut(const QString& html, int from);
 
 signals:
