@@ -78,20 +78,32 @@ void THTMLViewer::attach() {
 bool THTMLViewer::loadFile(const QString& path, QString* error) {
     auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     doc->setVisited(m_visited);
-    if (!doc->read(path, error))
-        return false;
     std::unique_ptr<THtmlDocument> first;
     const QString anchor = linkpath::anchorOf(path);
-    if (doc->kind() != TPageDecoder::Kind::Picture && doc->html().size() > kProgressiveChars) {
-        const int cut = TPageLoader::firstScreenCut(doc->html(), kFirstScreenChars);
-        if (cut > 0 && cut < doc->html().size() * 3 / 4) {
+    const QString file = linkpath::withoutAnchor(path);
+    const TPageDecoder::Kind kind = TPageDecoder::kindOf(file);
+    std::optional<QByteArray> bytes;
+    if (kind != TPageDecoder::Kind::Picture && m_source)
+        bytes = m_source->read(file);
+    if (bytes && bytes->size() > kProgressiveChars) {
+        // Only the beginning is decoded here; the whole page is read and
+        // decoded again with its parse, on the loader's thread.
+        const QByteArray headBytes = bytes->left(kFirstScreenChars * 4);
+        const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
+        const int cut = TPageLoader::firstScreenCut(head, kFirstScreenChars);
+        const bool whole = headBytes.size() == bytes->size();
+        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size())) {
             first = std::make_unique<THtmlDocument>(m_source, m_settings);
             first->setVisited(m_visited);
-            first->setHtml(doc->html().left(cut), doc->path());
+            first->setHtml(head.left(cut), file);
         }
     }
-    if (!first)
+    bytes.reset();
+    if (!first) {
+        if (!doc->read(path, error))
+            return false;
         doc->parse();
+    }
     if (m_combo)
         m_combo->hide();
     retire(std::move(m_doc));
@@ -99,7 +111,7 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     if (first) {
         m_doc = std::move(first);
         int w = viewport()->width();
-        m_loader->start(std::move(doc), w < 50 ? 600 : w, qMax(viewport()->height(), 1));
+        m_loader->start(std::move(doc), path, w < 50 ? 600 : w, qMax(viewport()->height(), 1));
     } else {
         m_doc = std::move(doc);
     }
@@ -123,7 +135,8 @@ void THTMLViewer::complete() const {
 }
 
 void THTMLViewer::adopt(std::unique_ptr<THtmlDocument> doc) {
-    if (!doc)
+    // A page that could not be read again keeps its first screen.
+    if (!doc || !doc->isLoaded())
         return;
     const int y = verticalScrollBar()->value();
     retire(std::move(m_doc));

@@ -46,7 +46,7 @@ public:
     QString documentTitle() const;
     bool hasDocument() const { return m_doc && m_doc->isLoaded(); }
     // Whether the rest of a long page is still being prepared.
-    bool isLoading() const { return m_loader->isBusy(); }
+    bool isLoading() const { return m_loader && m_loader->isBusy(); }
     // The page (completing a page whose first screen is shown).
     THtmlDocument* document() const;
     // Width and height of the last picture loaded for display.

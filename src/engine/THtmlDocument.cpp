@@ -243,7 +243,6 @@ int THtmlDocument::layout(int width, int viewHeight) {
     m_container->setClientSize(QSize(m_layoutWidth, viewHeight));
     m_doc->media_changed();
     m_doc->render(m_layoutWidth);
-    m_pointer.reset();
     m_boxes.build(m_doc->root());
     m_wordsValid = false;
     return m_doc->height();

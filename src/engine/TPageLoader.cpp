@@ -15,7 +15,8 @@ TPageLoader::~TPageLoader() {
     reap(true);
 }
 
-void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, int width, int height) {
+void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path, int width,
+                        int height) {
     cancel();
     reap(false);
     auto job = std::make_shared<Job>();
@@ -27,20 +28,20 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, int width, int heigh
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
-    w.thread = std::thread([this, job, width, height, over] {
-        run(job, width, height);
+    w.thread = std::thread([this, job, path, width, height, over] {
+        run(job, path, width, height);
         *over = true;
     });
     m_workers.push_back(std::move(w));
 }
 
-void TPageLoader::run(std::shared_ptr<Job> job, int width, int height) {
+void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, int width, int height) {
     bool cancelled;
     {
         std::lock_guard lock(job->mutex);
         cancelled = job->cancelled;
     }
-    if (!cancelled) {
+    if (!cancelled && (path.isEmpty() || job->doc->read(path))) {
         job->doc->parse();
         job->doc->layout(width, height);
     }

@@ -27,8 +27,9 @@ public:
     // Waits for the threads still running (their pages are dropped).
     ~TPageLoader() override;
 
-    // Starts preparing `doc` (read, not parsed) for a view of this size.
-    void start(std::unique_ptr<THtmlDocument> doc, int width, int height);
+    // Starts preparing `doc` for a view of this size: reads the file `path`
+    // into it (none: it is read already), parses it and lays it out.
+    void start(std::unique_ptr<THtmlDocument> doc, const QString& path, int width, int height);
     bool isBusy() const { return m_current != nullptr; }
     // Drops the page being prepared.
     void cancel();
@@ -58,7 +59,7 @@ private:
         bool cancelled = false;
         std::unique_ptr<THtmlDocument> doc;
     };
-    void run(std::shared_ptr<Job> job, int width, int height);
+    void run(std::shared_ptr<Job> job, const QString& path, int width, int height);
     void reap(bool all);
 
     std::shared_ptr<Job> m_current;
