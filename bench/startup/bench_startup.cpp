@@ -1,6 +1,9 @@
-// Start-up benchmark: time from starting the process to its first painted
-// frame, for the reader on a book and for an empty Qt window of the same size
-// started the same way. Prints the medians and their ratio (target <= 1.5).
+// Start-up benchmark: time from starting the process to the first frame in
+// which its whole window shows: for the reader on a book, the end of the
+// opening animation (the window grows from a small ellipse until then), for
+// an empty Qt window of the same size started the same way, its first
+// frame. The two run alternately; the ratio is taken per pair and its median
+// printed (target <= 1.5), with the spread of the pairs.
 //
 // Usage: bench-startup [BOOK_RUN_FOLDER] [RUNS]
 // Without a display it runs itself under xvfb-run.
@@ -23,9 +26,9 @@
 
 namespace {
 
-// Milliseconds from start to the first-frame line; -1 on failure.
+// Milliseconds from start to the line holding `mark`; -1 on failure.
 double timeToFirstFrame(const QString& program, const QStringList& args,
-                        const QProcessEnvironment& env) {
+                        const QProcessEnvironment& env, const char* mark = "first frame") {
     QProcess p;
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::SeparateChannels);
@@ -37,7 +40,7 @@ double timeToFirstFrame(const QString& program, const QStringList& args,
     while (clock.elapsed() < 30000) {
         p.waitForReadyRead(5);
         out += p.readAllStandardOutput();
-        if (out.contains("first frame")) {
+        if (out.contains(mark)) {
             ms = clock.nsecsElapsed() / 1e6;
             break;
         }
@@ -118,13 +121,17 @@ int main(int argc, char* argv[]) {
     // One warm-up of each, so both find the shared libraries in the page cache.
     timeToFirstFrame(EMPTY_EXE, {QString::number(size.width()), QString::number(size.height())},
                      env);
-    timeToFirstFrame(VANTREL_EXE, {"--book", book}, env);
+    timeToFirstFrame(VANTREL_EXE, {"--book", book}, env, "whole skin");
 
-    QList<double> empty, reader;
+    QList<double> empty, reader, ratios, firstPaint;
     for (int i = 0; i < runs; ++i) {
         empty << timeToFirstFrame(
             EMPTY_EXE, {QString::number(size.width()), QString::number(size.height())}, env);
-        reader << timeToFirstFrame(VANTREL_EXE, {"--book", book}, env);
+        reader << timeToFirstFrame(VANTREL_EXE, {"--book", book}, env, "whole skin");
+        if (empty.last() > 0 && reader.last() > 0)
+            ratios << reader.last() / empty.last();
+        // The first painted frame (the start of the opening animation).
+        firstPaint << timeToFirstFrame(VANTREL_EXE, {"--book", book}, env);
     }
     if (std::count(reader.begin(), reader.end(), -1.0) ||
         std::count(empty.begin(), empty.end(), -1.0)) {
@@ -138,9 +145,13 @@ int main(int argc, char* argv[]) {
     std::printf("empty Qt window, first frame: median %.1f ms (min %.1f, max %.1f)\n", e,
                 *std::min_element(empty.begin(), empty.end()),
                 *std::max_element(empty.begin(), empty.end()));
-    std::printf("vantrel skinned window, first frame: median %.1f ms (min %.1f, max %.1f)\n", r,
-                *std::min_element(reader.begin(), reader.end()),
+    std::printf("vantrel skinned window, whole skin shown: median %.1f ms (min %.1f, max %.1f)\n",
+                r, *std::min_element(reader.begin(), reader.end()),
                 *std::max_element(reader.begin(), reader.end()));
-    std::printf("ratio: %.2fx (target <= 1.5x)\n", r / e);
+    std::printf("  (its first painted frame, inside the opening animation: median %.1f ms)\n",
+                median(firstPaint));
+    std::printf("ratio per pair, median: %.2fx (pairs %.2f-%.2fx; target <= 1.5x)\n",
+                median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
     return 0;
 }

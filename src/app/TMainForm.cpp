@@ -745,7 +745,14 @@ void TMainForm::dropEvent(QDropEvent* e) {
 void TMainForm::showWithOpeningAnimation() {
     m_book->options().animation = false; // 20. cleared in memory as the window shows
     m_state = State::Opening;
-    m_animator->open([this] { m_state = State::Running; });
+    m_animator->open([this] {
+        m_state = State::Running;
+        // The opening's last region is on: the whole skin shows.
+        if (qEnvironmentVariableIsSet("VANTREL_FIRST_FRAME_MARK")) {
+            std::fprintf(stdout, "vantrel: whole skin\n");
+            std::fflush(stdout);
+        }
+    });
 }
 
 void TMainForm::showWithoutAnimation() {

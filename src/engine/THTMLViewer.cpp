@@ -3,6 +3,7 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TLinkPath.h"
+#include "engine/TQtContainer.h"
 #include "engine/TTextMatcher.h"
 
 #include <QApplication>
@@ -23,7 +24,9 @@ constexpr int kAfterPaintPriority = Qt::LowEventPriority - 1;
 
 } // namespace
 
-THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
+THTMLViewer::THTMLViewer(QWidget* parent)
+    : QAbstractScrollArea(parent), m_loader(new TPageLoader(this)) {
+    connect(m_loader, &TPageLoader::finished, this, [this] { adopt(m_loader->wait()); });
     setFrameShape(QFrame::NoFrame);
     // As browsers of the time: the vertical bar is always there, so a page
     // that grows longer never reflows to a narrower width.
@@ -35,7 +38,12 @@ THTMLViewer::THTMLViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(16);
 }
 
-THTMLViewer::~THTMLViewer() = default;
+THTMLViewer::~THTMLViewer() {
+    // The page being prepared reads through the file source: stop first.
+    delete m_loader;
+    m_loader = nullptr;
+    m_retired.clear();
+}
 
 void THTMLViewer::setSettings(const TViewerSettings& settings) {
     complete();
@@ -62,37 +70,48 @@ void THTMLViewer::attach() {
                                                             : Qt::ArrowCursor);
     };
     m_doc->onImageChanged = [this] {
-        invalidateTiles();
-        viewport()->update();
+        if (m_doc && m_doc->container())
+            repaintBoxes(m_doc->container()->changedArea());
     };
 }
 
 bool THTMLViewer::loadFile(const QString& path, QString* error) {
     auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     doc->setVisited(m_visited);
-    if (!doc->read(path, error))
-        return false;
     std::unique_ptr<THtmlDocument> first;
     const QString anchor = linkpath::anchorOf(path);
-    if (anchor.isEmpty() && doc->kind() == TPageDecoder::Kind::Html &&
-        doc->html().size() > kProgressiveChars) {
-        int cut = THtmlDocument::firstScreenCut(doc->html(), kFirstScreenChars);
-        if (cut > 0 && cut < doc->html().size() * 3 / 4) {
+    const QString file = linkpath::withoutAnchor(path);
+    const TPageDecoder::Kind kind = TPageDecoder::kindOf(file);
+    std::optional<QByteArray> bytes;
+    if (kind != TPageDecoder::Kind::Picture && m_source)
+        bytes = m_source->read(file);
+    if (bytes && bytes->size() > kProgressiveChars) {
+        // Only the beginning is decoded here; the whole page is read and
+        // decoded again with its parse, on the loader's thread.
+        const QByteArray headBytes = bytes->left(kFirstScreenChars * 4);
+        const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
+        const int cut = TPageLoader::firstScreenCut(head, kFirstScreenChars);
+        const bool whole = headBytes.size() == bytes->size();
+        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size())) {
             first = std::make_unique<THtmlDocument>(m_source, m_settings);
             first->setVisited(m_visited);
-            first->setHtml(doc->html().left(cut), doc->path());
+            first->setHtml(head.left(cut), file);
         }
     }
-    if (!first)
+    bytes.reset();
+    if (!first) {
+        if (!doc->read(path, error))
+            return false;
         doc->parse();
+    }
     if (m_combo)
         m_combo->hide();
     retire(std::move(m_doc));
-    m_pending.reset();
+    m_loader->cancel();
     if (first) {
         m_doc = std::move(first);
-        m_pending = std::move(doc);
-        postAfterPaint();
+        int w = viewport()->width();
+        m_loader->start(std::move(doc), path, w < 50 ? 600 : w, qMax(viewport()->height(), 1));
     } else {
         m_doc = std::move(doc);
     }
@@ -101,23 +120,42 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     m_pendingAnchor = anchor;
     m_coveredUrl.clear();
     relayout();
-    if (!scrollToAnchor(m_pendingAnchor))
+    // A long page scrolls to its anchor once it is whole (adopt()).
+    if (isLoading() || !scrollToAnchor(m_pendingAnchor))
         setPosition(0);
     emit documentChanged();
     return true;
 }
 
 void THTMLViewer::complete() const {
-    if (!m_pending)
+    if (!m_loader || !m_loader->isBusy())
         return;
     auto* self = const_cast<THTMLViewer*>(this);
-    m_pending->parse();
-    int y = self->verticalScrollBar()->value();
-    self->retire(std::move(m_doc));
-    m_doc = std::move(m_pending);
-    self->attach();
-    self->relayout();
-    self->verticalScrollBar()->setValue(y);
+    self->adopt(m_loader->wait());
+}
+
+void THTMLViewer::adopt(std::unique_ptr<THtmlDocument> doc) {
+    // A page that could not be read again keeps its first screen.
+    if (!doc || !doc->isLoaded())
+        return;
+    const int y = verticalScrollBar()->value();
+    retire(std::move(m_doc));
+    m_doc = std::move(doc);
+    attach();
+    const int w = viewport()->width();
+    if (w >= 50 && w != m_doc->layoutWidth()) {
+        relayout(); // resized while the page was prepared
+    } else {
+        invalidateTiles();
+        updateScrollBars();
+        viewport()->update();
+    }
+    // The reader may have scrolled the first screen meanwhile.
+    if (y == 0 && !m_pendingAnchor.isEmpty())
+        scrollToAnchor(m_pendingAnchor);
+    else
+        verticalScrollBar()->setValue(y);
+    m_pendingAnchor.clear();
 }
 
 THtmlDocument* THTMLViewer::document() const {
@@ -147,13 +185,14 @@ bool THTMLViewer::event(QEvent* e) {
     if (e->type() != kAfterPaintEvent)
         return QAbstractScrollArea::event(e);
     m_afterPaintPosted = false;
-    complete();
+    for (auto& doc : m_retired)
+        m_loader->dispose(std::move(doc));
     m_retired.clear();
     return true;
 }
 
 void THTMLViewer::loadHtml(const QString& html, const QString& path) {
-    m_pending.reset();
+    m_loader->cancel();
     retire(std::move(m_doc));
     m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     m_doc->setVisited(m_visited);
@@ -183,7 +222,7 @@ bool THTMLViewer::reload(QString* error) {
 }
 
 void THTMLViewer::clear() {
-    m_pending.reset();
+    m_loader->cancel();
     retire(std::move(m_doc));
     m_selStart = m_selEnd = 0;
     invalidateTiles();
@@ -242,6 +281,20 @@ void THTMLViewer::invalidateTiles() {
     m_tiles.clear();
 }
 
+void THTMLViewer::repaintBoxes(const QVector<QRect>& boxes) {
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    for (const QRect& box : boxes) {
+        if (box.isNull()) {
+            invalidateTiles();
+            viewport()->update();
+            return;
+        }
+        const QRect r = box.adjusted(-2, -2, 2, 2);
+        m_tiles.invalidate(r);
+        viewport()->update(r.translated(-scroll));
+    }
+}
+
 void THTMLViewer::updateScrollBars() {
     int dh = m_doc ? m_doc->height() : 0;
     int dw = m_doc ? m_doc->width() : 0;
@@ -257,7 +310,7 @@ int THTMLViewer::position() const {
 }
 
 void THTMLViewer::setPosition(int y) {
-    if (m_pending && y > verticalScrollBar()->maximum())
+    if (isLoading() && y > verticalScrollBar()->maximum())
         complete();
     ensureLayout();
     verticalScrollBar()->setValue(y);
@@ -330,14 +383,6 @@ void THTMLViewer::paintViewport(QPainter* painter) {
         m_prefetchQueued = true;
         QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
     }
-    // Keep the tiles near the view only.
-    for (auto it = m_tiles.begin(); it != m_tiles.end();) {
-        int row = int(it.key() >> 20), col = int(it.key() & 0xFFFFF);
-        if (row < firstRow - 8 || row > lastRow + 8 || col < firstCol - 2 || col > lastCol + 2)
-            it = m_tiles.erase(it);
-        else
-            ++it;
-    }
     if (m_selEnd > m_selStart) {
         QColor hl = palette().color(QPalette::Highlight);
         hl.setAlpha(110);
@@ -348,7 +393,7 @@ void THTMLViewer::paintViewport(QPainter* painter) {
 
 void THTMLViewer::paintMissingTiles(int col, int firstRow, int lastRow) {
     int from = firstRow, to = lastRow;
-    auto has = [&](int row) { return m_tiles.contains((qint64(row) << 20) | col); };
+    auto has = [&](int row) { return m_tiles.contains(row, col); };
     while (from <= to && has(from))
         ++from;
     while (to >= from && has(to))
@@ -363,31 +408,31 @@ void THTMLViewer::paintMissingTiles(int col, int firstRow, int lastRow) {
     sp.translate(-col * kTileWidth, -from * kTileHeight);
     m_doc->paint(&sp, QRect(col * kTileWidth, from * kTileHeight, kTileWidth, kTileHeight * rows));
     sp.end();
+    const int viewRow = (verticalScrollBar()->value() + viewport()->height() / 2) / kTileHeight;
     for (int i = 0; i < rows; ++i) {
-        const qint64 key = (qint64(from + i) << 20) | col;
-        if (m_tiles.contains(key))
+        if (m_tiles.contains(from + i, col))
             continue;
         QPixmap tile = strip.copy(
             QRect(QPoint(0, qRound(i * kTileHeight * dpr)), QSize(kTileWidth, kTileHeight) * dpr));
         tile.setDevicePixelRatio(dpr);
-        m_tiles.insert(key, tile);
+        m_tiles.insert(from + i, col, tile, viewRow, col);
     }
 }
 
-const QPixmap& THTMLViewer::tile(int row, int col) {
-    qint64 key = (qint64(row) << 20) | col;
-    auto it = m_tiles.find(key);
-    if (it == m_tiles.end()) {
-        qreal dpr = viewport()->devicePixelRatioF();
-        QPixmap pixmap(QSize(kTileWidth, kTileHeight) * dpr);
-        pixmap.setDevicePixelRatio(dpr);
-        QPainter tp(&pixmap);
-        tp.translate(-col * kTileWidth, -row * kTileHeight);
-        m_doc->paint(&tp, QRect(col * kTileWidth, row * kTileHeight, kTileWidth, kTileHeight));
-        tp.end();
-        it = m_tiles.insert(key, pixmap);
-    }
-    return *it;
+QPixmap THTMLViewer::tile(int row, int col) {
+    if (const QPixmap* cached = m_tiles.find(row, col))
+        return *cached;
+    qreal dpr = viewport()->devicePixelRatioF();
+    QPixmap pixmap(QSize(kTileWidth, kTileHeight) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    QPainter tp(&pixmap);
+    tp.translate(-col * kTileWidth, -row * kTileHeight);
+    m_doc->paint(&tp, QRect(col * kTileWidth, row * kTileHeight, kTileWidth, kTileHeight));
+    tp.end();
+    const int viewRow = (verticalScrollBar()->value() + viewport()->height() / 2) / kTileHeight;
+    const int viewCol = (horizontalScrollBar()->value() + viewport()->width() / 2) / kTileWidth;
+    m_tiles.insert(row, col, pixmap, viewRow, viewCol);
+    return pixmap;
 }
 
 void THTMLViewer::prefetchTile() {
@@ -403,7 +448,7 @@ void THTMLViewer::prefetchTile() {
         if (row < 0 || row >= rows)
             continue;
         for (int col = firstCol; col <= lastCol; ++col) {
-            if (m_tiles.contains((qint64(row) << 20) | col))
+            if (m_tiles.contains(row, col))
                 continue;
             tile(row, col);
             // One tile per pass: input stays responsive.
@@ -474,7 +519,9 @@ bool THTMLViewer::openDropDown(int controlIndex) {
 }
 
 void THTMLViewer::mousePressEvent(QMouseEvent* event) {
-    complete();
+    // Form controls keep what the reader sets in them: only in the whole page.
+    if (m_doc && m_doc->hasFormControls())
+        complete();
     emit mousePressed(event);
     setFocus(Qt::MouseFocusReason);
     if (!m_doc || event->button() != Qt::LeftButton)
@@ -520,10 +567,9 @@ void THTMLViewer::mousePressEvent(QMouseEvent* event) {
         m_selStart = m_selEnd = 0;
         viewport()->update();
     }
-    if (m_doc->mouseDown(d)) {
-        invalidateTiles();
-        viewport()->update();
-    }
+    QVector<QRect> changed;
+    if (m_doc->mouseDown(d, &changed))
+        repaintBoxes(changed);
 }
 
 void THTMLViewer::wheelEvent(QWheelEvent* event) {
@@ -571,10 +617,9 @@ void THTMLViewer::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (m_doc->mouseMove(d)) {
-        invalidateTiles();
-        viewport()->update();
-    }
+    QVector<QRect> changed;
+    if (m_doc->mouseMove(d, &changed))
+        repaintBoxes(changed);
     THitInfo hit = m_doc->hitTest(d);
     QString url = hit.isLink ? hit.url : QString();
     if (url != m_coveredUrl) {
@@ -593,10 +638,9 @@ void THTMLViewer::mouseReleaseEvent(QMouseEvent* event) {
         return; // a selection, not a click
     QPoint d = toDocument(event->position().toPoint());
     m_hasPendingLink = false;
-    if (m_doc->mouseUp(d)) {
-        invalidateTiles();
-        viewport()->update();
-    }
+    QVector<QRect> changed;
+    if (m_doc->mouseUp(d, &changed))
+        repaintBoxes(changed);
     if (m_hasPendingLink) {
         m_hasPendingLink = false;
         followLink(m_pendingTarget, m_pendingUrl);
@@ -617,10 +661,9 @@ void THTMLViewer::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void THTMLViewer::leaveEvent(QEvent* event) {
     QAbstractScrollArea::leaveEvent(event);
-    if (m_doc && m_doc->mouseLeave()) {
-        invalidateTiles();
-        viewport()->update();
-    }
+    QVector<QRect> changed;
+    if (m_doc && m_doc->mouseLeave(&changed))
+        repaintBoxes(changed);
     if (!m_coveredUrl.isEmpty()) {
         m_coveredUrl.clear();
         emit hotSpotCovered(QString(), QString());
@@ -628,7 +671,6 @@ void THTMLViewer::leaveEvent(QEvent* event) {
 }
 
 void THTMLViewer::keyPressEvent(QKeyEvent* event) {
-    complete();
     emit keyPressed(event);
     if (event->isAccepted() && event->modifiers() == Qt::ControlModifier) {
         if (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) {

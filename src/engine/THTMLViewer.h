@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/THtmlDocument.h"
+#include "engine/TPageLoader.h"
 #include "engine/TPrintFormatter.h"
+#include "engine/TTileCache.h"
 #include "engine/TViewerSettings.h"
 
 #include <QAbstractScrollArea>
@@ -43,6 +45,8 @@ public:
     QString currentFile() const;
     QString documentTitle() const;
     bool hasDocument() const { return m_doc && m_doc->isLoaded(); }
+    // Whether the rest of a long page is still being prepared.
+    bool isLoading() const { return m_loader && m_loader->isBusy(); }
     // The page (completing a page whose first screen is shown).
     THtmlDocument* document() const;
     // Width and height of the last picture loaded for display.
@@ -88,7 +92,8 @@ public:
     // Lays out pending pages and paints nothing (for hidden viewers).
     void ensureLayout();
     // Number of painted tiles kept (for tests and the benchmark).
-    int cachedTileCount() const { return int(m_tiles.size()); }
+    int cachedTileCount() const { return m_tiles.count(); }
+    const TTileCache& tiles() const { return m_tiles; }
     void paintViewport(QPainter* painter);
 
 signals:
@@ -114,15 +119,18 @@ protected:
 
 private:
     static constexpr int kTileWidth = 1024;
-    static constexpr int kTileHeight = 384;
+    static constexpr int kTileHeight = 256;
     void attach();
     void retire(std::unique_ptr<THtmlDocument> doc);
     void relayout();
     void invalidateTiles();
+    // Repaints the boxes of the page that changed (document coordinates);
+    // a null rectangle stands for the whole page.
+    void repaintBoxes(const QVector<QRect>& boxes);
     // Paints one missing tile next to the view while the viewer is idle, so
     // that scrolling finds it ready.
     void prefetchTile();
-    const QPixmap& tile(int row, int col);
+    QPixmap tile(int row, int col);
     // Draws the missing tiles between two rows of a column in one pass.
     void paintMissingTiles(int col, int firstRow, int lastRow);
     void updateScrollBars();
@@ -132,24 +140,29 @@ private:
 
     const TFileSource* m_source = nullptr;
     TViewerSettings m_settings;
-    // A long page shows its first screen from a parse of its beginning; the
-    // whole page (m_pending) is parsed on the next turn of the event loop or
-    // as soon as anything needs more than the first screen.
-    static constexpr int kProgressiveChars = 96 * 1024;
-    static constexpr int kFirstScreenChars = 24 * 1024;
+    // A long page shows its first screen from a parse of its beginning
+    // while the whole page is parsed and laid out on another thread
+    // (m_loader); anything that needs more than the first screen waits for
+    // it (complete()).
+    static constexpr int kProgressiveChars = 16 * 1024;
+    static constexpr int kFirstScreenChars = 8 * 1024;
     void complete() const;
-    // Completes the page and frees replaced pages once the window has
-    // painted (one posted event at a time).
+    // Shows the whole page in place of its first screen.
+    void adopt(std::unique_ptr<THtmlDocument> doc);
+    // Frees replaced pages once the window has painted (one posted event at
+    // a time).
     void postAfterPaint();
     bool m_afterPaintPosted = false;
     mutable std::unique_ptr<THtmlDocument> m_doc;
-    mutable std::unique_ptr<THtmlDocument> m_pending;
+    TPageLoader* m_loader;
     // Pages replaced by a new one, freed once the new page is on screen.
     std::vector<std::unique_ptr<THtmlDocument>> m_retired;
     QStringList m_visited;
     QString m_pendingAnchor;
     bool m_needsLayout = false;
-    QHash<qint64, QPixmap> m_tiles; // key: row << 20 | column
+    // Sixteen tiles of 1024x256 at 32 bits.
+    static constexpr qint64 kTileCacheBytes = 16 * 1024 * 1024;
+    TTileCache m_tiles{QSize(kTileWidth, kTileHeight), kTileCacheBytes};
     bool m_prefetchQueued = false;
 
     int m_selStart = 0;

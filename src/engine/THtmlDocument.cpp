@@ -21,6 +21,8 @@ THtmlDocument::THtmlDocument(const TFileSource* source, const TViewerSettings& s
     : m_source(source), m_settings(settings) {}
 
 THtmlDocument::~THtmlDocument() {
+    m_pointer.reset();
+    m_boxes.clear();
     m_doc.reset();
     m_container.reset();
 }
@@ -176,10 +178,12 @@ static QString bodyLinkRules(const QString& html) {
 }
 
 void THtmlDocument::create() {
+    m_pointer.reset();
+    m_boxes.clear();
     m_doc.reset();
     m_words.clear();
     m_wordsValid = false;
-    m_container = std::make_unique<TQtContainer>(m_source, m_settings);
+    m_container = std::make_unique<TQtContainer>(m_source, m_settings, m_ownResources);
     m_container->setPageFile(m_path);
     m_container->setPrinting(m_printing);
     m_container->setAnimate(m_animate);
@@ -250,6 +254,7 @@ int THtmlDocument::layout(int width, int viewHeight) {
     m_container->setClientSize(QSize(m_layoutWidth, viewHeight));
     m_doc->media_changed();
     m_doc->render(m_layoutWidth);
+    m_boxes.build(m_doc->root());
     m_wordsValid = false;
     return m_doc->height();
 }
@@ -273,7 +278,10 @@ void THtmlDocument::paint(QPainter* painter, const QRect& docRect) {
     painter->save();
     painter->setClipRect(docRect, Qt::IntersectClip);
     m_container->setPainter(painter);
-    m_doc->draw(reinterpret_cast<litehtml::uint_ptr>(painter), 0, 0, &clip);
+    if (m_boxes.canCull())
+        m_boxes.draw(reinterpret_cast<litehtml::uint_ptr>(painter), clip);
+    else
+        m_doc->draw(reinterpret_cast<litehtml::uint_ptr>(painter), 0, 0, &clip);
     // Clips the library left open (it pairs them, but be safe).
     while (m_container->clipDepth() > 0)
         m_container->del_clip();
@@ -285,7 +293,8 @@ THitInfo THtmlDocument::hitTest(const QPoint& p) const {
     THitInfo info;
     if (!m_doc)
         return info;
-    auto el = m_doc->root()->get_element_by_point(p.x(), p.y(), p.x(), p.y());
+    auto el = m_boxes.canCull() ? m_boxes.elementAt(p)
+                                : m_doc->root()->get_element_by_point(p.x(), p.y(), p.x(), p.y());
     info.element = el;
     for (auto e = el; e; e = e->parent()) {
         const char* tag = e->get_tagName();
@@ -446,30 +455,48 @@ QVector<QRect> THtmlDocument::unbreakableBoxes() const {
     return out;
 }
 
-bool THtmlDocument::mouseMove(const QPoint& p) {
-    if (!m_doc)
-        return false;
-    litehtml::position::vector boxes;
-    return m_doc->on_mouse_over(p.x(), p.y(), p.x(), p.y(), boxes);
+// The library's own pointer handling walks the whole tree; pages with an
+// index go through it instead.
+static bool libraryBoxes(bool changed, const litehtml::position::vector& boxes,
+                         QVector<QRect>* redraw) {
+    if (changed && redraw)
+        for (const litehtml::position& b : boxes)
+            redraw->push_back(QRect(b.x, b.y, b.width, b.height));
+    return changed;
 }
 
-bool THtmlDocument::mouseLeave() {
+bool THtmlDocument::mouseMove(const QPoint& p, QVector<QRect>* redraw) {
     if (!m_doc)
         return false;
+    if (m_boxes.canCull())
+        return m_pointer.move(m_boxes.elementAt(p), m_boxes, m_container.get(), redraw);
     litehtml::position::vector boxes;
-    return m_doc->on_mouse_leave(boxes);
+    return libraryBoxes(m_doc->on_mouse_over(p.x(), p.y(), p.x(), p.y(), boxes), boxes, redraw);
 }
 
-bool THtmlDocument::mouseDown(const QPoint& p) {
+bool THtmlDocument::mouseLeave(QVector<QRect>* redraw) {
     if (!m_doc)
         return false;
+    if (m_boxes.canCull())
+        return m_pointer.leave(m_boxes, redraw);
     litehtml::position::vector boxes;
-    return m_doc->on_lbutton_down(p.x(), p.y(), p.x(), p.y(), boxes);
+    return libraryBoxes(m_doc->on_mouse_leave(boxes), boxes, redraw);
 }
 
-bool THtmlDocument::mouseUp(const QPoint& p) {
+bool THtmlDocument::mouseDown(const QPoint& p, QVector<QRect>* redraw) {
     if (!m_doc)
         return false;
+    if (m_boxes.canCull())
+        return m_pointer.press(m_boxes.elementAt(p), m_boxes, m_container.get(), redraw);
     litehtml::position::vector boxes;
-    return m_doc->on_lbutton_up(p.x(), p.y(), p.x(), p.y(), boxes);
+    return libraryBoxes(m_doc->on_lbutton_down(p.x(), p.y(), p.x(), p.y(), boxes), boxes, redraw);
+}
+
+bool THtmlDocument::mouseUp(const QPoint& p, QVector<QRect>* redraw) {
+    if (!m_doc)
+        return false;
+    if (m_boxes.canCull())
+        return m_pointer.release(m_boxes.elementAt(p), m_boxes, m_container.get(), redraw);
+    litehtml::position::vector boxes;
+    return libraryBoxes(m_doc->on_lbutton_up(p.x(), p.y(), p.x(), p.y(), boxes), boxes, redraw);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/TBoxIndex.h"
 #include "engine/TPageDecoder.h"
+#include "engine/TPointerState.h"
 #include "engine/TViewerSettings.h"
 #include "engine/TWordIndex.h"
 
@@ -78,6 +80,9 @@ public:
     void setVisited(const QStringList& visited);
     void setPrinting(bool printing);
     void setAnimate(bool animate);
+    // Fonts and pictures of the page's own, for a page parsed off the GUI
+    // thread (applies to the next parse).
+    void setOwnResources(bool own) { m_ownResources = own; }
 
     bool isLoaded() const { return m_doc != nullptr; }
     const QString& path() const { return m_path; }
@@ -115,11 +120,14 @@ public:
     QVector<QRect> unbreakableBoxes() const;
 
     // Hover and clicks, in document coordinates. Return true when a part
-    // of the page needs repainting.
-    bool mouseMove(const QPoint& p);
-    bool mouseLeave();
-    bool mouseDown(const QPoint& p);
-    bool mouseUp(const QPoint& p);
+    // of the page needs repainting; `redraw` then gets the boxes to repaint
+    // (document coordinates).
+    bool mouseMove(const QPoint& p, QVector<QRect>* redraw = nullptr);
+    bool mouseLeave(QVector<QRect>* redraw = nullptr);
+    bool mouseDown(const QPoint& p, QVector<QRect>* redraw = nullptr);
+    bool mouseUp(const QPoint& p, QVector<QRect>* redraw = nullptr);
+    // Where the laid-out boxes lie (built with each layout).
+    const TBoxIndex& boxes() const { return m_boxes; }
 
     TQtContainer* container() const { return m_container.get(); }
     std::function<void(const QString& url, const QString& target)> onLinkClick;
@@ -136,6 +144,7 @@ private:
     QStringList m_visited;
     bool m_printing = false;
     bool m_animate = true;
+    bool m_ownResources = false;
     QString m_path;
     QString m_html;
     QString m_baseTarget;
@@ -147,6 +156,8 @@ private:
     std::unique_ptr<litehtml::context> m_context;
     std::unique_ptr<TQtContainer> m_container;
     litehtml::document::ptr m_doc;
+    TBoxIndex m_boxes;
+    TPointerState m_pointer;
     mutable TWordIndex m_words;
     mutable bool m_wordsValid = false;
 };

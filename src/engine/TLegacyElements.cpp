@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <mutex>
 #include <unordered_map>
 
 using litehtml::html_tag;
@@ -21,6 +22,9 @@ void addHint(litehtml::style& style, const litehtml::element* el, const char* na
         return;
     // Pages repeat the same few hints on thousands of cells: parse each once.
     static std::unordered_map<std::string, litehtml::style> parsed;
+    // Pages are also parsed off the GUI thread.
+    static std::mutex guard;
+    std::lock_guard lock(guard);
     std::string text = std::string(name) + ":" + value.toUtf8().toStdString();
     auto it = parsed.find(text);
     if (it == parsed.end()) {

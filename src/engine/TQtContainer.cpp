@@ -32,6 +32,8 @@ struct TQtContainer::Picture {
     std::unique_ptr<QBuffer> buffer;
     std::unique_ptr<QMovie> movie;
     bool failed = false;
+    QVector<QRect> drawnAt; // animated: where it has been painted
+    bool animateLater = false;
 };
 
 // Fonts with their word widths, shared by every page of the process: pages
@@ -48,15 +50,21 @@ static QCache<QString, QImage>& sharedImageCache() {
     return cache;
 }
 
-TQtContainer::TQtContainer(const TFileSource* source, const TViewerSettings& settings)
-    : m_source(source), m_settings(settings) {
+TQtContainer::TQtContainer(const TFileSource* source, const TViewerSettings& settings,
+                           bool ownResources)
+    : m_ownResources(ownResources), m_source(source), m_settings(settings) {
     m_fontName =
         (settings.defFontName.isEmpty() ? QStringLiteral("Arial") : settings.defFontName).toUtf8();
-    if (sharedImageCache().maxCost() < settings.imageCacheCount)
+    if (ownResources)
+        m_ownFonts = std::make_unique<QHash<QString, TFontEntry*>>();
+    else if (sharedImageCache().maxCost() < settings.imageCacheCount)
         sharedImageCache().setMaxCost(settings.imageCacheCount);
 }
 
-TQtContainer::~TQtContainer() = default;
+TQtContainer::~TQtContainer() {
+    if (m_ownFonts)
+        qDeleteAll(*m_ownFonts);
+}
 
 QString TQtContainer::resolve(const QString& src, const QString& baseurl) const {
     QString base = !baseurl.isEmpty() ? baseurl : (!m_baseUrl.isEmpty() ? m_baseUrl : m_pageFile);
@@ -83,7 +91,8 @@ TQtContainer::Picture* TQtContainer::picture(const QString& path) {
         pic->failed = true;
         return pic.get();
     }
-    if (QImage* cached = sharedImageCache().object(path)) {
+    QImage* cached = m_ownResources ? nullptr : sharedImageCache().object(path);
+    if (cached) {
         pic->image = *cached;
         return pic.get();
     }
@@ -98,18 +107,14 @@ TQtContainer::Picture* TQtContainer::picture(const QString& path) {
     QImageReader reader(pic->buffer.get());
     reader.setDecideFormatFromContent(true);
     if (m_animate && reader.supportsAnimation() && reader.imageCount() > 1) {
-        pic->buffer->seek(0);
-        pic->movie = std::make_unique<QMovie>(pic->buffer.get());
-        pic->movie->setCacheMode(QMovie::CacheAll);
-        Picture* raw = pic.get();
-        QObject::connect(pic->movie.get(), &QMovie::frameChanged, [this, raw](int) {
-            raw->image = raw->movie->currentImage();
-            if (onImageChanged)
-                onImageChanged();
-        });
-        pic->movie->jumpToFrame(0);
-        pic->image = pic->movie->currentImage();
-        pic->movie->start();
+        if (m_ownResources) {
+            // The movie starts on the GUI thread (startAnimations).
+            pic->image = reader.read();
+            pic->buffer.reset();
+            pic->animateLater = true;
+        } else {
+            startMovie(pic.get());
+        }
     } else {
         pic->image = reader.read();
         pic->buffer.reset();
@@ -120,10 +125,45 @@ TQtContainer::Picture* TQtContainer::picture(const QString& path) {
         pic->movie.reset();
     } else {
         m_lastPicture = pic->image.size();
-        if (m_settings.imageCacheCount > 0 && !pic->movie)
+        if (m_settings.imageCacheCount > 0 && !pic->movie && !m_ownResources)
             sharedImageCache().insert(path, new QImage(pic->image), 1);
     }
     return pic.get();
+}
+
+void TQtContainer::startMovie(Picture* pic) {
+    if (!pic->buffer) {
+        pic->buffer = std::make_unique<QBuffer>(&pic->data);
+        pic->buffer->open(QIODevice::ReadOnly);
+    }
+    pic->buffer->seek(0);
+    pic->movie = std::make_unique<QMovie>(pic->buffer.get());
+    pic->movie->setCacheMode(QMovie::CacheAll);
+    QObject::connect(pic->movie.get(), &QMovie::frameChanged, [this, pic](int) {
+        pic->image = pic->movie->currentImage();
+        m_changedArea = pic->drawnAt;
+        if (onImageChanged)
+            onImageChanged();
+    });
+    pic->movie->jumpToFrame(0);
+    pic->image = pic->movie->currentImage();
+    pic->movie->start();
+}
+
+void TQtContainer::startAnimations() {
+    m_ownResources = false;
+    for (const std::shared_ptr<Picture>& pic : std::as_const(m_pictures))
+        if (pic->animateLater) {
+            pic->animateLater = false;
+            startMovie(pic.get());
+        }
+}
+
+bool TQtContainer::hasAnimations() const {
+    for (const std::shared_ptr<Picture>& pic : m_pictures)
+        if (pic->movie)
+            return true;
+    return false;
 }
 
 bool TQtContainer::hasImage(const char* src) const {
@@ -143,7 +183,7 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
                             .arg(weight)
                             .arg(int(italic))
                             .arg(decoration);
-    TFontEntry*& pooled = fontPool()[key];
+    TFontEntry*& pooled = m_ownFonts ? (*m_ownFonts)[key] : fontPool()[key];
     if (!pooled) {
         QFont font;
         font.setFamilies(families);
@@ -392,6 +432,13 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
         resolve(QString::fromUtf8(bg.image.c_str()), QString::fromUtf8(bg.baseurl.c_str())));
     if (pic->failed || pic->image.isNull())
         return;
+    if (pic->movie && !pic->drawnAt.contains(clip)) {
+        // Past a bound, a null rectangle stands for the whole page.
+        if (pic->drawnAt.size() < 256)
+            pic->drawnAt.push_back(clip);
+        else if (!pic->drawnAt.contains(QRect()))
+            pic->drawnAt.push_back(QRect());
+    }
     QSize size(bg.image_size.width, bg.image_size.height);
     if (size.width() <= 0 || size.height() <= 0)
         size = pic->image.size();

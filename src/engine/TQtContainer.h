@@ -6,14 +6,17 @@
 
 #include <QHash>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <memory>
 
 class TFileSource;
+struct TFontEntry;
 class QMovie;
 class QPainter;
 
@@ -23,7 +26,11 @@ class QPainter;
 // the library hands back is a QPainter*.
 class TQtContainer : public litehtml::document_container {
 public:
-    TQtContainer(const TFileSource* source, const TViewerSettings& settings);
+    // `ownResources`: fonts and pictures of its own, not the ones shared by
+    // the GUI thread's pages (for a page prepared on another thread); its
+    // animated pictures show their first frame until startAnimations().
+    TQtContainer(const TFileSource* source, const TViewerSettings& settings,
+                 bool ownResources = false);
     ~TQtContainer();
 
     // The page whose relative links and pictures resolve against.
@@ -45,10 +52,16 @@ public:
     bool hasImage(const char* src) const;
     // Size of the last picture loaded for display.
     QSize lastPictureSize() const { return m_lastPicture; }
+    // Starts the animated pictures held back while the page was prepared.
+    void startAnimations();
+    bool hasAnimations() const;
 
     std::function<void(const QString& url, const litehtml::element::ptr& el)> onAnchorClick;
     std::function<void(const QString& cursor)> onCursor;
     std::function<void()> onImageChanged;
+    // Where the picture whose frame just changed has been painted (page
+    // coordinates), for onImageChanged: only that needs painting again.
+    const QVector<QRect>& changedArea() const { return m_changedArea; }
 
     // document_container
     litehtml::uint_ptr create_font(const char* faceName, int size, int weight,
@@ -92,6 +105,10 @@ public:
 private:
     struct Picture;
     Picture* picture(const QString& path);
+    void startMovie(Picture* pic);
+    bool m_ownResources = false;
+    // Fonts of a page prepared off the GUI thread.
+    std::unique_ptr<QHash<QString, TFontEntry*>> m_ownFonts;
     int m_formControls = 0;
 
     const TFileSource* m_source;
@@ -108,4 +125,5 @@ private:
     QHash<QString, std::shared_ptr<Picture>> m_pictures;
     QPainter* m_painter = nullptr;
     int m_clipDepth = 0;
+    QVector<QRect> m_changedArea;
 };
