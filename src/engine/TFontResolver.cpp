@@ -3,8 +3,17 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSet>
 #include <QStringList>
+
+// Long pages are parsed on a worker thread while the window resolves fonts
+// of its own: one lock guards both caches.
+static QRecursiveMutex& cacheLock() {
+    static QRecursiveMutex lock;
+    return lock;
+}
 
 static QHash<QString, QString>& resolved() {
     static QHash<QString, QString> cache;
@@ -32,11 +41,13 @@ static const QSet<QString>& installedFamilies() {
 }
 
 void TFontResolver::forget() {
+    QMutexLocker locker(&cacheLock());
     resolved().clear();
     familyList().clear();
 }
 
 QString TFontResolver::installed(const QString& name) {
+    QMutexLocker locker(&cacheLock());
     QString family = name.trimmed();
     const QString lower = family.toLower();
     if (lower == QLatin1String("monospace"))
@@ -69,6 +80,7 @@ QString TFontResolver::installed(const QString& name) {
 }
 
 QString TFontResolver::resolve(const QString& list, const QString& fallback) {
+    QMutexLocker locker(&cacheLock());
     const QString key = list + QLatin1Char('|') + fallback;
     auto hit = resolved().constFind(key);
     if (hit != resolved().constEnd())
