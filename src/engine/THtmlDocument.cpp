@@ -5,7 +5,9 @@
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
+#include "engine/TPageLimits.h"
 #include "engine/TQtContainer.h"
+#include "platform/Log.h"
 
 #include <litehtml/litehtml.h>
 
@@ -172,6 +174,28 @@ static QString bodyLinkRules(const QString& html) {
     return rules;
 }
 
+// The page bounded for the layout engine; what was cut is named once.
+static QByteArray limitedPage(const QByteArray& utf8, const QString& path) {
+    TPageLimits::Report report;
+    QByteArray out = TPageLimits::apply(utf8, &report);
+    if (report.changed()) {
+        QStringList cut;
+        if (report.depthCapped)
+            cut << QStringLiteral("elements nested over %1 deep").arg(TPageLimits::maxDepth);
+        if (report.tablesFlattened)
+            cut << QStringLiteral("tables nested over %1 deep").arg(TPageLimits::maxTableDepth);
+        if (report.spansClamped)
+            cut << QStringLiteral("column or row spans out of range");
+        if (report.selectorsDropped > 0)
+            cut << QStringLiteral("%1 overlong style selectors").arg(report.selectorsDropped);
+        vlog::complain(
+            QStringLiteral("page %1 is beyond the reader's limits (%2); shown as bounded")
+                .arg(path.isEmpty() ? QStringLiteral("(text)") : path,
+                     cut.join(QStringLiteral(", "))));
+    }
+    return out;
+}
+
 void THtmlDocument::create() {
     m_doc.reset();
     m_words.clear();
@@ -204,6 +228,7 @@ void THtmlDocument::create() {
     auto m = baseTarget.match(m_html);
     m_baseTarget = m.hasMatch() ? m.captured(1) : QString();
     QByteArray utf8 = mastercss::mendCss(mastercss::keepIndicesWithWords(m_html)).toUtf8();
+    utf8 = limitedPage(utf8, m_path);
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     m_layoutWidth = 0;

@@ -1,5 +1,6 @@
 #include "engine/TQtContainer.h"
 
+#include "engine/TCssLimits.h"
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TFontEntry.h"
@@ -583,7 +584,7 @@ void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& 
         return;
     QString css = data->startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(data->mid(3))
                                                    : cp1251::toUnicode(*data);
-    text = mastercss::mendCss(css).toUtf8().toStdString();
+    text = TCssLimits::apply(mastercss::mendCss(css).toUtf8()).toStdString();
     baseurl = full.toUtf8().toStdString();
 }
 
