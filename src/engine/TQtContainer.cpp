@@ -4,6 +4,7 @@
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TFontEntry.h"
+#include "engine/TFontPool.h"
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
@@ -31,14 +32,6 @@ struct TQtContainer::Picture {
     std::unique_ptr<QMovie> movie;
     bool failed = false;
 };
-
-// Fonts with their word widths, shared by every page of the process: pages
-// of a book use few fonts and many of the same words, and the layout library
-// measures every word of a page while it parses it.
-static QHash<QString, TFontEntry*>& fontPool() {
-    static QHash<QString, TFontEntry*> pool;
-    return pool;
-}
 
 // Pictures decoded for earlier pages, kept across pages (ImageCacheCount).
 static QCache<QString, QImage>& sharedImageCache() {
@@ -156,20 +149,19 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
                             .arg(weight)
                             .arg(int(italic))
                             .arg(decoration);
-    TFontEntry*& pooled = fontPool()[key];
-    if (!pooled) {
+    // Fonts with their word widths are shared by every page (TFontPool).
+    TFontEntry* entry = TFontPool::instance().acquire(key, [&] {
         QFont font;
         font.setFamilies(families);
-        font.setPixelSize(qMax(1, size));
+        font.setPixelSize(qBound(1, size, 32767));
         font.setWeight(QFont::Weight(qBound(1, weight, 1000)));
         font.setItalic(italic == litehtml::fontStyleItalic);
         font.setUnderline(decoration & litehtml::font_decoration_underline);
         font.setStrikeOut(decoration & litehtml::font_decoration_linethrough);
         font.setOverline(decoration & litehtml::font_decoration_overline);
         font.setKerning(false);
-        pooled = new TFontEntry(font);
-    }
-    TFontEntry* entry = pooled;
+        return font;
+    });
     if (fm) {
         fm->ascent = entry->metrics.ascent();
         fm->descent = entry->metrics.descent();
@@ -180,8 +172,9 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
     return reinterpret_cast<litehtml::uint_ptr>(entry);
 }
 
-void TQtContainer::delete_font(litehtml::uint_ptr) {
-    // Fonts stay in the shared pool for the next page.
+void TQtContainer::delete_font(litehtml::uint_ptr hFont) {
+    // The pool keeps recently used fonts for the next page.
+    TFontPool::instance().release(reinterpret_cast<TFontEntry*>(hFont));
 }
 
 int TQtContainer::text_width(const char* text, litehtml::uint_ptr hFont) {
