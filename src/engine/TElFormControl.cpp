@@ -128,7 +128,7 @@ void TElFormControl::parse_attributes() {
             };
         collectSelected(shared_from_this());
         m_multiple = get_attr("multiple") != nullptr;
-        m_size = attrOf(this, "size").toInt();
+        m_size = qBound(0, attrOf(this, "size").toInt(), 32767);
         m_listBox = m_multiple || m_size > 1;
         if (m_listBox) {
             // A list box shows no selection unless an entry is marked; a
@@ -200,7 +200,7 @@ void TElFormControl::parse_styles(bool is_reparse) {
     }
     case Kind::Text:
     case Kind::Password: {
-        int size = attrOf(this, "size").toInt();
+        int size = qBound(0, attrOf(this, "size").toInt(), 32767); // no overflow below
         w = textWidth(QStringLiteral("x")) * (size > 0 ? size : 20) + 8;
         break;
     }
@@ -212,8 +212,8 @@ void TElFormControl::parse_styles(bool is_reparse) {
         w = textWidth(m_value) + 16;
         break;
     case Kind::TextArea: {
-        int cols = attrOf(this, "cols").toInt();
-        int rows = attrOf(this, "rows").toInt();
+        int cols = qBound(0, attrOf(this, "cols").toInt(), 32767);
+        int rows = qBound(0, attrOf(this, "rows").toInt(), 32767);
         w = textWidth(QStringLiteral("x")) * (cols > 0 ? cols : 20) + 8;
         height = h * (rows > 0 ? rows : 2) + 6;
         break;

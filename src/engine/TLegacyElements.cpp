@@ -89,6 +89,7 @@ QString TElFont::sizeKeyword(const QString& a) {
         int d = v.mid(1).toInt(&ok);
         if (!ok)
             return {};
+        d = qBound(-7, d, 7); // sizes run 1..7: a larger step overflows nothing
         n = v.startsWith(QLatin1Char('+')) ? 3 + d : 3 - d;
     } else {
         n = v.toInt(&ok);
@@ -164,7 +165,7 @@ static int borderOf(const litehtml::element* table) {
         return 1; // <table border>
     bool ok = false;
     int n = legacyLength(v).remove(QStringLiteral("px")).toInt(&ok);
-    return ok ? n : 1;
+    return ok ? qBound(0, n, 32767) : 1;
 }
 
 void TElTable::parse_attributes() {
