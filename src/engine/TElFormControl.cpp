@@ -1,6 +1,7 @@
 #include "engine/TElFormControl.h"
 
 #include "engine/TFontEntry.h"
+#include "engine/TPixelRect.h"
 
 #include <QPainter>
 
@@ -365,19 +366,19 @@ int TElFormControl::get_base_line() {
 
 QRect TElFormControl::documentRect() const {
     litehtml::position p = get_placement();
-    return QRect(p.x, p.y, p.width, p.height);
+    return TPixelRect::of(p);
 }
 
 void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
     html_tag::draw(hdc, x, y, clip);
     litehtml::position pos = m_pos;
-    pos.x += x;
-    pos.y += y;
+    pos.x = TPixelRect::bounded(qint64(pos.x) + x);
+    pos.y = TPixelRect::bounded(qint64(pos.y) + y);
     if (m_kind == Kind::Other || pos.width <= 0 || pos.height <= 0)
         return;
     auto* p = reinterpret_cast<QPainter*>(hdc);
     auto* font = reinterpret_cast<TFontEntry*>(get_font());
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     p->save();
     if (font)
         p->setFont(font->font);

@@ -6,6 +6,7 @@
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
 #include "engine/TPageLimits.h"
+#include "engine/TPixelRect.h"
 #include "engine/TQtContainer.h"
 #include "platform/Log.h"
 
@@ -450,7 +451,7 @@ QVector<QRect> THtmlDocument::unbreakableBoxes() const {
             return;
         if (dynamic_cast<litehtml::el_image*>(e.get()) || dynamic_cast<TElFormControl*>(e.get())) {
             litehtml::position p = e->get_placement();
-            out << QRect(p.x, p.y, p.width, p.height);
+            out << TPixelRect::of(p);
             return;
         }
         for (size_t i = 0; i < e->get_children_count(); ++i)

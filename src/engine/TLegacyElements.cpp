@@ -1,5 +1,6 @@
 #include "engine/TLegacyElements.h"
 
+#include "engine/TPixelRect.h"
 #include "engine/TQtContainer.h"
 
 #include <QPainter>
@@ -275,13 +276,13 @@ void TElImage::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::positi
     }
     // No picture: a frame with the alt text, as browsers of the time did.
     litehtml::position pos = m_pos;
-    pos.x += x;
-    pos.y += y;
+    pos.x = TPixelRect::bounded(qint64(pos.x) + x);
+    pos.y = TPixelRect::bounded(qint64(pos.y) + y);
     if (pos.width <= 0 || pos.height <= 0)
         return;
     auto* p = reinterpret_cast<QPainter*>(hdc);
     p->save();
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     p->setPen(QColor(0x80, 0x80, 0x80));
     p->setBrush(Qt::NoBrush);
     p->drawRect(r.adjusted(0, 0, -1, -1));

@@ -8,6 +8,7 @@
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
+#include "engine/TPixelRect.h"
 #include "platform/Cp1251.h"
 
 #include <litehtml/litehtml.h>
@@ -194,18 +195,19 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
         if (!(font.underline() || font.strikeOut() || font.overline()))
             return;
         int w = qMax(1, f->metrics.lineWidth());
-        int base = pos.y + f->metrics.ascent();
+        const qint64 base = qint64(pos.y) + f->metrics.ascent();
         if (font.underline())
-            p->fillRect(QRect(pos.x, base + f->metrics.underlinePos(), pos.width, w), c);
+            p->fillRect(TPixelRect::of(pos.x, base + f->metrics.underlinePos(), pos.width, w), c);
         if (font.strikeOut())
-            p->fillRect(QRect(pos.x, base - f->metrics.strikeOutPos(), pos.width, w), c);
+            p->fillRect(TPixelRect::of(pos.x, base - f->metrics.strikeOutPos(), pos.width, w), c);
         if (font.overline())
-            p->fillRect(QRect(pos.x, base - f->metrics.overlinePos(), pos.width, w), c);
+            p->fillRect(TPixelRect::of(pos.x, base - f->metrics.overlinePos(), pos.width, w), c);
         return;
     }
     p->setFont(f->font);
     p->setPen(c);
-    p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+    p->drawText(TPixelRect::bounded(pos.x),
+                TPixelRect::bounded(qint64(pos.y) + f->metrics.ascent()), t);
 }
 
 int TQtContainer::pt_to_px(int pt) const {
@@ -263,7 +265,7 @@ static QString markerText(int index, litehtml::list_style_type type) {
 void TQtContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& m) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
     QColor c(m.color.red, m.color.green, m.color.blue);
-    QRect r(m.pos.x, m.pos.y, m.pos.width, m.pos.height);
+    QRect r = TPixelRect::of(m.pos);
     if (!m.image.empty()) {
         Picture* pic = picture(resolve(QString::fromUtf8(m.image.c_str()),
                                        QString::fromUtf8(m.baseurl ? m.baseurl : "")));
@@ -366,7 +368,7 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
     bool picture_of_img = !bg.image.empty() && bg.repeat == litehtml::background_repeat_no_repeat;
     if (m_printing && !m_settings.printTableBackgrounds && !bg.is_root && !picture_of_img)
         return;
-    QRect clip(bg.clip_box.x, bg.clip_box.y, bg.clip_box.width, bg.clip_box.height);
+    QRect clip = TPixelRect::of(bg.clip_box);
     if (rounded(bg.border_radius) && !bg.is_root) {
         // Rounded corners: the background stays inside the rounded border box.
         p->save();
@@ -396,23 +398,30 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
     p->save();
     p->setClipRect(clip, Qt::IntersectClip);
     p->setRenderHint(QPainter::SmoothPixmapTransform, size != img.size());
-    // The library gives the image's position in page coordinates.
-    int x0 = bg.position_x;
-    int y0 = bg.position_y;
-    auto drawAt = [&](int x, int y) { p->drawImage(QRect(QPoint(x, y), size), img); };
+    // The library gives the image's position in page coordinates. Tiles are
+    // laid only over what the painter shows, from the first tile at or
+    // before its edge (positions may be anywhere: no stepping there).
+    const qint64 x0 = TPixelRect::bounded(bg.position_x);
+    const qint64 y0 = TPixelRect::bounded(bg.position_y);
+    if (p->hasClipping())
+        clip &= p->clipBoundingRect().toAlignedRect();
+    if (clip.isEmpty())
+        return p->restore();
+    auto drawAt = [&](qint64 x, qint64 y) {
+        p->drawImage(QRect(QPoint(TPixelRect::bounded(x), TPixelRect::bounded(y)), size), img);
+    };
     bool rx = bg.repeat == litehtml::background_repeat_repeat ||
               bg.repeat == litehtml::background_repeat_repeat_x;
     bool ry = bg.repeat == litehtml::background_repeat_repeat ||
               bg.repeat == litehtml::background_repeat_repeat_y;
-    int sx = x0, sy = y0;
-    if (rx)
-        while (sx > clip.left())
-            sx -= size.width();
-    if (ry)
-        while (sy > clip.top())
-            sy -= size.height();
-    for (int y = sy; ry ? y <= clip.bottom() : y == sy; y += size.height())
-        for (int x = sx; rx ? x <= clip.right() : x == sx; x += size.width())
+    auto firstTile = [](qint64 origin, qint64 edge, qint64 step) {
+        qint64 n = (origin - edge + step - 1) / step; // tiles between edge and origin
+        return n > 0 ? origin - n * step : origin - ((origin - edge) / step) * step;
+    };
+    const qint64 sx = rx ? firstTile(x0, clip.left(), size.width()) : x0;
+    const qint64 sy = ry ? firstTile(y0, clip.top(), size.height()) : y0;
+    for (qint64 y = sy; ry ? y <= clip.bottom() : y == sy; y += size.height())
+        for (qint64 x = sx; rx ? x <= clip.right() : x == sx; x += size.width())
             drawAt(x, y);
     p->restore();
 }
@@ -489,7 +498,7 @@ static void drawSide(QPainter* p, const litehtml::border& b, const QRect& r, boo
 void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& b,
                                 const litehtml::position& pos, bool) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     auto same = [](const litehtml::border& a, const litehtml::border& z) {
         return a.width == z.width && a.style == z.style && a.color.red == z.color.red &&
                a.color.green == z.color.green && a.color.blue == z.color.blue &&
@@ -512,12 +521,15 @@ void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders&
         p->restore();
         return;
     }
-    drawSide(p, b.top, QRect(r.left(), r.top(), r.width(), b.top.width), true, true);
-    drawSide(p, b.left, QRect(r.left(), r.top(), b.left.width, r.height()), true, false);
+    // Widths come from the page: any size at all.
+    using R = TPixelRect;
+    drawSide(p, b.top, R::of(r.left(), r.top(), r.width(), b.top.width), true, true);
+    drawSide(p, b.left, R::of(r.left(), r.top(), b.left.width, r.height()), true, false);
     drawSide(p, b.bottom,
-             QRect(r.left(), r.bottom() + 1 - b.bottom.width, r.width(), b.bottom.width), false,
-             true);
-    drawSide(p, b.right, QRect(r.right() + 1 - b.right.width, r.top(), b.right.width, r.height()),
+             R::of(r.left(), qint64(r.bottom()) + 1 - b.bottom.width, r.width(), b.bottom.width),
+             false, true);
+    drawSide(p, b.right,
+             R::of(qint64(r.right()) + 1 - b.right.width, r.top(), b.right.width, r.height()),
              false, false);
 }
 
@@ -587,7 +599,7 @@ void TQtContainer::set_clip(const litehtml::position& pos, const litehtml::borde
         return;
     m_painter->save();
     ++m_clipDepth;
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     if (!valid_x)
         r.setLeft(-1000000), r.setRight(1000000);
     if (!valid_y)
