@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <unordered_map>
 
 using litehtml::html_tag;
@@ -303,7 +304,8 @@ void TElRule::parse_attributes() {
     QString color = legacyColor(attr(this, "color"));
     bool solid = get_attr("noshade") || !color.isEmpty();
     if (!size.isEmpty() && !size.endsWith(QLatin1Char('%'))) {
-        int px = size.chopped(2).toDouble();
+        const double d = size.chopped(2).toDouble(); // any number at all
+        const int px = std::isfinite(d) ? int(qBound(0.0, d, 32767.0)) : 0;
         addHint(m_style, this, "height", QStringLiteral("%1px").arg(qMax(0, px - 2)));
     }
     if (solid) {
