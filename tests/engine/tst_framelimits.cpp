@@ -1,6 +1,7 @@
 #include "TestPages.h"
 
 #include "engine/TFrameBudget.h"
+#include "engine/TFrameSet.h"
 #include "engine/TFrameViewer.h"
 
 #include <QtTest>
@@ -51,6 +52,20 @@ private slots:
         QCOMPARE(loadedViewers(fv), TFrameBudget::maxFrames);
         QVERIFY(fv.frameViewer("f0") && fv.frameViewer("f63"));
         QVERIFY(!fv.frameViewer("f65"));
+    }
+
+    // Sizes of 1e308 or inf made sums infinite and ratios NaN.
+    void extremeSizesStayWithinTheTotal() {
+        for (const QString& list : {QStringLiteral("1e308,inf,*"), QStringLiteral("inf%,2*"),
+                                    QStringLiteral("1e308*,nan,5")}) {
+            const QVector<int> sizes = frameset::split(list, 400);
+            int sum = 0;
+            for (int s : sizes) {
+                QVERIFY2(s >= 0 && s <= 400, qPrintable(list));
+                sum += s;
+            }
+            QVERIFY2(sum <= 400, qPrintable(list));
+        }
     }
 
     // Sets nested within the caps keep every frame.
