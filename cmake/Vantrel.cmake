@@ -34,6 +34,9 @@ function(vantrel_test)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
+    if(VANTREL_SANITIZE)
+        math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 3") # instrumented code runs slower
+    endif()
     set_tests_properties(${ARG_NAME} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=${platform};HOME=${home};TMPDIR=${home}/tmp;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;XDG_RUNTIME_DIR=${home}/runtime;QT_MEDIA_BACKEND=gstreamer")

@@ -4,6 +4,7 @@
 #include "data/StringUtils.h"
 #include "data/StructParser.h"
 #include "platform/Log.h"
+#include "platform/TRegularFile.h"
 #include "skin/BmpDecoder.h"
 
 #include <QDir>
@@ -41,6 +42,9 @@ bool TBook::loadPack(QString* error) {
         *error = QStringLiteral("Dod.dhl cannot be read: %1").arg(why);
         return false;
     }
+    // Named once: here, or by readStruct when Struct.cfs itself is lost.
+    if (m_pack.isDamaged() && !m_pack.isLost(QStringLiteral("Struct.cfs")))
+        complain(m_pack.damageLine());
     return true;
 }
 
@@ -54,7 +58,9 @@ std::optional<QStringList> TBook::description(const QString& entry, bool lower) 
 bool TBook::readStruct(QString* error) {
     const std::optional<QStringList> lines = description(QStringLiteral("Struct.cfs"), true);
     if (!lines) {
-        *error = QStringLiteral("Struct.cfs not found in Dod.dhl");
+        *error = m_pack.isLost(QStringLiteral("Struct.cfs"))
+                     ? m_pack.damageLine()
+                     : QStringLiteral("Struct.cfs not found in Dod.dhl");
         return false;
     }
     m_model = parseStruct(*lines, &m_paths);
@@ -85,8 +91,18 @@ QImage TBook::loadPicture(const QString& name) const {
     if (name.isEmpty())
         return QImage();
     const std::optional<QByteArray> bytes = m_pack.read(name);
-    if (!bytes)
+    if (!bytes) {
+        // Book authors hear of each missing picture once; the element keeps
+        // what it showed before.
+        if (!m_picturesNamed.contains(name)) {
+            m_picturesNamed.insert(name);
+            complain(
+                m_pack.isLost(name)
+                    ? QStringLiteral("the picture \"%1\" is lost: Dod.dhl is damaged").arg(name)
+                    : QStringLiteral("the picture \"%1\" is not in Dod.dhl").arg(name));
+        }
         return QImage();
+    }
     // Naming the format spares probing every image plugin.
     const QByteArray format = QFileInfo(name).suffix().toLower().toLatin1();
     if (format == "bmp") {
@@ -95,7 +111,13 @@ QImage TBook::loadPicture(const QString& name) const {
             return plain;
     }
     QImage image = QImage::fromData(*bytes, format.isEmpty() ? nullptr : format.constData());
-    return image.isNull() ? QImage::fromData(*bytes) : image;
+    if (image.isNull())
+        image = QImage::fromData(*bytes);
+    if (image.isNull() && !m_picturesNamed.contains(name)) {
+        m_picturesNamed.insert(name);
+        complain(QStringLiteral("the picture \"%1\" in Dod.dhl cannot be decoded").arg(name));
+    }
+    return image;
 }
 
 QString TBook::nativeOf(const QString& pathText) const {
@@ -107,6 +129,11 @@ void TBook::registerFonts() {
     const QStringList files =
         cfs::findFiles(m_paths.baseDir(), {QStringLiteral("*.ttf")}, false, false);
     for (const QString& file : files) {
+        QString what;
+        if (!TRegularFile::check(nativeOf(file), &what)) {
+            complain(TRegularFile::refusal(nativeOf(file), what));
+            continue;
+        }
         const int id = QFontDatabase::addApplicationFont(nativeOf(file));
         if (id >= 0) {
             m_fontIds.append(id);

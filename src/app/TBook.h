@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -43,7 +44,8 @@ public:
     // Tesaurus.cfs (the thesaurus window), parsed into model() with its own
     // grammar; its title ("Тезаурус" when it names none) keys the settings.
     bool readThesaurus(QString* error);
-    // A picture of the pack; a null image when it is missing or damaged.
+    // A picture of the pack; a null image when it is missing or damaged
+    // (named once on stderr).
     QImage loadPicture(const QString& name) const;
     // The book's *.ttf files, usable by this program until unregisterFonts().
     void registerFonts();
@@ -78,5 +80,7 @@ private:
     ROptions m_options;
     TSingleInstance m_instance;
     QList<int> m_fontIds;
+    // Pictures already named on stderr as missing or undecodable.
+    mutable QSet<QString> m_picturesNamed;
     QStringList m_fontFiles;
 };

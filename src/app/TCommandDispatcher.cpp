@@ -145,7 +145,7 @@ Verb TCommandDispatcher::Dispatch(const QString& command, const QString& sound, 
 
     // 4. Screen verbs: "screen2=" + page, "screen3".
     if (cp1251::lowerAscii(verb).contains(QLatin1String("screen"))) {
-        const int number = cfs::readInt(verb, 0);
+        const int number = qBound(-32767, cfs::readInt(verb, 0), 32767);
         cmd.verb = Verb::Screen;
         cmd.number = number;
         cmd.value = hasValue ? cfs::valueOf(command, m_paths) : QString();
@@ -168,14 +168,14 @@ Verb TCommandDispatcher::Dispatch(const QString& command, const QString& sound, 
             cmd.second = cfs::secondValueOf(command, m_paths);
             break;
         case Verb::Html:
-            cmd.number = cfs::readInt(command, 4);
+            cmd.number = qBound(-32767, cfs::readInt(command, 4), 32767);
             cmd.value = cfs::valueOf(command, m_paths);
             break;
         case Verb::ContextMenu:
-            cmd.number = cfs::readInt(command, 10);
+            cmd.number = qBound(-32767, cfs::readInt(command, 10), 32767);
             break;
         case Verb::FindNext:
-            cmd.number = cfs::readInt(command, 8);
+            cmd.number = qBound(-32767, cfs::readInt(command, 8), 32767);
             break;
         case Verb::CaseOn:
             m_caseSensitive = true;

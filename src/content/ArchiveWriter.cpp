@@ -2,6 +2,8 @@
 
 #include "content/ContentArchive.h"
 #include "platform/Cp1251.h"
+#include "platform/Log.h"
+#include "platform/TRegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -208,7 +210,12 @@ bool ArchiveWriter::addTreeFolder(const QString& nativeDir, const QString& relat
                 continue;
             if (!addFolder(rel, error) || !addTreeFolder(info.filePath(), rel, depth + 1, error))
                 return false;
-        } else if (info.isFile()) {
+        } else if (!info.isFile() || !TRegularFile::check(info.filePath())) {
+            // Pipes and devices would hang or flood the build.
+            QString what;
+            TRegularFile::check(info.filePath(), &what);
+            vlog::complain(TRegularFile::refusal(info.filePath(), what));
+        } else {
             QFile file(info.filePath());
             if (!file.open(QIODevice::ReadOnly)) {
                 setError(error, QStringLiteral("%1: %2").arg(info.filePath(), file.errorString()));

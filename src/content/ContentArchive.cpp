@@ -320,6 +320,16 @@ bool ContentArchive::exists(const QString& pathText) const {
     return BookPaths::fileExists(pathText) || inArchive(pathText);
 }
 
+std::optional<quint64> ContentArchive::sizeOf(const QString& pathText) const {
+    if (const auto index = d->lookup(pathText))
+        return quint64(d->entries[*index].unpacked);
+    const QString native = BookPaths::resolveOnDisk(pathText);
+    const QFileInfo info(native);
+    if (native.isEmpty() || !info.isFile())
+        return std::nullopt;
+    return quint64(info.size());
+}
+
 bool ContentArchive::inArchive(const QString& pathText) const {
     return d->lookup(pathText).has_value();
 }

@@ -60,6 +60,10 @@ public:
     // entry fails like a missing file).
     std::optional<QByteArray> read(const QString& pathText, QString* error = nullptr) const;
 
+    // The unpacked size of what read() would give (the archive's entry, else
+    // the disk file), without reading it; empty when it is in neither place.
+    std::optional<quint64> sizeOf(const QString& pathText) const;
+
     // ListArchiveFiles: every file, relative to the root folder, upper case as
     // stored, folders joined by "\", names beginning with "." skipped.
     QStringList listFiles() const;

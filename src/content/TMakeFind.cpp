@@ -5,6 +5,7 @@
 #include "data/IndexLines.h"
 #include "platform/Cp1251.h"
 #include "platform/Log.h"
+#include "platform/TRegularFile.h"
 
 #include <QFile>
 
@@ -32,7 +33,7 @@ public:
             m_whole = true;
         } else if (!native.isEmpty()) {
             m_file.setFileName(native);
-            m_open = m_file.open(QIODevice::ReadOnly);
+            m_open = TRegularFile::check(native) && m_file.open(QIODevice::ReadOnly);
         }
     }
 

@@ -54,7 +54,7 @@ DialogDescription DialogDescription::parse(const QStringList& lines, const BookP
             ++i;
             continue;
         }
-        const int read = cfs::readInt(line, 0);
+        const int read = desckeys::boundedValue(cfs::readInt(line, 0));
         const int number = read - 1;
         const bool valid = read >= 1 && read <= kMaxDialogs;
         if (!valid)

@@ -17,6 +17,14 @@
 // Positions are 0-based.
 namespace desckeys {
 
+// Numbers of descriptions are coordinates, sizes, screen and element
+// numbers: a window system takes nothing beyond 16 bits, so larger values
+// are clamped before any arithmetic can overflow on them.
+constexpr int kMaxValue = 32767;
+inline int boundedValue(int v) {
+    return v < -kMaxValue ? -kMaxValue : v > kMaxValue ? kMaxValue : v;
+}
+
 // Value forms of the key tables.
 enum class Form {
     Int,       // ReadInt from the key's position
@@ -87,7 +95,7 @@ public:
         const qsizetype valuePos = pos + keyLen + 1; // just after the equals sign
         switch (field.form) {
         case Form::Int:
-            *field.i = cfs::readInt(line, pos);
+            *field.i = boundedValue(cfs::readInt(line, pos));
             break;
         case Form::Color:
             *field.i = cfs::readColor(line, pos + keyLen);
@@ -177,7 +185,7 @@ private:
             if (word.compare(QLatin1String(n.word), Qt::CaseInsensitive) == 0)
                 return n.type;
         }
-        return cfs::readInt(line, keyPos);
+        return boundedValue(cfs::readInt(line, keyPos));
     }
 
     // The first line at or after `from` that holds `key`, or the number of

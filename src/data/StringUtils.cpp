@@ -248,8 +248,9 @@ QPolygon readOutline(const QStringList& lines, qsizetype& lineIndex) {
         bool okY = false;
         const int x = item.left(comma).trimmed().toInt(&okX);
         const int y = item.mid(comma + 1).trimmed().toInt(&okY);
+        // A window system takes no coordinate beyond 16 bits.
         if (okX && okY)
-            polygon.append(QPoint(x, y));
+            polygon.append(QPoint(qBound(-32767, x, 32767), qBound(-32767, y, 32767)));
     }
     return polygon;
 }

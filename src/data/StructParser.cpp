@@ -277,7 +277,7 @@ private:
                 ++i;
                 continue;
             }
-            const int number = cfs::readInt(line, 0);
+            const int number = desckeys::boundedValue(cfs::readInt(line, 0));
             const qsizetype last = readElement(kind, i, number);
             // Continue after the line of the element's last key; every path
             // moves forward, so the pass always ends.

@@ -1,6 +1,7 @@
 #include "data/TReadBin.h"
 
 #include "platform/Cp1251.h"
+#include "platform/TRegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,11 @@ void setError(QString* error, const QString& text) {
 } // namespace
 
 bool TReadBin::load(const QString& nativePath, QString* error) {
+    QString what;
+    if (!TRegularFile::check(nativePath, &what)) {
+        setError(error, TRegularFile::refusal(nativePath, what));
+        return false;
+    }
     QFile file(nativePath);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("cannot open %1: %2").arg(nativePath, file.errorString()));
@@ -46,7 +52,8 @@ bool TReadBin::load(const QString& nativePath, QString* error) {
         quint16(static_cast<unsigned char>(head[0]) | (static_cast<unsigned char>(head[1]) << 8));
     if (count * kMinRecord > fileSize - 2) {
         setError(error,
-                 QStringLiteral("%1: the directory of %2 entries runs past the end of the file")
+                 QStringLiteral(
+                     "%1 is damaged: the directory of %2 entries runs past the end of the file")
                      .arg(nativePath)
                      .arg(count));
         return false;
@@ -70,10 +77,11 @@ bool TReadBin::load(const QString& nativePath, QString* error) {
     qint64 pos = 0;
     for (qint64 i = 0; i < count; ++i) {
         if (pos + 4 > size) {
-            setError(error,
-                     QStringLiteral("%1: the directory runs past the end of the file (entry %2)")
-                         .arg(nativePath)
-                         .arg(i));
+            setError(error, QStringLiteral("%1 is damaged: the file ends inside its directory "
+                                           "(entry %2 of %3)")
+                                .arg(nativePath)
+                                .arg(i + 1)
+                                .arg(count));
             return false;
         }
         const quint32 len = le32(p + pos);
@@ -86,10 +94,11 @@ bool TReadBin::load(const QString& nativePath, QString* error) {
             return false;
         }
         if (pos + len + 8 > size) {
-            setError(error,
-                     QStringLiteral("%1: the directory runs past the end of the file (entry %2)")
-                         .arg(nativePath)
-                         .arg(i));
+            setError(error, QStringLiteral("%1 is damaged: the file ends inside its directory "
+                                           "(entry %2 of %3)")
+                                .arg(nativePath)
+                                .arg(i + 1)
+                                .arg(count));
             return false;
         }
         const char* name = p + pos;
@@ -106,10 +115,37 @@ bool TReadBin::load(const QString& nativePath, QString* error) {
         entries.append(rec);
     }
 
+    // Entries whose data run past the end of the file are lost (reads of
+    // them fail); they are named once.
+    QStringList lost;
+    for (const RBin& rec : std::as_const(entries))
+        if (qint64(rec.offset) + qint64(rec.size) > fileSize)
+            lost << rec.name;
+
     m_path = nativePath;
     m_entries = std::move(entries);
     m_index = std::move(index);
+    m_lost = lost;
     return true;
+}
+
+QString TReadBin::damageLine() const {
+    if (!isDamaged())
+        return {};
+    const qsizetype shown = qMin<qsizetype>(m_lost.size(), 20);
+    QString names = m_lost.mid(0, shown).join(QStringLiteral(", "));
+    if (shown < m_lost.size())
+        names += QStringLiteral(" and %1 more").arg(m_lost.size() - shown);
+    return QStringLiteral("%1 is damaged: %2 of its %3 entries run past its end and are lost: %4")
+        .arg(m_path)
+        .arg(m_lost.size())
+        .arg(m_entries.size())
+        .arg(names);
+}
+
+bool TReadBin::isLost(const QString& name) const {
+    const RBin* rec = find(name);
+    return rec && m_lost.contains(rec->name);
 }
 
 const RBin* TReadBin::find(const QString& name) const {
@@ -129,7 +165,7 @@ qint64 TReadBin::readToBuffer(const QString& name, QByteArray& buffer) const {
     if (rec->size > quint32(std::numeric_limits<qint32>::max()))
         return -1;
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!TRegularFile::check(m_path) || !file.open(QIODevice::ReadOnly))
         return -1;
     if (qint64(rec->offset) + qint64(rec->size) > file.size())
         return -1;

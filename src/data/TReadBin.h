@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,9 +22,9 @@ using TDynamicBinArray = QList<RBin>;
 class TReadBin {
 public:
     // Reads the directory. Returns false (and fills `error`) for a missing,
-    // short or malformed file: a name length of 0 or above 256, or a directory
-    // that runs past the end of the file. The previous directory is replaced
-    // only on success.
+    // short, non-regular or malformed file: a name length of 0 or above 256,
+    // or a directory that runs past the end of the file ("damaged"). The
+    // previous directory is replaced only on success.
     bool load(const QString& nativePath, QString* error = nullptr);
     bool has(const QString& name) const;
     // Entry bytes into `buffer`; returns the size, or -1.
@@ -34,6 +35,16 @@ public:
     // Convenience: the entry's bytes, or an empty optional.
     std::optional<QByteArray> read(const QString& name) const;
 
+    // Damage found by load(): a pack cut short after its directory still
+    // loads; the entries whose data run past its end are lost (reads of them
+    // fail).
+    bool isDamaged() const { return !m_lost.isEmpty(); }
+    const QStringList& lostEntries() const { return m_lost; }
+    // True when the entry is in the directory but its data are lost.
+    bool isLost(const QString& name) const;
+    // One line naming the damage ("<path> is damaged: ..."), empty when whole.
+    QString damageLine() const;
+
     const TDynamicBinArray& entries() const { return m_entries; }
     const QString& path() const { return m_path; }
 
@@ -43,4 +54,5 @@ private:
     TDynamicBinArray m_entries;
     // Folded name -> index of its first record (the first match wins).
     QHash<QString, qsizetype> m_index;
+    QStringList m_lost;
 };

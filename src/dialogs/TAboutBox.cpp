@@ -5,6 +5,7 @@
 #include "skin/TEffCar.h"
 #include "skin/TEffect.h"
 #include "skin/TMyControl.h"
+#include "skin/TOutlineRegion.h"
 #include "skin/TTextMsg.h"
 
 #include <QCloseEvent>
@@ -90,7 +91,8 @@ void TAboutBox::build(const AboutDescription& d,
     m_background = picture(d.picture);
     if (d.vertex) {
         m_outline = *d.vertex;
-        setMask(QRegion(m_outline, Qt::WindingFill));
+        setMask(
+            TOutlineRegion::build(m_outline, m_background.isNull() ? size() : m_background.size()));
     }
     // 4. Size and place: centred on the screen.
     if (!m_background.isNull()) {

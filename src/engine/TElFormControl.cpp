@@ -1,6 +1,7 @@
 #include "engine/TElFormControl.h"
 
 #include "engine/TFontEntry.h"
+#include "engine/TPixelRect.h"
 
 #include <QPainter>
 
@@ -141,7 +142,7 @@ void TElFormControl::parse_attributes() {
             };
         collectSelected(shared_from_this());
         m_multiple = get_attr("multiple") != nullptr;
-        m_size = attrOf(this, "size").toInt();
+        m_size = qBound(0, attrOf(this, "size").toInt(), 32767);
         m_listBox = m_multiple || m_size > 1;
         if (m_listBox) {
             // A list box shows no selection unless an entry is marked; a
@@ -213,7 +214,7 @@ void TElFormControl::parse_styles(bool is_reparse) {
     }
     case Kind::Text:
     case Kind::Password: {
-        int size = attrOf(this, "size").toInt();
+        int size = qBound(0, attrOf(this, "size").toInt(), 32767); // no overflow below
         w = textWidth(QStringLiteral("x")) * (size > 0 ? size : 20) + 8;
         break;
     }
@@ -225,8 +226,8 @@ void TElFormControl::parse_styles(bool is_reparse) {
         w = textWidth(m_value) + 16;
         break;
     case Kind::TextArea: {
-        int cols = attrOf(this, "cols").toInt();
-        int rows = attrOf(this, "rows").toInt();
+        int cols = qBound(0, attrOf(this, "cols").toInt(), 32767);
+        int rows = qBound(0, attrOf(this, "rows").toInt(), 32767);
         w = textWidth(QStringLiteral("x")) * (cols > 0 ? cols : 20) + 8;
         height = h * (rows > 0 ? rows : 2) + 6;
         break;
@@ -378,19 +379,19 @@ int TElFormControl::get_base_line() {
 
 QRect TElFormControl::documentRect() const {
     litehtml::position p = get_placement();
-    return QRect(p.x, p.y, p.width, p.height);
+    return TPixelRect::of(p);
 }
 
 void TElFormControl::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
     html_tag::draw(hdc, x, y, clip);
     litehtml::position pos = m_pos;
-    pos.x += x;
-    pos.y += y;
+    pos.x = TPixelRect::bounded(qint64(pos.x) + x);
+    pos.y = TPixelRect::bounded(qint64(pos.y) + y);
     if (m_kind == Kind::Other || pos.width <= 0 || pos.height <= 0)
         return;
     auto* p = reinterpret_cast<QPainter*>(hdc);
     auto* font = reinterpret_cast<TFontEntry*>(get_font());
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     p->save();
     if (font)
         p->setFont(font->font);

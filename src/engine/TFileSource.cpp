@@ -1,5 +1,7 @@
 #include "engine/TFileSource.h"
 
+#include "platform/Log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +21,15 @@ bool TDiskSource::exists(const QString& path) const {
 
 std::optional<QByteArray> TDiskSource::read(const QString& path) const {
     QFile f(nativePath(path));
-    if (!QFileInfo(f).isFile() || !f.open(QIODevice::ReadOnly))
+    const QFileInfo info(f);
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly))
         return std::nullopt;
+    if (quint64(info.size()) > kMaxReadSize) {
+        vlog::complain(QStringLiteral("%1 is too large to show (%2 MB, %3 MB at most)")
+                           .arg(path)
+                           .arg(info.size() >> 20)
+                           .arg(kMaxReadSize >> 20));
+        return std::nullopt;
+    }
     return f.readAll();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -12,6 +13,10 @@ class ContentArchive;
 // loose files and is what tools and tests use when no book is open.
 class TFileSource {
 public:
+    // Pages, style sheets and pictures are read whole: a file that would
+    // unpack to more (a small compressed bomb, say) is refused with one line.
+    static constexpr quint64 kMaxReadSize = 64ull << 20;
+
     virtual ~TFileSource() = default;
     virtual bool exists(const QString& path) const = 0;
     virtual std::optional<QByteArray> read(const QString& path) const = 0;

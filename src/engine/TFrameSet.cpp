@@ -86,19 +86,22 @@ QVector<int> split(const QString& list, int total) {
     enum Kind { Px, Pct, Star };
     QVector<Kind> kinds;
     QVector<double> values;
+    // Sizes from the page may be any number (1e308, inf): bounded so that
+    // sums and ratios stay finite.
+    auto sane = [](double v) { return std::isfinite(v) ? qBound(0.0, v, 1e6) : 0.0; };
     for (QString p : parts) {
         p = p.trimmed();
         if (p.endsWith(QLatin1Char('*'))) {
             QString w = p.chopped(1).trimmed();
-            double weight = w.isEmpty() ? 1.0 : w.toDouble();
+            double weight = w.isEmpty() ? 1.0 : sane(w.toDouble());
             kinds << Star;
             values << (weight > 0 ? weight : 1.0);
         } else if (p.endsWith(QLatin1Char('%'))) {
             kinds << Pct;
-            values << qMax(0.0, p.chopped(1).toDouble());
+            values << sane(p.chopped(1).toDouble());
         } else {
             kinds << Px;
-            values << qMax(0.0, p.toDouble());
+            values << sane(p.toDouble());
         }
     }
     const int n = int(kinds.size());

@@ -1,8 +1,10 @@
 #include "engine/TFrameViewer.h"
 
 #include "engine/TFileSource.h"
+#include "engine/TFrameBudget.h"
 #include "engine/TLinkPath.h"
 #include "engine/TPageDecoder.h"
+#include "platform/Log.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -147,20 +149,33 @@ QString TFrameViewer::expandLink(const QString& link) const {
 // Replaces frames whose page is itself a frame set by that set, and makes
 // every frame source a full path. `pages` (frame name -> full path, from a
 // history entry) gives the page a frame showed; it wins over the frame's src.
+// The budget bounds the whole tree: past it a frame stays empty, and the
+// frames after that one are left out.
 static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSource* source,
-                       int depth, const QMap<QString, QString>& pages = {}) {
+                       int depth, TFrameBudget& budget, const QMap<QString, QString>& pages = {}) {
     if (node.isSet) {
-        for (TFrameNode& child : node.children)
-            expandTree(child, baseFile, source, depth + 1, pages);
+        for (int i = 0; i < node.children.size(); ++i) {
+            if (budget.closed()) {
+                node.children.erase(node.children.begin() + i, node.children.end());
+                budget.markCapped();
+                break;
+            }
+            expandTree(node.children[i], baseFile, source, depth + 1, budget, pages);
+        }
         return;
     }
     if (!node.name.isEmpty() && pages.contains(node.name))
         node.src = pages.value(node.name);
     else if (!node.src.isEmpty())
         node.src = linkpath::expand(baseFile, node.src);
+    if (depth > TFrameBudget::maxDepth || !budget.take()) {
+        budget.takeEmpty();
+        node.src.clear();
+        return;
+    }
     if (node.src.isEmpty())
         return;
-    if (depth > 8 || !source || TPageDecoder::kindOf(node.src) != TPageDecoder::Kind::Html)
+    if (!source || TPageDecoder::kindOf(node.src) != TPageDecoder::Kind::Html)
         return;
     std::optional<QByteArray> bytes = source->read(linkpath::withoutAnchor(node.src));
     if (!bytes)
@@ -169,14 +184,14 @@ static void expandTree(TFrameNode& node, const QString& baseFile, const TFileSou
         frameset::parse(TPageDecoder::decode(*bytes, TPageDecoder::detectCharset(*bytes)));
     if (!inner.isSet)
         return;
+    budget.giveBack(); // the frame becomes a set: its own frames count instead
     QString file = node.src;
     QString name = node.name;
     node = inner;
     node.fromFrame = true;
     node.name = name;
     node.src = file;
-    for (TFrameNode& child : node.children)
-        expandTree(child, file, source, depth + 1, pages);
+    expandTree(node, file, source, depth, budget, pages);
 }
 
 void TFrameViewer::buildFrames(const TFrameNode& node, const QString& baseFile,
@@ -411,7 +426,14 @@ bool TFrameViewer::showFile(const QString& path, const QMap<QString, QString>& f
     }
     TFrameNode root = frameSetOf(file, *bytes);
     if (root.isSet) {
-        expandTree(root, file, m_source, 0, frameFiles);
+        TFrameBudget budget;
+        expandTree(root, file, m_source, 0, budget, frameFiles);
+        if (budget.capped())
+            vlog::complain(
+                QStringLiteral("%1: frames over %2 in all or %3 deep; the rest left empty")
+                    .arg(file)
+                    .arg(TFrameBudget::maxFrames)
+                    .arg(TFrameBudget::maxDepth));
         clearFrames();
         if (m_single) {
             m_single->deleteLater();
@@ -597,7 +619,13 @@ bool TFrameViewer::replaceNode(TFrameNode* node, const QString& path) {
     leaf.src = path;
     leaf.frameBorder = node->frameBorder;
     *node = leaf;
-    expandTree(*node, path, m_source, 1);
+    TFrameBudget budget(TFrameBudget::maxFrames - int(m_frames.size()) + 1);
+    expandTree(*node, path, m_source, 1, budget);
+    if (budget.capped())
+        vlog::complain(QStringLiteral("%1: frames over %2 in all or %3 deep; the rest left empty")
+                           .arg(path)
+                           .arg(TFrameBudget::maxFrames)
+                           .arg(TFrameBudget::maxDepth));
     clearFrames();
     buildFrames(m_root, m_currentFile, files, 0);
     for (const Frame& f : m_frames)

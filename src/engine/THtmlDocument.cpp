@@ -8,7 +8,10 @@
 #include "engine/TMarginCollapse.h"
 #include "engine/TMasterCss.h"
 #include "engine/TPageFilter.h"
+#include "engine/TPageLimits.h"
+#include "engine/TPixelRect.h"
 #include "engine/TQtContainer.h"
+#include "platform/Log.h"
 
 #include <litehtml/litehtml.h>
 
@@ -177,6 +180,28 @@ static QString bodyLinkRules(const QString& html) {
     return rules;
 }
 
+// The page bounded for the layout engine; what was cut is named once.
+static QByteArray limitedPage(const QByteArray& utf8, const QString& path) {
+    TPageLimits::Report report;
+    QByteArray out = TPageLimits::apply(utf8, &report);
+    if (report.changed()) {
+        QStringList cut;
+        if (report.depthCapped)
+            cut << QStringLiteral("elements nested over %1 deep").arg(TPageLimits::maxDepth);
+        if (report.tablesFlattened)
+            cut << QStringLiteral("tables nested over %1 deep").arg(TPageLimits::maxTableDepth);
+        if (report.spansClamped)
+            cut << QStringLiteral("column or row spans out of range");
+        if (report.selectorsDropped > 0)
+            cut << QStringLiteral("%1 overlong style selectors").arg(report.selectorsDropped);
+        vlog::complain(
+            QStringLiteral("page %1 is beyond the reader's limits (%2); shown as bounded")
+                .arg(path.isEmpty() ? QStringLiteral("(text)") : path,
+                     cut.join(QStringLiteral(", "))));
+    }
+    return out;
+}
+
 void THtmlDocument::create() {
     m_pointer.reset();
     m_boxes.clear();
@@ -212,6 +237,7 @@ void THtmlDocument::create() {
     m_baseTarget = m.hasMatch() ? m.captured(1) : QString();
     QByteArray utf8 =
         mastercss::mendCss(mastercss::keepIndicesWithWords(TPageFilter::mend(m_html))).toUtf8();
+    utf8 = limitedPage(utf8, m_path);
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     if (m_doc) {
@@ -445,7 +471,7 @@ QVector<QRect> THtmlDocument::unbreakableBoxes() const {
             return;
         if (dynamic_cast<litehtml::el_image*>(e.get()) || dynamic_cast<TElFormControl*>(e.get())) {
             litehtml::position p = e->get_placement();
-            out << QRect(p.x, p.y, p.width, p.height);
+            out << TPixelRect::of(p);
             return;
         }
         for (size_t i = 0; i < e->get_children_count(); ++i)

@@ -1,11 +1,13 @@
 #include "engine/TLegacyElements.h"
 
+#include "engine/TPixelRect.h"
 #include "engine/TQtContainer.h"
 #include "engine/TTableFit.h"
 
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <mutex>
 #include <unordered_map>
 
@@ -94,6 +96,7 @@ QString TElFont::sizeKeyword(const QString& a) {
         int d = v.mid(1).toInt(&ok);
         if (!ok)
             return {};
+        d = qBound(-7, d, 7); // sizes run 1..7: a larger step overflows nothing
         n = v.startsWith(QLatin1Char('+')) ? 3 + d : 3 - d;
     } else {
         n = v.toInt(&ok);
@@ -169,7 +172,7 @@ static int borderOf(const litehtml::element* table) {
         return 1; // <table border>
     bool ok = false;
     int n = legacyLength(v).remove(QStringLiteral("px")).toInt(&ok);
-    return ok ? n : 1;
+    return ok ? qBound(0, n, 32767) : 1;
 }
 
 void TElTable::parse_attributes() {
@@ -284,13 +287,13 @@ void TElImage::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::positi
     }
     // No picture: a frame with the alt text, as browsers of the time did.
     litehtml::position pos = m_pos;
-    pos.x += x;
-    pos.y += y;
+    pos.x = TPixelRect::bounded(qint64(pos.x) + x);
+    pos.y = TPixelRect::bounded(qint64(pos.y) + y);
     if (pos.width <= 0 || pos.height <= 0)
         return;
     auto* p = reinterpret_cast<QPainter*>(hdc);
     p->save();
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     p->setPen(QColor(0x80, 0x80, 0x80));
     p->setBrush(Qt::NoBrush);
     p->drawRect(r.adjusted(0, 0, -1, -1));
@@ -311,7 +314,8 @@ void TElRule::parse_attributes() {
     QString color = legacyColor(attr(this, "color"));
     bool solid = get_attr("noshade") || !color.isEmpty();
     if (!size.isEmpty() && !size.endsWith(QLatin1Char('%'))) {
-        int px = size.chopped(2).toDouble();
+        const double d = size.chopped(2).toDouble(); // any number at all
+        const int px = std::isfinite(d) ? int(qBound(0.0, d, 32767.0)) : 0;
         addHint(m_style, this, "height", QStringLiteral("%1px").arg(qMax(0, px - 2)));
     }
     if (solid) {

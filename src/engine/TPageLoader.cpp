@@ -99,8 +99,10 @@ std::unique_ptr<THtmlDocument> TPageLoader::wait() {
 void TPageLoader::dispose(std::unique_ptr<THtmlDocument> doc) {
     if (!doc)
         return;
-    // Running pictures belong to the GUI thread: such a page is freed here.
-    if (doc->container() && doc->container()->hasAnimations())
+    // Running pictures belong to the GUI thread, and a page on the shared
+    // font pool gives its fonts back there: such pages are freed here.
+    if (!doc->container() || doc->container()->hasAnimations() ||
+        !doc->container()->ownsResources())
         return;
     reap(false);
     auto over = std::make_shared<std::atomic<bool>>(false);

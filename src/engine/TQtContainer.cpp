@@ -1,12 +1,15 @@
 #include "engine/TQtContainer.h"
 
+#include "engine/TCssLimits.h"
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TFontEntry.h"
+#include "engine/TFontPool.h"
 #include "engine/TFontResolver.h"
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
+#include "engine/TPixelRect.h"
 #include "engine/TStyleSheetFilter.h"
 #include "engine/TTextDecoration.h"
 #include "platform/Cp1251.h"
@@ -35,14 +38,6 @@ struct TQtContainer::Picture {
     QVector<QRect> drawnAt; // animated: where it has been painted
     bool animateLater = false;
 };
-
-// Fonts with their word widths, shared by every page of the process: pages
-// of a book use few fonts and many of the same words, and the layout library
-// measures every word of a page while it parses it.
-static QHash<QString, TFontEntry*>& fontPool() {
-    static QHash<QString, TFontEntry*> pool;
-    return pool;
-}
 
 // Pictures decoded for earlier pages, kept across pages (ImageCacheCount).
 static QCache<QString, QImage>& sharedImageCache() {
@@ -183,20 +178,29 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
                             .arg(weight)
                             .arg(int(italic))
                             .arg(decoration);
-    TFontEntry*& pooled = m_ownFonts ? (*m_ownFonts)[key] : fontPool()[key];
-    if (!pooled) {
+    // Fonts with their word widths are shared by every page (TFontPool); a
+    // page prepared on a worker thread has fonts of its own.
+    const auto make = [&] {
         QFont font;
         font.setFamilies(families);
-        font.setPixelSize(qMax(1, size));
+        font.setPixelSize(qBound(1, size, 32767));
         font.setWeight(QFont::Weight(qBound(1, weight, 1000)));
         font.setItalic(italic == litehtml::fontStyleItalic);
         font.setUnderline(decoration & litehtml::font_decoration_underline);
         font.setStrikeOut(decoration & litehtml::font_decoration_linethrough);
         font.setOverline(decoration & litehtml::font_decoration_overline);
         font.setKerning(false);
-        pooled = new TFontEntry(font);
+        return font;
+    };
+    TFontEntry* entry = nullptr;
+    if (m_ownFonts) {
+        TFontEntry*& own = (*m_ownFonts)[key];
+        if (!own)
+            own = new TFontEntry(make());
+        entry = own;
+    } else {
+        entry = TFontPool::instance().acquire(key, make);
     }
-    TFontEntry* entry = pooled;
     if (fm) {
         fm->ascent = entry->metrics.ascent();
         fm->descent = entry->metrics.descent();
@@ -207,8 +211,11 @@ litehtml::uint_ptr TQtContainer::create_font(const char* faceName, int size, int
     return reinterpret_cast<litehtml::uint_ptr>(entry);
 }
 
-void TQtContainer::delete_font(litehtml::uint_ptr) {
-    // Fonts stay in the shared pool for the next page.
+void TQtContainer::delete_font(litehtml::uint_ptr hFont) {
+    // A page's own fonts go with its container; the pool keeps recently used
+    // fonts for the next page.
+    if (!m_ownFonts)
+        TFontPool::instance().release(reinterpret_cast<TFontEntry*>(hFont));
 }
 
 int TQtContainer::text_width(const char* text, litehtml::uint_ptr hFont) {
@@ -226,6 +233,9 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
     if (p->hasClipping() && !p->clipBoundingRect().intersects(QRectF(
                                 pos.x, pos.y, qMax(1, pos.width), qMax(1, f->metrics.height()))))
         return;
+    // Positions from the layout library can be anything on a hostile page.
+    const int x = TPixelRect::bounded(pos.x);
+    const int baseline = TPixelRect::bounded(qint64(pos.y) + f->metrics.ascent());
     const QFont& font = f->font;
     const bool decorated = font.underline() || font.strikeOut() || font.overline();
     const bool blank = t.trimmed().isEmpty();
@@ -233,7 +243,7 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
         if (!blank) {
             p->setFont(font);
             p->setPen(c);
-            p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+            p->drawText(x, baseline, t);
         }
         return;
     }
@@ -246,9 +256,9 @@ void TQtContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml:
         plain.setOverline(false);
         p->setFont(plain);
         p->setPen(c);
-        p->drawText(pos.x, pos.y + f->metrics.ascent(), t);
+        p->drawText(x, baseline, t);
     }
-    TTextDecoration::draw(p, *f, c, pos.x, pos.y + f->metrics.ascent(), pos.width);
+    TTextDecoration::draw(p, *f, c, x, baseline, qBound(0, pos.width, 65534));
 }
 
 int TQtContainer::pt_to_px(int pt) const {
@@ -306,7 +316,7 @@ static QString markerText(int index, litehtml::list_style_type type) {
 void TQtContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& m) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
     QColor c(m.color.red, m.color.green, m.color.blue);
-    QRect r(m.pos.x, m.pos.y, m.pos.width, m.pos.height);
+    QRect r = TPixelRect::of(m.pos);
     if (!m.image.empty()) {
         Picture* pic = picture(resolve(QString::fromUtf8(m.image.c_str()),
                                        QString::fromUtf8(m.baseurl ? m.baseurl : "")));
@@ -409,7 +419,7 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
     bool picture_of_img = !bg.image.empty() && bg.repeat == litehtml::background_repeat_no_repeat;
     if (m_printing && !m_settings.printTableBackgrounds && !bg.is_root && !picture_of_img)
         return;
-    QRect clip(bg.clip_box.x, bg.clip_box.y, bg.clip_box.width, bg.clip_box.height);
+    QRect clip = TPixelRect::of(bg.clip_box);
     if (rounded(bg.border_radius) && !bg.is_root) {
         // Rounded corners: the background stays inside the rounded border box.
         p->save();
@@ -446,23 +456,30 @@ void TQtContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::backg
     p->save();
     p->setClipRect(clip, Qt::IntersectClip);
     p->setRenderHint(QPainter::SmoothPixmapTransform, size != img.size());
-    // The library gives the image's position in page coordinates.
-    int x0 = bg.position_x;
-    int y0 = bg.position_y;
-    auto drawAt = [&](int x, int y) { p->drawImage(QRect(QPoint(x, y), size), img); };
+    // The library gives the image's position in page coordinates. Tiles are
+    // laid only over what the painter shows, from the first tile at or
+    // before its edge (positions may be anywhere: no stepping there).
+    const qint64 x0 = TPixelRect::bounded(bg.position_x);
+    const qint64 y0 = TPixelRect::bounded(bg.position_y);
+    if (p->hasClipping())
+        clip &= p->clipBoundingRect().toAlignedRect();
+    if (clip.isEmpty())
+        return p->restore();
+    auto drawAt = [&](qint64 x, qint64 y) {
+        p->drawImage(QRect(QPoint(TPixelRect::bounded(x), TPixelRect::bounded(y)), size), img);
+    };
     bool rx = bg.repeat == litehtml::background_repeat_repeat ||
               bg.repeat == litehtml::background_repeat_repeat_x;
     bool ry = bg.repeat == litehtml::background_repeat_repeat ||
               bg.repeat == litehtml::background_repeat_repeat_y;
-    int sx = x0, sy = y0;
-    if (rx)
-        while (sx > clip.left())
-            sx -= size.width();
-    if (ry)
-        while (sy > clip.top())
-            sy -= size.height();
-    for (int y = sy; ry ? y <= clip.bottom() : y == sy; y += size.height())
-        for (int x = sx; rx ? x <= clip.right() : x == sx; x += size.width())
+    auto firstTile = [](qint64 origin, qint64 edge, qint64 step) {
+        qint64 n = (origin - edge + step - 1) / step; // tiles between edge and origin
+        return n > 0 ? origin - n * step : origin - ((origin - edge) / step) * step;
+    };
+    const qint64 sx = rx ? firstTile(x0, clip.left(), size.width()) : x0;
+    const qint64 sy = ry ? firstTile(y0, clip.top(), size.height()) : y0;
+    for (qint64 y = sy; ry ? y <= clip.bottom() : y == sy; y += size.height())
+        for (qint64 x = sx; rx ? x <= clip.right() : x == sx; x += size.width())
             drawAt(x, y);
     p->restore();
 }
@@ -539,7 +556,7 @@ static void drawSide(QPainter* p, const litehtml::border& b, const QRect& r, boo
 void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& b,
                                 const litehtml::position& pos, bool) {
     auto* p = reinterpret_cast<QPainter*>(hdc);
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     auto same = [](const litehtml::border& a, const litehtml::border& z) {
         return a.width == z.width && a.style == z.style && a.color.red == z.color.red &&
                a.color.green == z.color.green && a.color.blue == z.color.blue &&
@@ -562,12 +579,15 @@ void TQtContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders&
         p->restore();
         return;
     }
-    drawSide(p, b.top, QRect(r.left(), r.top(), r.width(), b.top.width), true, true);
-    drawSide(p, b.left, QRect(r.left(), r.top(), b.left.width, r.height()), true, false);
+    // Widths come from the page: any size at all.
+    using R = TPixelRect;
+    drawSide(p, b.top, R::of(r.left(), r.top(), r.width(), b.top.width), true, true);
+    drawSide(p, b.left, R::of(r.left(), r.top(), b.left.width, r.height()), true, false);
     drawSide(p, b.bottom,
-             QRect(r.left(), r.bottom() + 1 - b.bottom.width, r.width(), b.bottom.width), false,
-             true);
-    drawSide(p, b.right, QRect(r.right() + 1 - b.right.width, r.top(), b.right.width, r.height()),
+             R::of(r.left(), qint64(r.bottom()) + 1 - b.bottom.width, r.width(), b.bottom.width),
+             false, true);
+    drawSide(p, b.right,
+             R::of(qint64(r.right()) + 1 - b.right.width, r.top(), b.right.width, r.height()),
              false, false);
 }
 
@@ -627,7 +647,8 @@ void TQtContainer::import_css(litehtml::tstring& text, const litehtml::tstring& 
         return;
     QString css = data->startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(data->mid(3))
                                                    : cp1251::toUnicode(*data);
-    text = mastercss::mendCss(TStyleSheetFilter::mendSheet(css)).toUtf8().toStdString();
+    text = TCssLimits::apply(mastercss::mendCss(TStyleSheetFilter::mendSheet(css)).toUtf8())
+               .toStdString();
     baseurl = full.toUtf8().toStdString();
 }
 
@@ -637,7 +658,7 @@ void TQtContainer::set_clip(const litehtml::position& pos, const litehtml::borde
         return;
     m_painter->save();
     ++m_clipDepth;
-    QRect r(pos.x, pos.y, pos.width, pos.height);
+    QRect r = TPixelRect::of(pos);
     if (!valid_x)
         r.setLeft(-1000000), r.setRight(1000000);
     if (!valid_y)

@@ -55,6 +55,8 @@ public:
     // Starts the animated pictures held back while the page was prepared.
     void startAnimations();
     bool hasAnimations() const;
+    // Fonts and pictures of its own (a page prepared on a worker thread).
+    bool ownsResources() const { return m_ownResources; }
 
     std::function<void(const QString& url, const litehtml::element::ptr& el)> onAnchorClick;
     std::function<void(const QString& cursor)> onCursor;

@@ -2,6 +2,7 @@
 
 #include "engine/TElFormControl.h"
 #include "engine/TFontEntry.h"
+#include "engine/TPixelRect.h"
 
 #include <litehtml/litehtml.h>
 
@@ -44,7 +45,7 @@ void TWordIndex::walk(const litehtml::element::ptr& el, bool& pendingSpace) {
             return;
         }
         litehtml::position p = el->get_placement();
-        QRect r(p.x, p.y, p.width, p.height);
+        QRect r = TPixelRect::of(p);
         bool newLine = false;
         if (!m_words.isEmpty()) {
             const QRect& prev = m_words.last().rect;

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 TButtonSounds::TButtonSounds(QObject* parent) : QObject(parent) {}
 
 QSoundEffect* TButtonSounds::effect(const QString& nativePath) {
@@ -34,15 +36,16 @@ void TButtonSounds::play(const QString& nativePath) {
         e->play();
         return;
     }
-    // Still loading: play as soon as it is ready.
-    auto* conn = new QMetaObject::Connection;
+    // Still loading: play as soon as it is ready. The connection's handle
+    // lives in its own slot, so it goes with the connection even when the
+    // sound never finishes loading.
+    auto conn = std::make_shared<QMetaObject::Connection>();
     *conn = connect(e, &QSoundEffect::statusChanged, this, [e, conn] {
         if (e->status() == QSoundEffect::Loading)
             return;
         if (e->status() == QSoundEffect::Ready)
             e->play();
         QObject::disconnect(*conn);
-        delete conn;
     });
 }
 

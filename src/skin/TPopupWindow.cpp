@@ -1,5 +1,7 @@
 #include "skin/TPopupWindow.h"
 
+#include "skin/TOutlineRegion.h"
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -232,7 +234,7 @@ void TPopupWindow::showAt(QPoint at, int slide, bool applyOutline) {
     const bool wasShown = isVisible();
     move(at);
     if (applyOutline && shaped())
-        setMask(QRegion(m_outline, Qt::WindingFill));
+        setMask(TOutlineRegion::build(m_outline, size()));
     else
         clearMask();
     m_slideDirection = slide;

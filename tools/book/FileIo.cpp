@@ -3,6 +3,7 @@
 #include "ToolError.h"
 
 #include "data/TReadBin.h"
+#include "platform/TRegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,9 @@ QByteArray FileIo::readFile(const QString& path) {
         throw ToolError(QStringLiteral("%1: no such file").arg(path));
     if (info.isDir())
         throw ToolError(QStringLiteral("%1 is a folder, not a file").arg(path));
+    QString what;
+    if (!TRegularFile::check(path, &what))
+        throw ToolError(TRegularFile::refusal(path, what));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw ToolError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
