@@ -1,5 +1,6 @@
 // Element sounds through Qt Multimedia, played into a private PulseAudio
 // daemon with a null sink (no sound card needed).
+#include "../media/MediaFiles.h"
 #include "TestBook.h"
 
 #include "app/TMainForm.h"
@@ -20,41 +21,7 @@
 #include <cmath>
 #include <memory>
 
-namespace {
-
-// A 16-bit mono WAV of `ms` milliseconds of a quiet tone.
-QByteArray wav(int ms) {
-    const int rate = 22050;
-    const int samples = rate * ms / 1000;
-    QByteArray data(samples * 2, '\0');
-    for (int i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16(3000 * std::sin(i * 0.1)), data.data() + 2 * i);
-    QByteArray out("RIFF");
-    auto u32 = [&out](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    };
-    auto u16 = [&out](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        out.append(b, 2);
-    };
-    u32(36 + data.size());
-    out += "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out += "data";
-    u32(data.size());
-    return out + data;
-}
-
-} // namespace
+using mediafiles::wav;
 
 class TestSounds : public QObject {
     Q_OBJECT
