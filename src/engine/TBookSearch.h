@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/TMakeFind.h"
+#include "data/BookPaths.h"
 
 #include <QList>
 #include <QString>
@@ -8,7 +9,6 @@
 
 #include <functional>
 
-class BookPaths;
 class ContentArchive;
 class TFileSource;
 
@@ -67,7 +67,7 @@ private:
 
     const ContentArchive& m_archive;
     const TFileSource& m_source;
-    const BookPaths& m_paths;
+    BookPaths m_paths; // a copy: callers may pass a temporary
     QList<TMakeFind::Message> m_messages;
     QList<Listed> m_titles;
     bool m_titlesRead = false;
