@@ -1,5 +1,7 @@
 #include "engine/TBoxIndex.h"
 
+#include "engine/TPixelRect.h"
+
 #include <litehtml/el_image.h>
 
 #include <algorithm>
@@ -48,6 +50,13 @@ void TBoxIndex::build(const element::ptr& root) {
         m_nodeOf.insert(m_nodes[i].el, int(i));
 }
 
+// `origin` moved by a box's position, bounded: positions on a hostile page
+// can be anything.
+static QPoint moved(const QPoint& origin, const litehtml::position& pos) {
+    return QPoint(TPixelRect::bounded(qint64(origin.x()) + pos.x),
+                  TPixelRect::bounded(qint64(origin.y()) + pos.y));
+}
+
 int TBoxIndex::subtreeSize(const element* el) const {
     auto it = m_nodeOf.constFind(el);
     return it == m_nodeOf.cend() ? 1 : m_nodes[size_t(*it)].size;
@@ -56,10 +65,14 @@ int TBoxIndex::subtreeSize(const element* el) const {
 TBoxIndex::Extent TBoxIndex::ownBox(element* el, const QPoint& origin) const {
     const litehtml::position& pos = el->get_position();
     Extent e{INT_MAX, INT_MIN, INT_MAX, INT_MIN, 1, -1};
-    const int l = origin.x() - el->padding_left() - el->border_left();
-    const int t = origin.y() - el->padding_top() - el->border_top();
-    const int r = origin.x() + pos.width + el->padding_right() + el->border_right();
-    const int b = origin.y() + pos.height + el->padding_bottom() + el->border_bottom();
+    // Positions on a hostile page can be anything: sum wide, then bound.
+    const qint64 x = origin.x(), y = origin.y();
+    const int l = TPixelRect::bounded(x - el->padding_left() - el->border_left());
+    const int t = TPixelRect::bounded(y - el->padding_top() - el->border_top());
+    const int r =
+        TPixelRect::bounded(x + pos.width + qint64(el->padding_right()) + el->border_right());
+    const int b =
+        TPixelRect::bounded(y + pos.height + qint64(el->padding_bottom()) + el->border_bottom());
     // A box with no width and no height (an inline element) is not a box.
     if (r >= l && b >= t && (r > l || b > t))
         e = Extent{t, b, l, r, 1, -1};
@@ -83,7 +96,7 @@ TBoxIndex::Extent TBoxIndex::visit(element* el, const QPoint& parentOrigin) {
     if (isTable(display))
         return visitTable(el, parentOrigin);
     const litehtml::position& pos = el->get_position();
-    const QPoint origin = parentOrigin + QPoint(pos.x, pos.y);
+    const QPoint origin = moved(parentOrigin, pos);
     Extent e = ownBox(el, origin);
     if (dynamic_cast<litehtml::el_image*>(el) && e.bottom > e.top)
         m_pictures.push_back({el, QRect(e.left, e.top, e.right - e.left, e.bottom - e.top)});
@@ -112,7 +125,7 @@ TBoxIndex::Extent TBoxIndex::visit(element* el, const QPoint& parentOrigin) {
 TBoxIndex::Extent TBoxIndex::visitRow(element* row, const QPoint& tableOrigin) {
     ++m_elements;
     const litehtml::position& pos = row->get_position();
-    Extent e = ownBox(row, tableOrigin + QPoint(pos.x, pos.y));
+    Extent e = ownBox(row, moved(tableOrigin, pos));
     const size_t mark = m_scratch.size();
     for (size_t i = 0; i < row->get_children_count(); ++i) {
         element* cell = row->get_child(int(i)).get();
@@ -135,7 +148,7 @@ TBoxIndex::Extent TBoxIndex::visitRow(element* row, const QPoint& tableOrigin) {
 
 TBoxIndex::Extent TBoxIndex::visitTable(element* table, const QPoint& parentOrigin) {
     const litehtml::position& pos = table->get_position();
-    const QPoint origin = parentOrigin + QPoint(pos.x, pos.y);
+    const QPoint origin = moved(parentOrigin, pos);
     Extent e = ownBox(table, origin);
     const size_t nodesBefore = m_nodes.size();
     const size_t mark = m_scratch.size();
@@ -336,7 +349,7 @@ QPoint TBoxIndex::parentOrigin(const element::ptr& el) {
         if (d == litehtml::display_table_row || isRowGroup(d))
             continue;
         const litehtml::position& pos = a->get_position();
-        o += QPoint(pos.x, pos.y);
+        o = moved(o, pos);
     }
     return o;
 }
