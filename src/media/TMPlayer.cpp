@@ -169,6 +169,11 @@ void TMPlayer::interruptPending(bool byNotifyingCommand) {
     postNotify(byNotifyingCommand ? Superseded : Aborted);
 }
 
+void TMPlayer::waitUntilNotPlaying() {
+    waitFor([this] { return !m_player || m_player->playbackState() != QMediaPlayer::PlayingState; },
+            1000);
+}
+
 bool TMPlayer::waitFor(const std::function<bool()>& done, int timeoutMs) {
     if (done())
         return true;
@@ -342,9 +347,7 @@ int TMPlayer::stop() {
         m_player->pause();
     m_stopped = true;
     if (f.wait)
-        waitFor(
-            [this] { return !m_player || m_player->playbackState() != QMediaPlayer::PlayingState; },
-            1000);
+        waitUntilNotPlaying();
     if (f.notify)
         postNotify(Successful);
     return NoError;
@@ -373,11 +376,7 @@ int TMPlayer::pauseOnly() {
         m_player->pause();
         m_stopped = false;
         if (f.wait)
-            waitFor(
-                [this] {
-                    return !m_player || m_player->playbackState() != QMediaPlayer::PlayingState;
-                },
-                1000);
+            waitUntilNotPlaying();
     }
     if (f.notify)
         postNotify(Successful);

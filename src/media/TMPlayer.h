@@ -134,6 +134,8 @@ private:
     void complete(Pending what, Notify value);
     void postNotify(Notify value);
     bool waitFor(const std::function<bool()>& done, int timeoutMs);
+    // A stop or pause waits until the back end has left playing (at most 1 s).
+    void waitUntilNotPlaying();
     void onStatus(QMediaPlayer::MediaStatus status);
     void onError(QMediaPlayer::Error err);
     void onFrame(const QVideoFrame& frame);
