@@ -17,6 +17,9 @@ endfunction()
 function(vantrel_test)
     cmake_parse_arguments(ARG "X11" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
+    # A test is one source and its moc: nothing to gain from a unity build,
+    # and its own file must stay the main file of its compile.
+    set_target_properties(${ARG_NAME} PROPERTIES UNITY_BUILD OFF)
     target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBS})
     target_compile_definitions(${ARG_NAME} PRIVATE
         VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
