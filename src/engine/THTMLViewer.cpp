@@ -78,29 +78,24 @@ void THTMLViewer::attach() {
 bool THTMLViewer::loadFile(const QString& path, QString* error) {
     auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     doc->setVisited(m_visited);
-    std::unique_ptr<THtmlDocument> first;
     const QString anchor = linkpath::anchorOf(path);
     const QString file = linkpath::withoutAnchor(path);
     const TPageDecoder::Kind kind = TPageDecoder::kindOf(file);
     std::optional<QByteArray> bytes;
     if (kind != TPageDecoder::Kind::Picture && m_source)
         bytes = m_source->read(file);
+    // A long page shows a first screen parsed from its beginning.
+    QString firstHtml;
     if (bytes && bytes->size() > kProgressiveChars) {
-        // Only the beginning is decoded here; the whole page is read and
-        // decoded again with its parse, on the loader's thread.
         const QByteArray headBytes = bytes->left(kFirstScreenChars * 4);
         const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
         const int cut = TPageLoader::firstScreenCut(head, kFirstScreenChars);
         const bool whole = headBytes.size() == bytes->size();
-        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size())) {
-            first = std::make_unique<THtmlDocument>(m_source, m_settings);
-            first->setVisited(m_visited);
-            first->setHtml(head.left(cut), file);
-        }
+        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size()))
+            firstHtml = head.left(cut);
     }
-    bytes.reset();
-    if (!first) {
-        if (!doc->read(path, error))
+    if (firstHtml.isEmpty()) {
+        if (!(bytes ? doc->decode(path, *bytes) : doc->read(path, error)))
             return false;
         doc->parse();
     }
@@ -108,10 +103,18 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         m_combo->hide();
     retire(std::move(m_doc));
     m_loader->cancel();
-    if (first) {
-        m_doc = std::move(first);
-        int w = viewport()->width();
-        m_loader->start(std::move(doc), path, w < 50 ? 600 : w, qMax(viewport()->height(), 1));
+    if (!firstHtml.isEmpty()) {
+        // The whole page is parsed and laid out on the loader's thread, from
+        // the bytes read here. It starts after the first screen's parse:
+        // started before, it would take the core that parse needs on a busy
+        // machine, and the first screen (an input block) would take twice as
+        // long.
+        m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
+        m_doc->setVisited(m_visited);
+        m_doc->setHtml(firstHtml, file);
+        const int w = viewport()->width();
+        m_loader->start(std::move(doc), path, std::move(*bytes), w < 50 ? 600 : w,
+                        qMax(viewport()->height(), 1));
     } else {
         m_doc = std::move(doc);
     }

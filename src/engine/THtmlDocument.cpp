@@ -93,9 +93,13 @@ bool THtmlDocument::read(const QString& path, QString* error) {
             *error = QStringLiteral("Can't locate file: ") + path;
         return false;
     }
+    return decode(path, *bytes);
+}
+
+bool THtmlDocument::decode(const QString& path, const QByteArray& bytes) {
     m_kind = TPageDecoder::kindOf(path);
     m_path = linkpath::withoutAnchor(path);
-    m_html = TPageDecoder::toHtml(*bytes, m_kind, linkpath::fileNameOf(m_path));
+    m_html = TPageDecoder::toHtml(bytes, m_kind, linkpath::fileNameOf(m_path));
     m_doc.reset();
     m_words.clear();
     m_wordsValid = false;

@@ -57,6 +57,9 @@ public:
     bool hasAnimations() const;
     // Fonts and pictures of its own (a page prepared on a worker thread).
     bool ownsResources() const { return m_ownResources; }
+    // Fonts of its own: kept by a page prepared on a worker thread after it
+    // is taken (its pictures are then the GUI thread's).
+    bool ownsFonts() const { return m_ownFonts != nullptr; }
 
     std::function<void(const QString& url, const litehtml::element::ptr& el)> onAnchorClick;
     std::function<void(const QString& cursor)> onCursor;
