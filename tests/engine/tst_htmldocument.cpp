@@ -40,6 +40,40 @@ class TstHtmlDocument : public QObject {
     }
 
 private slots:
+    // Only the default rules for elements the page can hold are kept: tag
+    // names as written (any case, closing tags too) and the elements the
+    // parser adds by itself. Pages that rely on those added elements lay out
+    // as with the whole sheet.
+    void defaultRulesForThePagesElements() {
+        const QSet<QByteArray> tags =
+            mastercss::tagsOf("<P>one</p><TABLE><td>x</table></br><isindex><image src=a>");
+        for (const char* t : {"p", "table", "td", "br", "html", "head", "body", "tbody", "tr", "hr",
+                              "input", "img"})
+            QVERIFY2(tags.contains(t), t);
+        QVERIFY(!tags.contains("ul"));
+        QVERIFY(!tags.contains("li"));
+        const QString css = QStringLiteral("ul, p, ol { margin: 1em; }\n* { x: y; }\n"
+                                           "center table { a: b; }\nul li { c: d; }\n"
+                                           "[dir] { e: f; }\na[href]:hover { g: h; }\n"
+                                           "li { i: j; }\n");
+        QCOMPARE(mastercss::forTags(css, {"p", "table", "a"}),
+                 QStringLiteral("p { margin: 1em; }\n* { x: y; }\ncenter table { a: b; }\n"
+                                "[dir] { e: f; }\na[href]:hover { g: h; }\n"));
+
+        // Rows and row groups the parser adds get their display rules: the
+        // cells stand side by side. A stray </p> makes a paragraph with its
+        // margins.
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><table cellspacing=0 cellpadding=0>"
+                            "<td>Alpha<td>Beta</table></p><div>Gamma</div>");
+        auto doc = open(pages, "t.htm");
+        const QRect alpha = wordRect(*doc, "Alpha");
+        const QRect beta = wordRect(*doc, "Beta");
+        QCOMPARE(beta.top(), alpha.top());
+        QVERIFY(beta.left() > alpha.right());
+        QVERIFY(wordRect(*doc, "Gamma").top() > alpha.bottom() + 10);
+    }
+
     void charsetDetection_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("charset");
