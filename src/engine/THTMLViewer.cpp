@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
 
 namespace {
 
@@ -384,7 +383,7 @@ void THTMLViewer::paintViewport(QPainter* painter) {
                                 tile(row, col));
     if (!m_prefetchQueued) {
         m_prefetchQueued = true;
-        QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
+        QMetaObject::invokeMethod(this, &THTMLViewer::prefetchTile, Qt::QueuedConnection);
     }
     if (m_selEnd > m_selStart) {
         QColor hl = palette().color(QPalette::Highlight);
@@ -440,26 +439,23 @@ QPixmap THTMLViewer::tile(int row, int col) {
 
 void THTMLViewer::prefetchTile() {
     m_prefetchQueued = false;
-    if (!m_doc || !m_doc->isLoaded() || m_needsLayout)
+    // The first screen of a long page is replaced when the whole page is
+    // there: its tiles would be thrown away, and the core is the loader's.
+    if (!m_doc || !m_doc->isLoaded() || m_needsLayout || isLoading())
         return;
-    QSize vp = viewport()->size();
-    int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
-    int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
-    int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
-    int rows = (m_doc->height() + kTileHeight - 1) / kTileHeight;
-    for (int row : {lastRow + 1, firstRow - 1}) {
-        if (row < 0 || row >= rows)
-            continue;
-        for (int col = firstCol; col <= lastCol; ++col) {
-            if (m_tiles.contains(row, col))
-                continue;
-            tile(row, col);
-            // One tile per pass: input stays responsive.
-            m_prefetchQueued = true;
-            QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
-            return;
-        }
-    }
+    const QSize vp = viewport()->size();
+    const int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
+    const int rows = (m_doc->height() + kTileHeight - 1) / kTileHeight;
+    int row = 0, col = 0;
+    // A screen's worth above and below.
+    if (!m_tiles.nextAhead(sy / kTileHeight, (sy + vp.height()) / kTileHeight, sx / kTileWidth,
+                           (sx + vp.width()) / kTileWidth, rows, vp.height() / kTileHeight + 1,
+                           &row, &col))
+        return;
+    tile(row, col);
+    // One tile per pass: input stays responsive.
+    m_prefetchQueued = true;
+    QMetaObject::invokeMethod(this, &THTMLViewer::prefetchTile, Qt::QueuedConnection);
 }
 
 void THTMLViewer::paintEvent(QPaintEvent*) {
