@@ -132,6 +132,41 @@ private slots:
         QVERIFY(p->height() >= 45);
     }
 
+    // Inherited styles are remembered per element while a page's styles are
+    // parsed: on a page of thousands of elements (more than the table that
+    // remembers them has places) each word still takes what its own
+    // ancestors say, and "inherit" and an override in between hold.
+    void inheritedStylesOnALongPage() {
+        QString html = QStringLiteral("<body style='margin:0'>");
+        for (int i = 0; i < 1200; ++i)
+            html += QStringLiteral("<div style='text-align:%1'><p><span><b>W%2x</b></span></p>"
+                                   "</div>")
+                        .arg(i % 3 == 0 ? "right" : (i % 3 == 1 ? "center" : "left"))
+                        .arg(i);
+        html += QStringLiteral("<div style='white-space:nowrap; text-align:right'><p "
+                               "style='text-align:inherit'><b>Ra Rb Rc Rd Re Rf Rg Rh Ri Rj Rk Rl "
+                               "Rm Rn Ro Rp Rq Rr Rs Rt Ru Rv Rw Rx Ry Rz Sa Sb Sc Sd Se Sf Sg Sh "
+                               "Si Sj Sk Sl Sm Sn So Sp Sq Sr Ss St Su Sv Sw Sx Sy Sz</b></p><p "
+                               "style='text-align:left; white-space:normal'><i>Lone</i></p></div>");
+        TestPages pages;
+        pages.page("t.htm", html);
+        auto doc = open(pages, "t.htm", 400);
+        for (int i = 0; i < 1200; i += 97) {
+            const QRect r = wordRect(*doc, QStringLiteral("W%1x").arg(i));
+            QVERIFY2(!r.isNull(), qPrintable(QString::number(i)));
+            if (i % 3 == 0)
+                QVERIFY2(r.right() > 340, qPrintable(QString::number(i)));
+            else if (i % 3 == 1)
+                QVERIFY2(r.left() > 150 && r.right() < 250, qPrintable(QString::number(i)));
+            else
+                QVERIFY2(r.left() < 20, qPrintable(QString::number(i)));
+        }
+        // nowrap from the div: one line, past the right edge.
+        QCOMPARE(wordRect(*doc, "Ra").top(), wordRect(*doc, "Sz").top());
+        QVERIFY(wordRect(*doc, "Sz").right() > 400);
+        QVERIFY(wordRect(*doc, "Lone").left() < 20);
+    }
+
     void cellpaddingAndSpacing() {
         TestPages pages;
         pages.page("t.htm", "<body style='margin:0'>"
