@@ -2,6 +2,7 @@
 
 #include "engine/TElFormControl.h"
 #include "engine/THtmlDocument.h"
+#include "engine/TLegacyElements.h"
 #include "engine/TMasterCss.h"
 #include "engine/TPageDecoder.h"
 #include "engine/TTextMatcher.h"
@@ -165,6 +166,17 @@ private slots:
         QCOMPARE(wordRect(*doc, "Ra").top(), wordRect(*doc, "Sz").top());
         QVERIFY(wordRect(*doc, "Sz").right() > 400);
         QVERIFY(wordRect(*doc, "Lone").left() < 20);
+    }
+
+    // Lengths of HTML 4 attributes: pixels unless a percent sign follows,
+    // whatever trails; junk gives nothing.
+    void legacyLengths() {
+        const QList<QPair<QString, QString>> cases{
+            {"100", "100px"}, {" 50 % ", "50%"}, {"12.5px", "12.5px"}, {"7.", "7px"},
+            {"3.x", "3px"},   {"20pt", "20px"},  {"abc", ""},          {"", ""},
+            {"-5", ""},       {"0", "0px"},      {"40%25", "40%"},     {"\u0661\u0662", ""}};
+        for (const auto& c : cases)
+            QCOMPARE(legacyLength(c.first), c.second);
     }
 
     void cellpaddingAndSpacing() {
