@@ -86,9 +86,15 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     // A long page shows a first screen parsed from its beginning.
     QString firstHtml;
     if (bytes && bytes->size() > kProgressiveChars) {
-        const QByteArray headBytes = bytes->left(kFirstScreenChars * 4);
+        const QByteArray headBytes = bytes->left(kFirstScreenChars * 16);
         const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
-        const int cut = TPageLoader::firstScreenCut(head, kFirstScreenChars);
+        // Counted from the body: a long head (style sheets, scripts) shows
+        // nothing.
+        const int body =
+            int(qMax<qsizetype>(0, head.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive)));
+        const int chars =
+            qMax(kFirstScreenChars, kFirstScreenCharsPerPixel * qMax(viewport()->height(), 1));
+        const int cut = TPageLoader::firstScreenCut(head, qMin(body + chars, int(head.size())));
         const bool whole = headBytes.size() == bytes->size();
         if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size()))
             firstHtml = head.left(cut);
