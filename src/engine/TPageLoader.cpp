@@ -33,15 +33,16 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path,
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
-    w.thread = std::thread([this, job, path, bytes = std::move(bytes), width, height, over] {
-        run(job, path, bytes, width, height);
-        *over = true;
-    });
+    w.thread =
+        std::thread([this, job, path, bytes = std::move(bytes), width, height, over]() mutable {
+            run(job, path, std::move(bytes), width, height);
+            *over = true;
+        });
     m_workers.push_back(std::move(w));
 }
 
-void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, const QByteArray& bytes,
-                      int width, int height) {
+void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
+                      int height) {
     bool cancelled;
     {
         std::lock_guard lock(job->mutex);
@@ -50,6 +51,7 @@ void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, const QByte
     const bool read =
         !cancelled &&
         (path.isEmpty() || (bytes.isNull() ? job->doc->read(path) : job->doc->decode(path, bytes)));
+    bytes = QByteArray(); // decoded: not kept through the parse
     if (read) {
         job->doc->parse();
         job->doc->layout(width, height);

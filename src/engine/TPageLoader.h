@@ -67,7 +67,7 @@ private:
         bool cancelled = false;
         std::unique_ptr<THtmlDocument> doc;
     };
-    void run(std::shared_ptr<Job> job, const QString& path, const QByteArray& bytes, int width,
+    void run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
              int height);
     void reap(bool all);
 
