@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 // Inherited style values, remembered while the layout library parses a
 // page's styles. The library looks up each inherited property (fonts, text
@@ -76,6 +77,13 @@ public:
 
     const char* get_style_property(const char* name, bool inherited,
                                    const char* def = nullptr) const override {
+        // The library reads vertical-align as inherited; it is not (text
+        // inside a cell sits on its line's baseline whatever the cell's
+        // alignment). Asking each element itself spares the default sheet a
+        // rule on every element ("* { vertical-align: baseline }"), parsed
+        // and stored for each of them.
+        if (inherited && name[0] == 'v' && std::strcmp(name, "vertical-align") == 0)
+            return Base::get_style_property(name, false, def);
         if (!inherited || !TInheritedStyles::inPass())
             return Base::get_style_property(name, inherited, def);
         const char* v = TInheritedStyles::lookup(

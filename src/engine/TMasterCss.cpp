@@ -21,7 +21,6 @@ int defaultFontPx(const TViewerSettings& s) {
 
 static const char* const kBase = R"CSS(
 html { display: block; }
-* { vertical-align: baseline; }
 head, script, style, title, meta, link, base, param, area, map, noframes, frameset, frame,
 noscript, option, optgroup, datalist, template { display: none; }
 body { display: block; margin: 8px; }

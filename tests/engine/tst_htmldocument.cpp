@@ -168,6 +168,21 @@ private slots:
         QVERIFY(wordRect(*doc, "Lone").left() < 20);
     }
 
+    // A cell's vertical alignment places the cell's content; the words and
+    // inline elements inside it stay on their line's baseline.
+    void cellAlignmentIsNotInheritedByInlineText() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><table cellspacing=0 cellpadding=0><tr>"
+                            "<td valign=top>small <span style='display:inline-block; "
+                            "width:10px; height:60px; background:red'></span> after</td>"
+                            "<td style='height:300px'>tall</td></tr></table>");
+        auto doc = open(pages, "t.htm");
+        const QRect small = wordRect(*doc, "small"), after = wordRect(*doc, "after");
+        // The block sits on the line's baseline: the words are at its foot.
+        QVERIFY2(small.top() > 40, qPrintable(QString::number(small.top())));
+        QCOMPARE(after.top(), small.top());
+    }
+
     // Lengths of HTML 4 attributes: pixels unless a percent sign follows,
     // whatever trails; junk gives nothing.
     void legacyLengths() {
