@@ -47,6 +47,9 @@ public:
     bool hasDocument() const { return m_doc && m_doc->isLoaded(); }
     // Whether the rest of a long page is still being prepared.
     bool isLoading() const { return m_loader && m_loader->isBusy(); }
+    // Whether pages replaced are still being freed on another thread (for
+    // the benchmark: a load timed from a quiet viewer).
+    bool isFreeing() const { return m_loader && m_loader->isFreeing(); }
     // The page (completing a page whose first screen is shown).
     THtmlDocument* document() const;
     // Width and height of the last picture loaded for display.

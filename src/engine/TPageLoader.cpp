@@ -116,12 +116,20 @@ void TPageLoader::dispose(std::unique_ptr<THtmlDocument> doc) {
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
+    w.freeing = true;
     THtmlDocument* raw = doc.release();
     w.thread = std::thread([raw, over] {
         delete raw;
         *over = true;
     });
     m_workers.push_back(std::move(w));
+}
+
+bool TPageLoader::isFreeing() const {
+    for (const Worker& w : m_workers)
+        if (w.freeing && !*w.over)
+            return true;
+    return false;
 }
 
 bool TPageLoader::freesOffThread(const THtmlDocument& doc) {

@@ -34,6 +34,8 @@ public:
     void start(std::unique_ptr<THtmlDocument> doc, const QString& path, QByteArray bytes, int width,
                int height);
     bool isBusy() const { return m_current != nullptr; }
+    // Whether pages handed to dispose() are still being freed.
+    bool isFreeing() const;
     // Drops the page being prepared.
     void cancel();
     // Waits for the page being prepared and returns it (null when none).
@@ -75,6 +77,7 @@ private:
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> over;
+        bool freeing = false; // a page handed to dispose()
     };
     std::vector<Worker> m_workers;
 };
