@@ -61,8 +61,8 @@ int TTileCache::invalidate(const QRect& docRect) {
 
 int TTileCache::capacity() const {
     // Tiles of a high-density screen hold more pixels than their size says.
-    const qint64 tile = m_tiles.isEmpty() ? qint64(m_tile.width()) * m_tile.height() * 4
-                                          : m_bytes / m_tiles.size();
+    const qint64 tile =
+        m_tiles.isEmpty() ? qint64(m_tile.width()) * m_tile.height() * 4 : m_bytes / m_tiles.size();
     return tile > 0 ? int(qMin<qint64>(m_maxBytes / tile, 1 << 20)) : 0;
 }
 
