@@ -1,5 +1,9 @@
 #include "engine/TInheritedStyles.h"
 
+#include "engine/TQtContainer.h"
+
+#include <algorithm>
+
 TInheritedStyles::Table*& TInheritedStyles::active() {
     thread_local Table* table = nullptr;
     return table;
@@ -17,4 +21,21 @@ TInheritedStyles::Pass::~Pass() {
         return;
     delete active();
     active() = nullptr;
+}
+
+const litehtml::element*& TInheritedStyles::hintsOnlyFor() {
+    thread_local const litehtml::element* only = nullptr;
+    return only;
+}
+
+bool TInheritedStyles::isDefaultRule(const litehtml::element* el,
+                                     const litehtml::css_selector* rule) {
+    const auto doc = el->get_document();
+    const auto* c = doc ? dynamic_cast<const TQtContainer*>(doc->container()) : nullptr;
+    const litehtml::css* sheet = c ? c->defaultSheet() : nullptr;
+    if (!sheet)
+        return false;
+    const auto& rules = sheet->selectors();
+    return std::any_of(rules.begin(), rules.end(),
+                       [&](const litehtml::css_selector::ptr& r) { return r.get() == rule; });
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 // Inherited style values, remembered while the layout library parses a
 // page's styles. The library looks up each inherited property (fonts, text
@@ -50,6 +51,16 @@ public:
     // Whether a pass is under way on this thread.
     static bool inPass() { return active() != nullptr; }
 
+    // Presentational hints (<font color>, <td bgcolor>, cellpadding ...) go
+    // into an element's style between the default sheet's rules and the
+    // page's own. The library rebuilds a style from the rules alone when an
+    // element is styled again (hover), which lost them: a <font color> in a
+    // link took the link's colour for good once the pointer had been over
+    // it. Elements rebuild their style in the first order instead; while
+    // one does, the hints of that element alone are made again.
+    static bool isDefaultRule(const litehtml::element* el, const litehtml::css_selector* rule);
+    static const litehtml::element*& hintsOnlyFor();
+
 private:
     struct Slot {
         const litehtml::element* el = nullptr;
@@ -67,6 +78,13 @@ private:
         return int((h ^ (h >> 13)) % kSlots);
     }
 };
+
+namespace litehtml {
+class el_base;
+class el_link;
+class el_title;
+} // namespace litehtml
+class TElFormControl;
 
 // An element class of the layout library with its inherited style values
 // looked up through TInheritedStyles; the root's style pass opens the
@@ -91,6 +109,46 @@ public:
         return v ? v : def;
     }
 
+    void parse_attributes() override {
+        const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
+        if (only && only != this)
+            return; // another element's hints are being made again
+        Base::parse_attributes();
+    }
+
+    void refresh_styles() override {
+        Base::refresh_styles(); // the children, and the pseudo-elements
+        // Elements whose attributes do more than style them (link a style
+        // sheet, name the page, fill a form control) are left as they are.
+        if constexpr (std::is_base_of_v<litehtml::html_tag, Base> &&
+                      !std::is_same_v<Base, litehtml::el_link> &&
+                      !std::is_same_v<Base, litehtml::el_base> &&
+                      !std::is_same_v<Base, litehtml::el_title> &&
+                      !std::is_same_v<Base, TElFormControl>)
+            restyleWithHints();
+    }
+
+private:
+    void restyleWithHints() {
+        // This element's style: the default rules, its hints, the page's
+        // rules, each in the order they were applied.
+        this->m_style.clear();
+        for (const auto& used : this->m_used_styles)
+            if (used->m_used && TInheritedStyles::isDefaultRule(this, used->m_selector.get()))
+                this->add_style(used->m_selector->m_style, used->m_selector->m_baseurl);
+        {
+            const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
+            const litehtml::element* outer = only;
+            only = this;
+            Base::parse_attributes();
+            only = outer;
+        }
+        for (const auto& used : this->m_used_styles)
+            if (used->m_used && !TInheritedStyles::isDefaultRule(this, used->m_selector.get()))
+                this->add_style(used->m_selector->m_style, used->m_selector->m_baseurl);
+    }
+
+public:
     void parse_styles(bool is_reparse = false) override {
         if (this->parent() || is_reparse) {
             Base::parse_styles(is_reparse);

@@ -183,6 +183,41 @@ private slots:
         QCOMPARE(after.top(), small.top());
     }
 
+    // Hovering a link styles it again; the presentational attributes of what
+    // is inside it (<font color size>) hold while the pointer is over it and
+    // after it has left, as the page's own rules do.
+    void hoverKeepsPresentationalAttributes() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><p><a href='x.htm'><font color=#ff0000 "
+                            "size=7>REDWORD</font></a> <a href='y.htm' style='color:#00ff00'>"
+                            "<font color=#0000ff>other</font></a>");
+        TViewerSettings s = settings;
+        s.overLinksActive = true;
+        s.overLinkColor = QColor(0, 0, 255);
+        THtmlDocument doc(&pages.source, s);
+        QVERIFY(doc.load(pages.path("t.htm")));
+        doc.layout(600);
+        const QRect red = wordRect(doc, "REDWORD"), other = wordRect(doc, "other");
+        auto count = [&](const QRect& r, QRgb colour) {
+            const QImage img = paintOnWhite(doc, 600, 100);
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += img.pixel(x, y) == colour;
+            return n;
+        };
+        const int before = count(red, qRgb(255, 0, 0));
+        QVERIFY(before > 100);
+        QVERIFY(doc.mouseMove(red.center()));
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QVERIFY(doc.mouseMove(other.center()));
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QVERIFY(count(other, qRgb(0, 0, 255)) > 20);
+        QVERIFY(doc.mouseLeave());
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QCOMPARE(wordRect(doc, "REDWORD"), red);
+    }
+
     // Lengths of HTML 4 attributes: pixels unless a percent sign follows,
     // whatever trails; junk gives nothing.
     void legacyLengths() {
