@@ -244,7 +244,7 @@ void THtmlDocument::create() {
     const QString css = mastercss::forTags(
         mastercss::styleSheet(m_settings) + bodyLinkRules(m_html), mastercss::tagsOf(utf8));
     m_context->load_master_stylesheet(css.toUtf8().constData());
-    m_container->setDefaultSheet(&m_context->master_css());
+    m_container->setDefaultSheet(m_context->master_css());
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     if (m_doc) {

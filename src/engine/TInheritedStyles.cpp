@@ -2,8 +2,6 @@
 
 #include "engine/TQtContainer.h"
 
-#include <algorithm>
-
 TInheritedStyles::Table*& TInheritedStyles::active() {
     thread_local Table* table = nullptr;
     return table;
@@ -32,10 +30,5 @@ bool TInheritedStyles::isDefaultRule(const litehtml::element* el,
                                      const litehtml::css_selector* rule) {
     const auto doc = el->get_document();
     const auto* c = doc ? dynamic_cast<const TQtContainer*>(doc->container()) : nullptr;
-    const litehtml::css* sheet = c ? c->defaultSheet() : nullptr;
-    if (!sheet)
-        return false;
-    const auto& rules = sheet->selectors();
-    return std::any_of(rules.begin(), rules.end(),
-                       [&](const litehtml::css_selector::ptr& r) { return r.get() == rule; });
+    return c && c->isDefaultRule(rule);
 }

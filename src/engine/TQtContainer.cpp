@@ -33,6 +33,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 // A picture of the page. Animated GIFs keep their movie running and replace
@@ -67,6 +68,17 @@ TQtContainer::TQtContainer(const TFileSource* source, const TViewerSettings& set
 TQtContainer::~TQtContainer() {
     if (m_ownFonts)
         qDeleteAll(*m_ownFonts);
+}
+
+void TQtContainer::setDefaultSheet(const litehtml::css& sheet) {
+    m_defaultRules.clear();
+    for (const litehtml::css_selector::ptr& rule : sheet.selectors())
+        m_defaultRules.push_back(rule.get());
+    std::sort(m_defaultRules.begin(), m_defaultRules.end());
+}
+
+bool TQtContainer::isDefaultRule(const litehtml::css_selector* rule) const {
+    return std::binary_search(m_defaultRules.begin(), m_defaultRules.end(), rule);
 }
 
 QString TQtContainer::resolve(const QString& src, const QString& baseurl) const {

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TFileSource;
 struct TFontEntry;
@@ -59,8 +60,8 @@ public:
     bool ownsResources() const { return m_ownResources; }
     // The default style sheet of the page (its rules go below the page's
     // presentational hints when an element is styled again).
-    void setDefaultSheet(const litehtml::css* sheet) { m_defaultSheet = sheet; }
-    const litehtml::css* defaultSheet() const { return m_defaultSheet; }
+    void setDefaultSheet(const litehtml::css& sheet);
+    bool isDefaultRule(const litehtml::css_selector* rule) const;
     // Fonts of its own: kept by a page prepared on a worker thread after it
     // is taken (its pictures are then the GUI thread's).
     bool ownsFonts() const { return m_ownFonts != nullptr; }
@@ -119,7 +120,7 @@ private:
     // Fonts of a page prepared off the GUI thread.
     std::unique_ptr<QHash<QString, TFontEntry*>> m_ownFonts;
     int m_formControls = 0;
-    const litehtml::css* m_defaultSheet = nullptr;
+    std::vector<const litehtml::css_selector*> m_defaultRules; // sorted
 
     const TFileSource* m_source;
     TViewerSettings m_settings;
