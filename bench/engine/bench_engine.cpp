@@ -10,14 +10,16 @@
 //
 // Figures, each with its goal:
 // - first screen: from the load call to the end of the first paint;
-// - whole page: until the viewer has the whole page laid out;
+// - whole page: until the viewer has the whole page laid out (ratios to the
+//   baseline are taken per pair of runs, baseline and viewer alternating);
 // - longest input block while loading: the longest single stretch the event
 //   loop could not serve input (the load call itself, or one event);
 // - scroll: event-loop time after each 40 px scroll step (paint and the
 //   tiles painted ahead meanwhile), median and slowest;
 // - hover: a pointer move onto another element, to the end of the repaint;
 // - unpainted screen: a 700x600 screen painted from the page;
-// - memory: resident bytes added by the 1 MB page, per byte of its HTML.
+// - memory: resident bytes added by the 1 MB page, per byte of its HTML;
+// - the longest input block while a page replaces the 5 MB page.
 
 #include "engine/TFileSource.h"
 #include "engine/THTMLViewer.h"
@@ -33,6 +35,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 
 #include <malloc.h>
@@ -308,6 +311,11 @@ int main(int argc, char** argv) {
         for (int r = 0; r < n; ++r) {
             v.loadFile(blank);
             QCoreApplication::processEvents();
+            // The page replaced is freed on another thread; each load is
+            // timed from a quiet viewer (the freeing has a figure of its
+            // own below).
+            while (v.isFreeing())
+                QThread::msleep(2);
             LoadFigures f = loadShown(v, file);
             first.push_back(f.first);
             whole.push_back(f.whole);
@@ -320,12 +328,30 @@ int main(int argc, char** argv) {
         return m;
     };
 
-    std::printf("viewer %dx%d shown; medians of %d runs at 200 KB, one run above\n",
-                v.viewport()->width(), v.viewport()->height(), runs);
+    std::printf("viewer %dx%d shown; at 200 KB medians of %d pairs of runs (baseline, viewer),"
+                " one run above\n",
+                v.viewport()->width(), v.viewport()->height(), runs * 2 - 1);
 
     // 200 KB page.
-    const Baseline b200 = baseline(p200, runs);
-    const LoadFigures l200 = loadMedian(f200, runs);
+    // Baseline and viewer alternate, and each ratio is taken within its pair:
+    // the load of this shared machine changes between runs.
+    std::vector<double> bFirst, bWhole, lFirst, lWhole, lLongest, rFirst, rWhole;
+    for (int r = 0; r < runs * 2 - 1; ++r) {
+        const Baseline b = baseline(p200, 1);
+        const LoadFigures l = loadMedian(f200, 1);
+        bFirst.push_back(b.first);
+        bWhole.push_back(b.whole);
+        lFirst.push_back(l.first);
+        lWhole.push_back(l.whole);
+        lLongest.push_back(l.longest);
+        rFirst.push_back(l.first / b.first);
+        rWhole.push_back(l.whole / b.whole);
+    }
+    const Baseline b200{median(bFirst), median(bWhole)};
+    LoadFigures l200;
+    l200.first = median(lFirst);
+    l200.whole = median(lWhole);
+    l200.longest = maxOf(lLongest);
     const ScrollFigures s200 = scrollSteps(v, 150);
     v.setPosition(0);
     QCoreApplication::processEvents();
@@ -335,10 +361,13 @@ int main(int argc, char** argv) {
     std::printf("  baseline QTextDocument: first screen %.1f ms, whole page %.1f ms\n", b200.first,
                 b200.whole);
     goal("first screen", l200.first, "ms", "<= 150 ms", l200.first <= 150);
-    goal("first screen / baseline's first screen", l200.first / b200.first, "x", "<= 1.00",
-         l200.first / b200.first <= 1.0);
-    goal("whole page / baseline's whole page", l200.whole / b200.whole, "x", "<= 1.00",
-         l200.whole / b200.whole <= 1.0);
+    goal("first screen / baseline's first screen", median(rFirst), "x", "<= 1.00",
+         median(rFirst) <= 1.0);
+    goal("whole page / baseline's whole page", median(rWhole), "x", "<= 1.00",
+         median(rWhole) <= 1.0);
+    std::printf("  (ratios per pair of runs: whole page %.2f-%.2f)\n",
+                *std::min_element(rWhole.begin(), rWhole.end()),
+                *std::max_element(rWhole.begin(), rWhole.end()));
     std::printf("  (whole page %.1f ms)\n", l200.whole);
     goal("longest input block while loading", l200.longest, "ms", "<= 50 ms", l200.longest <= 50);
     goal("scroll step, event loop (median)", s200.median, "ms", "<= 8 ms", s200.median <= 8);
@@ -364,6 +393,8 @@ int main(int argc, char** argv) {
     v.loadFile(blank);
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
+    while (v.isFreeing())
+        QThread::msleep(2);
     malloc_trim(0);
     const long before = residentBytes();
     const LoadFigures l1m = loadMedian(f1m, 1);
@@ -397,5 +428,10 @@ int main(int argc, char** argv) {
     goal("hover move (median)", median(h5m), "ms", "<= 10 ms", median(h5m) <= 10);
     goal("hover move (slowest)", maxOf(h5m), "ms", "<= 10 ms", maxOf(h5m) <= 10);
     goal("unpainted 700x600 screen (slowest)", maxOf(u5m), "ms", "<= 8 ms", maxOf(u5m) <= 8);
+    // The 200 KB page in place of the 5 MB one: freeing the page replaced
+    // counts as well.
+    const LoadFigures r5m = loadShown(v, f200);
+    goal("longest input block, 5 MB page replaced", r5m.longest, "ms", "<= 50 ms",
+         r5m.longest <= 50);
     return 0;
 }

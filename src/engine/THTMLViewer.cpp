@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
 
 namespace {
 
@@ -78,29 +77,30 @@ void THTMLViewer::attach() {
 bool THTMLViewer::loadFile(const QString& path, QString* error) {
     auto doc = std::make_unique<THtmlDocument>(m_source, m_settings);
     doc->setVisited(m_visited);
-    std::unique_ptr<THtmlDocument> first;
     const QString anchor = linkpath::anchorOf(path);
     const QString file = linkpath::withoutAnchor(path);
     const TPageDecoder::Kind kind = TPageDecoder::kindOf(file);
     std::optional<QByteArray> bytes;
     if (kind != TPageDecoder::Kind::Picture && m_source)
         bytes = m_source->read(file);
+    // A long page shows a first screen parsed from its beginning.
+    QString firstHtml;
     if (bytes && bytes->size() > kProgressiveChars) {
-        // Only the beginning is decoded here; the whole page is read and
-        // decoded again with its parse, on the loader's thread.
-        const QByteArray headBytes = bytes->left(kFirstScreenChars * 4);
+        const QByteArray headBytes = bytes->left(kFirstScreenChars * 16);
         const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
-        const int cut = TPageLoader::firstScreenCut(head, kFirstScreenChars);
+        // Counted from the body: a long head (style sheets, scripts) shows
+        // nothing.
+        const int body =
+            int(qMax<qsizetype>(0, head.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive)));
+        const int chars =
+            qMax(kFirstScreenChars, kFirstScreenCharsPerPixel * qMax(viewport()->height(), 1));
+        const int cut = TPageLoader::firstScreenCut(head, qMin(body + chars, int(head.size())));
         const bool whole = headBytes.size() == bytes->size();
-        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size())) {
-            first = std::make_unique<THtmlDocument>(m_source, m_settings);
-            first->setVisited(m_visited);
-            first->setHtml(head.left(cut), file);
-        }
+        if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size()))
+            firstHtml = head.left(cut);
     }
-    bytes.reset();
-    if (!first) {
-        if (!doc->read(path, error))
+    if (firstHtml.isEmpty()) {
+        if (!(bytes ? doc->decode(path, *bytes) : doc->read(path, error)))
             return false;
         doc->parse();
     }
@@ -108,10 +108,18 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         m_combo->hide();
     retire(std::move(m_doc));
     m_loader->cancel();
-    if (first) {
-        m_doc = std::move(first);
-        int w = viewport()->width();
-        m_loader->start(std::move(doc), path, w < 50 ? 600 : w, qMax(viewport()->height(), 1));
+    if (!firstHtml.isEmpty()) {
+        // The whole page is parsed and laid out on the loader's thread, from
+        // the bytes read here. It starts after the first screen's parse:
+        // started before, it would take the core that parse needs on a busy
+        // machine, and the first screen (an input block) would take twice as
+        // long.
+        m_doc = std::make_unique<THtmlDocument>(m_source, m_settings);
+        m_doc->setVisited(m_visited);
+        m_doc->setHtml(firstHtml, file);
+        const int w = viewport()->width();
+        m_loader->start(std::move(doc), path, std::move(*bytes), w < 50 ? 600 : w,
+                        qMax(viewport()->height(), 1));
     } else {
         m_doc = std::move(doc);
     }
@@ -381,7 +389,7 @@ void THTMLViewer::paintViewport(QPainter* painter) {
                                 tile(row, col));
     if (!m_prefetchQueued) {
         m_prefetchQueued = true;
-        QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
+        QMetaObject::invokeMethod(this, &THTMLViewer::prefetchTile, Qt::QueuedConnection);
     }
     if (m_selEnd > m_selStart) {
         QColor hl = palette().color(QPalette::Highlight);
@@ -437,26 +445,23 @@ QPixmap THTMLViewer::tile(int row, int col) {
 
 void THTMLViewer::prefetchTile() {
     m_prefetchQueued = false;
-    if (!m_doc || !m_doc->isLoaded() || m_needsLayout)
+    // The first screen of a long page is replaced when the whole page is
+    // there: its tiles would be thrown away, and the core is the loader's.
+    if (!m_doc || !m_doc->isLoaded() || m_needsLayout || isLoading())
         return;
-    QSize vp = viewport()->size();
-    int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
-    int firstRow = sy / kTileHeight, lastRow = (sy + vp.height()) / kTileHeight;
-    int firstCol = sx / kTileWidth, lastCol = (sx + vp.width()) / kTileWidth;
-    int rows = (m_doc->height() + kTileHeight - 1) / kTileHeight;
-    for (int row : {lastRow + 1, firstRow - 1}) {
-        if (row < 0 || row >= rows)
-            continue;
-        for (int col = firstCol; col <= lastCol; ++col) {
-            if (m_tiles.contains(row, col))
-                continue;
-            tile(row, col);
-            // One tile per pass: input stays responsive.
-            m_prefetchQueued = true;
-            QTimer::singleShot(0, this, &THTMLViewer::prefetchTile);
-            return;
-        }
-    }
+    const QSize vp = viewport()->size();
+    const int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
+    const int rows = (m_doc->height() + kTileHeight - 1) / kTileHeight;
+    int row = 0, col = 0;
+    // A screen's worth above and below.
+    if (!m_tiles.nextAhead(sy / kTileHeight, (sy + vp.height()) / kTileHeight, sx / kTileWidth,
+                           (sx + vp.width()) / kTileWidth, rows, vp.height() / kTileHeight + 1,
+                           &row, &col))
+        return;
+    tile(row, col);
+    // One tile per pass: input stays responsive.
+    m_prefetchQueued = true;
+    QMetaObject::invokeMethod(this, &THTMLViewer::prefetchTile, Qt::QueuedConnection);
 }
 
 void THTMLViewer::paintEvent(QPaintEvent*) {

@@ -47,6 +47,9 @@ public:
     bool hasDocument() const { return m_doc && m_doc->isLoaded(); }
     // Whether the rest of a long page is still being prepared.
     bool isLoading() const { return m_loader && m_loader->isBusy(); }
+    // Whether pages replaced are still being freed on another thread (for
+    // the benchmark: a load timed from a quiet viewer).
+    bool isFreeing() const { return m_loader && m_loader->isFreeing(); }
     // The page (completing a page whose first screen is shown).
     THtmlDocument* document() const;
     // Width and height of the last picture loaded for display.
@@ -145,7 +148,12 @@ private:
     // (m_loader); anything that needs more than the first screen waits for
     // it (complete()).
     static constexpr int kProgressiveChars = 16 * 1024;
-    static constexpr int kFirstScreenChars = 8 * 1024;
+    // The first screen is cut at least this far into the body, and at least
+    // kFirstScreenCharsPerPixel characters per pixel of the view's height
+    // (enough text to fill the view; each character more is parse time the
+    // window cannot take input).
+    static constexpr int kFirstScreenChars = 4 * 1024;
+    static constexpr int kFirstScreenCharsPerPixel = 8;
     void complete() const;
     // Shows the whole page in place of its first screen.
     void adopt(std::unique_ptr<THtmlDocument> doc);

@@ -93,9 +93,13 @@ bool THtmlDocument::read(const QString& path, QString* error) {
             *error = QStringLiteral("Can't locate file: ") + path;
         return false;
     }
+    return decode(path, *bytes);
+}
+
+bool THtmlDocument::decode(const QString& path, const QByteArray& bytes) {
     m_kind = TPageDecoder::kindOf(path);
     m_path = linkpath::withoutAnchor(path);
-    m_html = TPageDecoder::toHtml(*bytes, m_kind, linkpath::fileNameOf(m_path));
+    m_html = TPageDecoder::toHtml(bytes, m_kind, linkpath::fileNameOf(m_path));
     m_doc.reset();
     m_words.clear();
     m_wordsValid = false;
@@ -227,9 +231,6 @@ void THtmlDocument::create() {
         if (onImageChanged)
             onImageChanged();
     };
-    m_context = std::make_unique<litehtml::context>();
-    QString css = mastercss::styleSheet(m_settings) + bodyLinkRules(m_html);
-    m_context->load_master_stylesheet(css.toUtf8().constData());
     static const QRegularExpression baseTarget(
         QStringLiteral("<base\\b[^>]*\\btarget\\s*=\\s*[\"']?([^\"'\\s>]+)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -238,6 +239,12 @@ void THtmlDocument::create() {
     QByteArray utf8 =
         mastercss::mendCss(mastercss::keepIndicesWithWords(TPageFilter::mend(m_html))).toUtf8();
     utf8 = limitedPage(utf8, m_path);
+    // Only the default rules for elements the page can hold.
+    m_context = std::make_unique<litehtml::context>();
+    const QString css = mastercss::forTags(
+        mastercss::styleSheet(m_settings) + bodyLinkRules(m_html), mastercss::tagsOf(utf8));
+    m_context->load_master_stylesheet(css.toUtf8().constData());
+    m_container->setDefaultSheet(m_context->master_css());
     m_doc =
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     if (m_doc) {

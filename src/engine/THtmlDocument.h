@@ -63,6 +63,8 @@ public:
     bool load(const QString& path, QString* error = nullptr);
     // load() in two steps: read and decode the file, then parse it.
     bool read(const QString& path, QString* error = nullptr);
+    // read() of a file whose contents are at hand.
+    bool decode(const QString& path, const QByteArray& bytes);
     void parse();
     // Where a long page can be cut for a first screen shown before the whole
     // page is parsed: the start of a block outside any table, at or after

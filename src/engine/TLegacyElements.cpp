@@ -51,12 +51,24 @@ QString legacyColor(const QString& a) {
 }
 
 QString legacyLength(const QString& a) {
-    static const QRegularExpression re(QStringLiteral("^(\\d+(?:\\.\\d+)?)\\s*(%|px)?"));
-    auto m = re.match(a.trimmed());
-    if (!m.hasMatch())
+    // Digits, an optional fraction, then "%" (after optional blanks) or
+    // anything else (pixels). Every cell asks, most of them with nothing.
+    const QStringView v = QStringView(a).trimmed();
+    qsizetype i = 0;
+    while (i < v.size() && v[i].isDigit() && v[i].unicode() < 128)
+        ++i;
+    if (i == 0)
         return {};
-    return m.captured(1) +
-           (m.captured(2) == QLatin1String("%") ? QStringLiteral("%") : QStringLiteral("px"));
+    if (i + 1 < v.size() && v[i] == u'.' && v[i + 1].isDigit() && v[i + 1].unicode() < 128) {
+        i += 2;
+        while (i < v.size() && v[i].isDigit() && v[i].unicode() < 128)
+            ++i;
+    }
+    qsizetype j = i;
+    while (j < v.size() && v[j].isSpace())
+        ++j;
+    const bool percent = j < v.size() && v[j] == u'%';
+    return v.left(i).toString() + (percent ? QStringLiteral("%") : QStringLiteral("px"));
 }
 
 static QString alignToText(const QString& a) {

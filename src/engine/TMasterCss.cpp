@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -19,7 +21,6 @@ int defaultFontPx(const TViewerSettings& s) {
 
 static const char* const kBase = R"CSS(
 html { display: block; }
-* { vertical-align: baseline; }
 head, script, style, title, meta, link, base, param, area, map, noframes, frameset, frame,
 noscript, option, optgroup, datalist, template { display: none; }
 body { display: block; margin: 8px; }
@@ -196,6 +197,88 @@ QString styleSheet(const TViewerSettings& s) {
     if (s.overLinksActive)
         css += QStringLiteral("a[href]:hover { color: %1; }\n").arg(cssColor(s.overLinkColor));
     return css;
+}
+
+} // namespace mastercss
+
+namespace mastercss {
+
+QSet<QByteArray> tagsOf(const QByteArray& utf8) {
+    // What the parser makes without a tag of its own in the text.
+    QSet<QByteArray> tags{"html", "head", "body", "tbody", "tr", "colgroup"};
+    const char* p = utf8.constData();
+    const char* end = p + utf8.size();
+    QByteArray name;
+    while ((p = static_cast<const char*>(std::memchr(p, '<', end - p))) != nullptr) {
+        ++p;
+        if (p < end && *p == '/')
+            ++p;
+        name.clear();
+        while (p < end && (std::isalnum(static_cast<unsigned char>(*p)) != 0))
+            name += char(std::tolower(static_cast<unsigned char>(*p++)));
+        if (!name.isEmpty() && name.size() <= 16)
+            tags.insert(name);
+    }
+    // Obsolete tags the parser turns into others.
+    if (tags.contains("image"))
+        tags.insert("img");
+    if (tags.contains("isindex"))
+        tags.unite(QSet<QByteArray>{"form", "hr", "label", "input"});
+    return tags;
+}
+
+// The element a selector applies to: the tag name of its last compound
+// ("" for *, attributes or classes alone).
+static QByteArray subjectTag(QStringView selector) {
+    qsizetype start = selector.size();
+    while (start > 0) {
+        const QChar c = selector.at(start - 1);
+        if (c.isSpace() || c == u'>' || c == u'+' || c == u'~')
+            break;
+        --start;
+    }
+    QByteArray tag;
+    for (qsizetype i = start; i < selector.size() && selector.at(i).isLetterOrNumber(); ++i)
+        tag += char(selector.at(i).toLower().toLatin1());
+    return tag;
+}
+
+QString forTags(const QString& css, const QSet<QByteArray>& tags) {
+    QString out;
+    out.reserve(css.size());
+    qsizetype pos = 0;
+    while (pos < css.size()) {
+        const qsizetype open = css.indexOf(u'{', pos);
+        const qsizetype close = open < 0 ? -1 : css.indexOf(u'}', open);
+        // Anything past the last whole rule (or a nested block) is kept as
+        // it stands.
+        const qsizetype nested = close < 0 ? -1 : css.indexOf(u'{', open + 1);
+        if (close < 0 || (nested >= 0 && nested < close)) {
+            if (!QStringView(css).mid(pos).trimmed().isEmpty())
+                out += QStringView(css).mid(pos);
+            break;
+        }
+        QStringList kept;
+        for (const QString& sel : css.mid(pos, open - pos).split(u',')) {
+            const QString s = sel.trimmed();
+            if (s.startsWith(u'@')) {
+                kept.clear();
+                kept << css.mid(pos, open - pos).trimmed();
+                break;
+            }
+            const QByteArray tag = subjectTag(s);
+            if (!s.isEmpty() && (tag.isEmpty() || tags.contains(tag)))
+                kept << s;
+        }
+        if (!kept.isEmpty()) {
+            out += kept.join(QStringLiteral(", "));
+            out += u' ';
+            out += QStringView(css).mid(open, close + 1 - open);
+            out += u'\n';
+        }
+        pos = close + 1;
+    }
+    return out;
 }
 
 } // namespace mastercss

@@ -17,6 +17,11 @@ TPageLoader::~TPageLoader() {
 
 void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path, int width,
                         int height) {
+    start(std::move(doc), path, QByteArray(), width, height);
+}
+
+void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path, QByteArray bytes,
+                        int width, int height) {
     cancel();
     reap(false);
     auto job = std::make_shared<Job>();
@@ -28,20 +33,26 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path,
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
-    w.thread = std::thread([this, job, path, width, height, over] {
-        run(job, path, width, height);
-        *over = true;
-    });
+    w.thread =
+        std::thread([this, job, path, bytes = std::move(bytes), width, height, over]() mutable {
+            run(job, path, std::move(bytes), width, height);
+            *over = true;
+        });
     m_workers.push_back(std::move(w));
 }
 
-void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, int width, int height) {
+void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
+                      int height) {
     bool cancelled;
     {
         std::lock_guard lock(job->mutex);
         cancelled = job->cancelled;
     }
-    if (!cancelled && (path.isEmpty() || job->doc->read(path))) {
+    const bool read =
+        !cancelled &&
+        (path.isEmpty() || (bytes.isNull() ? job->doc->read(path) : job->doc->decode(path, bytes)));
+    bytes = QByteArray(); // decoded: not kept through the parse
+    if (read) {
         job->doc->parse();
         job->doc->layout(width, height);
     }
@@ -99,21 +110,34 @@ std::unique_ptr<THtmlDocument> TPageLoader::wait() {
 void TPageLoader::dispose(std::unique_ptr<THtmlDocument> doc) {
     if (!doc)
         return;
-    // Running pictures belong to the GUI thread, and a page on the shared
-    // font pool gives its fonts back there: such pages are freed here.
-    if (!doc->container() || doc->container()->hasAnimations() ||
-        !doc->container()->ownsResources())
+    if (!freesOffThread(*doc))
         return;
     reap(false);
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
+    w.freeing = true;
     THtmlDocument* raw = doc.release();
     w.thread = std::thread([raw, over] {
         delete raw;
         *over = true;
     });
     m_workers.push_back(std::move(w));
+}
+
+bool TPageLoader::isFreeing() const {
+    for (const Worker& w : m_workers)
+        if (w.freeing && !*w.over)
+            return true;
+    return false;
+}
+
+bool TPageLoader::freesOffThread(const THtmlDocument& doc) {
+    // Running pictures belong to the GUI thread, and a page on the shared
+    // font pool gives its fonts back there. A page prepared here keeps its
+    // own fonts once taken, so it goes to a thread too.
+    const TQtContainer* c = doc.container();
+    return c && !c->hasAnimations() && c->ownsFonts();
 }
 
 void TPageLoader::reap(bool all) {

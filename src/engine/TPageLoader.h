@@ -30,13 +30,23 @@ public:
     // Starts preparing `doc` for a view of this size: reads the file `path`
     // into it (none: it is read already), parses it and lays it out.
     void start(std::unique_ptr<THtmlDocument> doc, const QString& path, int width, int height);
+    // The same for a file read already: `bytes` are its contents.
+    void start(std::unique_ptr<THtmlDocument> doc, const QString& path, QByteArray bytes, int width,
+               int height);
     bool isBusy() const { return m_current != nullptr; }
+    // Whether pages handed to dispose() are still being freed.
+    bool isFreeing() const;
     // Drops the page being prepared.
     void cancel();
     // Waits for the page being prepared and returns it (null when none).
     std::unique_ptr<THtmlDocument> wait();
-    // Frees a page on a thread (a long page takes a while to free).
+    // Frees a page on a thread (a long page takes a while to free); a page
+    // that must be freed on the GUI thread (freesOffThread() false) is freed
+    // at once.
     void dispose(std::unique_ptr<THtmlDocument> doc);
+    // Whether `doc` can be freed on another thread: nothing of it belongs to
+    // the GUI thread (running pictures, fonts of the shared pool).
+    static bool freesOffThread(const THtmlDocument& doc);
 
     // Where a long page is cut for the first screen shown while the whole
     // page is prepared, at or after `from` characters: before a block outside
@@ -59,13 +69,15 @@ private:
         bool cancelled = false;
         std::unique_ptr<THtmlDocument> doc;
     };
-    void run(std::shared_ptr<Job> job, const QString& path, int width, int height);
+    void run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
+             int height);
     void reap(bool all);
 
     std::shared_ptr<Job> m_current;
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> over;
+        bool freeing = false; // a page handed to dispose()
     };
     std::vector<Worker> m_workers;
 };

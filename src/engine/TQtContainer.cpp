@@ -6,6 +6,7 @@
 #include "engine/TFontEntry.h"
 #include "engine/TFontPool.h"
 #include "engine/TFontResolver.h"
+#include "engine/TInheritedStyles.h"
 #include "engine/TLegacyElements.h"
 #include "engine/TLinkPath.h"
 #include "engine/TMasterCss.h"
@@ -17,6 +18,13 @@
 #include <litehtml/litehtml.h>
 
 #include <litehtml/el_anchor.h>
+#include <litehtml/el_base.h>
+#include <litehtml/el_div.h>
+#include <litehtml/el_link.h>
+#include <litehtml/el_para.h>
+#include <litehtml/el_script.h>
+#include <litehtml/el_style.h>
+#include <litehtml/el_title.h>
 
 #include <QBuffer>
 #include <QCache>
@@ -25,6 +33,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 // A picture of the page. Animated GIFs keep their movie running and replace
@@ -59,6 +68,17 @@ TQtContainer::TQtContainer(const TFileSource* source, const TViewerSettings& set
 TQtContainer::~TQtContainer() {
     if (m_ownFonts)
         qDeleteAll(*m_ownFonts);
+}
+
+void TQtContainer::setDefaultSheet(const litehtml::css& sheet) {
+    m_defaultRules.clear();
+    for (const litehtml::css_selector::ptr& rule : sheet.selectors())
+        m_defaultRules.push_back(rule.get());
+    std::sort(m_defaultRules.begin(), m_defaultRules.end());
+}
+
+bool TQtContainer::isDefaultRule(const litehtml::css_selector* rule) const {
+    return std::binary_search(m_defaultRules.begin(), m_defaultRules.end(), rule);
 }
 
 QString TQtContainer::resolve(const QString& src, const QString& baseurl) const {
@@ -680,37 +700,53 @@ void TQtContainer::get_client_rect(litehtml::position& client) const {
 std::shared_ptr<litehtml::element>
 TQtContainer::create_element(const char* tag_name, const litehtml::string_map& attributes,
                              const std::shared_ptr<litehtml::document>& doc) {
+    // Every element is made here (as the library would make it when given
+    // none), so that each looks up inherited styles through TInheritedStyles.
     const std::string tag(tag_name);
     if (tag == "font")
-        return std::make_shared<TElFont>(doc);
+        return std::make_shared<TStyled<TElFont>>(doc);
     if (tag == "body")
-        return std::make_shared<TElBody>(doc);
+        return std::make_shared<TStyled<TElBody>>(doc);
     if (tag == "table")
-        return std::make_shared<TElTable>(doc);
+        return std::make_shared<TStyled<TElTable>>(doc);
     if (tag == "tr")
-        return std::make_shared<TElRow>(doc);
+        return std::make_shared<TStyled<TElRow>>(doc);
     if (tag == "td" || tag == "th")
-        return std::make_shared<TElCell>(doc);
+        return std::make_shared<TStyled<TElCell>>(doc);
     if (tag == "img")
-        return std::make_shared<TElImage>(doc);
+        return std::make_shared<TStyled<TElImage>>(doc);
     if (tag == "br")
-        return std::make_shared<TElBreak>(doc);
+        return std::make_shared<TStyled<TElBreak>>(doc);
     if (tag == "hr")
-        return std::make_shared<TElRule>(doc);
+        return std::make_shared<TStyled<TElRule>>(doc);
     if (tag.size() == 2 && tag[0] == 'h' && tag[1] >= '1' && tag[1] <= '6')
-        return std::make_shared<TElAligned>(doc);
+        return std::make_shared<TStyled<TElAligned>>(doc);
     if (tag == "select" || tag == "input" || tag == "textarea" || tag == "button") {
         ++m_formControls;
-        return std::make_shared<TElFormControl>(doc);
+        return std::make_shared<TStyled<TElFormControl>>(doc);
     }
     if (tag == "a") {
-        auto a = std::make_shared<litehtml::el_anchor>(doc);
+        auto a = std::make_shared<TStyled<litehtml::el_anchor>>(doc);
         auto href = attributes.find("href");
         if (href != attributes.end() && isVisited(QString::fromUtf8(href->second.c_str())))
             a->set_pseudo_class("visited", true);
         return a;
     }
-    return nullptr;
+    if (tag == "p")
+        return std::make_shared<TStyled<litehtml::el_para>>(doc);
+    if (tag == "div")
+        return std::make_shared<TStyled<litehtml::el_div>>(doc);
+    if (tag == "link")
+        return std::make_shared<TStyled<litehtml::el_link>>(doc);
+    if (tag == "title")
+        return std::make_shared<TStyled<litehtml::el_title>>(doc);
+    if (tag == "style")
+        return std::make_shared<TStyled<litehtml::el_style>>(doc);
+    if (tag == "base")
+        return std::make_shared<TStyled<litehtml::el_base>>(doc);
+    if (tag == "script")
+        return std::make_shared<TStyled<litehtml::el_script>>(doc);
+    return std::make_shared<TStyled<litehtml::html_tag>>(doc);
 }
 
 void TQtContainer::get_media_features(litehtml::media_features& media) const {

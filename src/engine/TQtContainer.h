@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TFileSource;
 struct TFontEntry;
@@ -57,6 +58,13 @@ public:
     bool hasAnimations() const;
     // Fonts and pictures of its own (a page prepared on a worker thread).
     bool ownsResources() const { return m_ownResources; }
+    // The default style sheet of the page (its rules go below the page's
+    // presentational hints when an element is styled again).
+    void setDefaultSheet(const litehtml::css& sheet);
+    bool isDefaultRule(const litehtml::css_selector* rule) const;
+    // Fonts of its own: kept by a page prepared on a worker thread after it
+    // is taken (its pictures are then the GUI thread's).
+    bool ownsFonts() const { return m_ownFonts != nullptr; }
 
     std::function<void(const QString& url, const litehtml::element::ptr& el)> onAnchorClick;
     std::function<void(const QString& cursor)> onCursor;
@@ -112,6 +120,7 @@ private:
     // Fonts of a page prepared off the GUI thread.
     std::unique_ptr<QHash<QString, TFontEntry*>> m_ownFonts;
     int m_formControls = 0;
+    std::vector<const litehtml::css_selector*> m_defaultRules; // sorted
 
     const TFileSource* m_source;
     TViewerSettings m_settings;

@@ -58,3 +58,31 @@ int TTileCache::invalidate(const QRect& docRect) {
         }
     return dropped;
 }
+
+int TTileCache::capacity() const {
+    // Tiles of a high-density screen hold more pixels than their size says.
+    const qint64 tile =
+        m_tiles.isEmpty() ? qint64(m_tile.width()) * m_tile.height() * 4 : m_bytes / m_tiles.size();
+    return tile > 0 ? int(qMin<qint64>(m_maxBytes / tile, 1 << 20)) : 0;
+}
+
+bool TTileCache::nextAhead(int firstRow, int lastRow, int firstCol, int lastCol, int rowCount,
+                           int depth, int* row, int* col) const {
+    const int cols = lastCol - firstCol + 1;
+    if (cols <= 0 || lastRow < firstRow)
+        return false;
+    const int view = (lastRow - firstRow + 1) * cols;
+    depth = qMin(depth, (capacity() - view) / (2 * cols));
+    for (int d = 1; d <= depth; ++d)
+        for (const int r : {lastRow + d, firstRow - d}) {
+            if (r < 0 || r >= rowCount)
+                continue;
+            for (int c = firstCol; c <= lastCol; ++c)
+                if (!contains(r, c)) {
+                    *row = r;
+                    *col = c;
+                    return true;
+                }
+        }
+    return false;
+}

@@ -24,6 +24,19 @@ public:
     void clear();
     // Drops the tiles that meet a rectangle of the page; returns how many.
     int invalidate(const QRect& docRect);
+    // How many tiles fit within the bound.
+    int capacity() const;
+    // Tiles ahead of the view are painted one at a time between events; this
+    // is the next one for a view showing rows firstRow..lastRow and columns
+    // firstCol..lastCol of a page `rowCount` rows long: the nearest missing
+    // tile within `depth` rows below or above the view (below first at each
+    // distance, left to right). Each call goes on from what is there, so a
+    // job cut into such steps resumes where it stopped, and follows the view
+    // when it moves. The depth is cut so that the view and the tiles ahead
+    // fit in the bound together (more would push out tiles painted ahead,
+    // to be painted again without end). False when there is none to paint.
+    bool nextAhead(int firstRow, int lastRow, int firstCol, int lastCol, int rowCount, int depth,
+                   int* row, int* col) const;
     // The page rectangle a tile covers.
     QRect tileRect(int row, int col) const {
         return QRect(col * m_tile.width(), row * m_tile.height(), m_tile.width(), m_tile.height());

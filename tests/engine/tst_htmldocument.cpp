@@ -2,6 +2,7 @@
 
 #include "engine/TElFormControl.h"
 #include "engine/THtmlDocument.h"
+#include "engine/TLegacyElements.h"
 #include "engine/TMasterCss.h"
 #include "engine/TPageDecoder.h"
 #include "engine/TTextMatcher.h"
@@ -40,6 +41,40 @@ class TstHtmlDocument : public QObject {
     }
 
 private slots:
+    // Only the default rules for elements the page can hold are kept: tag
+    // names as written (any case, closing tags too) and the elements the
+    // parser adds by itself. Pages that rely on those added elements lay out
+    // as with the whole sheet.
+    void defaultRulesForThePagesElements() {
+        const QSet<QByteArray> tags =
+            mastercss::tagsOf("<P>one</p><TABLE><td>x</table></br><isindex><image src=a>");
+        for (const char* t : {"p", "table", "td", "br", "html", "head", "body", "tbody", "tr", "hr",
+                              "input", "img"})
+            QVERIFY2(tags.contains(t), t);
+        QVERIFY(!tags.contains("ul"));
+        QVERIFY(!tags.contains("li"));
+        const QString css = QStringLiteral("ul, p, ol { margin: 1em; }\n* { x: y; }\n"
+                                           "center table { a: b; }\nul li { c: d; }\n"
+                                           "[dir] { e: f; }\na[href]:hover { g: h; }\n"
+                                           "li { i: j; }\n");
+        QCOMPARE(mastercss::forTags(css, {"p", "table", "a"}),
+                 QStringLiteral("p { margin: 1em; }\n* { x: y; }\ncenter table { a: b; }\n"
+                                "[dir] { e: f; }\na[href]:hover { g: h; }\n"));
+
+        // Rows and row groups the parser adds get their display rules: the
+        // cells stand side by side. A stray </p> makes a paragraph with its
+        // margins.
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><table cellspacing=0 cellpadding=0>"
+                            "<td>Alpha<td>Beta</table></p><div>Gamma</div>");
+        auto doc = open(pages, "t.htm");
+        const QRect alpha = wordRect(*doc, "Alpha");
+        const QRect beta = wordRect(*doc, "Beta");
+        QCOMPARE(beta.top(), alpha.top());
+        QVERIFY(beta.left() > alpha.right());
+        QVERIFY(wordRect(*doc, "Gamma").top() > alpha.bottom() + 10);
+    }
+
     void charsetDetection_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("charset");
@@ -96,6 +131,102 @@ private slots:
         auto p = open(pages, "pic.bmp");
         QCOMPARE(p->pictureSize(), QSize(123, 45));
         QVERIFY(p->height() >= 45);
+    }
+
+    // Inherited styles are remembered per element while a page's styles are
+    // parsed: on a page of thousands of elements (more than the table that
+    // remembers them has places) each word still takes what its own
+    // ancestors say, and "inherit" and an override in between hold.
+    void inheritedStylesOnALongPage() {
+        QString html = QStringLiteral("<body style='margin:0'>");
+        for (int i = 0; i < 1200; ++i)
+            html += QStringLiteral("<div style='text-align:%1'><p><span><b>W%2x</b></span></p>"
+                                   "</div>")
+                        .arg(i % 3 == 0 ? "right" : (i % 3 == 1 ? "center" : "left"))
+                        .arg(i);
+        html += QStringLiteral("<div style='white-space:nowrap; text-align:right'><p "
+                               "style='text-align:inherit'><b>Ra Rb Rc Rd Re Rf Rg Rh Ri Rj Rk Rl "
+                               "Rm Rn Ro Rp Rq Rr Rs Rt Ru Rv Rw Rx Ry Rz Sa Sb Sc Sd Se Sf Sg Sh "
+                               "Si Sj Sk Sl Sm Sn So Sp Sq Sr Ss St Su Sv Sw Sx Sy Sz</b></p><p "
+                               "style='text-align:left; white-space:normal'><i>Lone</i></p></div>");
+        TestPages pages;
+        pages.page("t.htm", html);
+        auto doc = open(pages, "t.htm", 400);
+        for (int i = 0; i < 1200; i += 97) {
+            const QRect r = wordRect(*doc, QStringLiteral("W%1x").arg(i));
+            QVERIFY2(!r.isNull(), qPrintable(QString::number(i)));
+            if (i % 3 == 0)
+                QVERIFY2(r.right() > 340, qPrintable(QString::number(i)));
+            else if (i % 3 == 1)
+                QVERIFY2(r.left() > 150 && r.right() < 250, qPrintable(QString::number(i)));
+            else
+                QVERIFY2(r.left() < 20, qPrintable(QString::number(i)));
+        }
+        // nowrap from the div: one line, past the right edge.
+        QCOMPARE(wordRect(*doc, "Ra").top(), wordRect(*doc, "Sz").top());
+        QVERIFY(wordRect(*doc, "Sz").right() > 400);
+        QVERIFY(wordRect(*doc, "Lone").left() < 20);
+    }
+
+    // A cell's vertical alignment places the cell's content; the words and
+    // inline elements inside it stay on their line's baseline.
+    void cellAlignmentIsNotInheritedByInlineText() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><table cellspacing=0 cellpadding=0><tr>"
+                            "<td valign=top>small <span style='display:inline-block; "
+                            "width:10px; height:60px; background:red'></span> after</td>"
+                            "<td style='height:300px'>tall</td></tr></table>");
+        auto doc = open(pages, "t.htm");
+        const QRect small = wordRect(*doc, "small"), after = wordRect(*doc, "after");
+        // The block sits on the line's baseline: the words are at its foot.
+        QVERIFY2(small.top() > 40, qPrintable(QString::number(small.top())));
+        QCOMPARE(after.top(), small.top());
+    }
+
+    // Hovering a link styles it again; the presentational attributes of what
+    // is inside it (<font color size>) hold while the pointer is over it and
+    // after it has left, as the page's own rules do.
+    void hoverKeepsPresentationalAttributes() {
+        TestPages pages;
+        pages.page("t.htm", "<body style='margin:0'><p><a href='x.htm'><font color=#ff0000 "
+                            "size=7>REDWORD</font></a> <a href='y.htm' style='color:#00ff00'>"
+                            "<font color=#0000ff>other</font></a>");
+        TViewerSettings s = settings;
+        s.overLinksActive = true;
+        s.overLinkColor = QColor(0, 0, 255);
+        THtmlDocument doc(&pages.source, s);
+        QVERIFY(doc.load(pages.path("t.htm")));
+        doc.layout(600);
+        const QRect red = wordRect(doc, "REDWORD"), other = wordRect(doc, "other");
+        auto count = [&](const QRect& r, QRgb colour) {
+            const QImage img = paintOnWhite(doc, 600, 100);
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += img.pixel(x, y) == colour;
+            return n;
+        };
+        const int before = count(red, qRgb(255, 0, 0));
+        QVERIFY(before > 100);
+        QVERIFY(doc.mouseMove(red.center()));
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QVERIFY(doc.mouseMove(other.center()));
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QVERIFY(count(other, qRgb(0, 0, 255)) > 20);
+        QVERIFY(doc.mouseLeave());
+        QCOMPARE(count(red, qRgb(255, 0, 0)), before);
+        QCOMPARE(wordRect(doc, "REDWORD"), red);
+    }
+
+    // Lengths of HTML 4 attributes: pixels unless a percent sign follows,
+    // whatever trails; junk gives nothing.
+    void legacyLengths() {
+        const QList<QPair<QString, QString>> cases{
+            {"100", "100px"}, {" 50 % ", "50%"}, {"12.5px", "12.5px"}, {"7.", "7px"},
+            {"3.x", "3px"},   {"20pt", "20px"},  {"abc", ""},          {"", ""},
+            {"-5", ""},       {"0", "0px"},      {"40%25", "40%"},     {"\u0661\u0662", ""}};
+        for (const auto& c : cases)
+            QCOMPARE(legacyLength(c.first), c.second);
     }
 
     void cellpaddingAndSpacing() {

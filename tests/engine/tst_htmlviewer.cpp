@@ -59,6 +59,46 @@ private slots:
         QVERIFY(v->cachedTileCount() <= 4);
     }
 
+    // Tiles ahead of the view are painted one per pass of the event loop,
+    // nearest first; each pass goes on where the last one stopped, and a
+    // scroll in between moves the job along with the view.
+    void tilesAheadArePaintedOnePerPass() {
+        TestPages pages;
+        pages.page("long.htm", "<p>first<div style='height:20000px'></div><p>last");
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        QImage img(v->viewport()->size(), QImage::Format_RGB32);
+        auto paint = [&] {
+            QPainter p(&img);
+            v->paintViewport(&p);
+        };
+        auto onePass = [&] { QCoreApplication::sendPostedEvents(v.get(), QEvent::MetaCall); };
+        paint(); // rows 0 and 1 (300 px high)
+        QCOMPARE(v->cachedTileCount(), 2);
+        const QList<int> below{2, 3}; // two rows ahead; none above the top
+        for (int row : below) {
+            onePass();
+            QVERIFY2(v->tiles().contains(row, 0), qPrintable(QString::number(row)));
+        }
+        QCOMPARE(v->cachedTileCount(), 4);
+        onePass();
+        QCOMPARE(v->cachedTileCount(), 4); // the job is done
+
+        v->setPosition(2000); // rows 7 and 8
+        paint();
+        const int shown = v->cachedTileCount();
+        const QList<int> order{9, 6, 10, 5};
+        for (int i = 0; i < order.size(); ++i) {
+            if (i == 2)
+                paint(); // a paint in between queues no second job
+            onePass();
+            QVERIFY2(v->tiles().contains(order[i], 0), qPrintable(QString::number(order[i])));
+            QCOMPARE(v->cachedTileCount(), shown + i + 1);
+        }
+        onePass();
+        QCOMPARE(v->cachedTileCount(), shown + 4);
+    }
+
     void longPageShowsFirstScreenFirst() {
         TestPages pages;
         QString html = "<html><head><style>p{margin:4px}</style></head><body>";

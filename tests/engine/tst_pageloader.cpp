@@ -146,6 +146,22 @@ private slots:
         QVERIFY(v->document()->words().text().endsWith(QLatin1String("TABLEEND")));
     }
 
+    // A long page prepared on the loader's thread keeps fonts of its own
+    // once shown, so the page replacing it has it freed on a thread (a 5 MB
+    // page takes a second to free); a page parsed on the GUI thread uses the
+    // shared fonts and is freed there.
+    void replacedLongPageIsFreedOffTheGuiThread() {
+        TestPages pages;
+        pages.page("long.htm", longPage(QStringLiteral("X"), 600));
+        pages.page("short.htm", QStringLiteral("<p>short"));
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("long.htm")));
+        QVERIFY(waitLoaded(*v));
+        QVERIFY(TPageLoader::freesOffThread(*v->document()));
+        QVERIFY(v->loadFile(pages.path("short.htm")));
+        QVERIFY(!TPageLoader::freesOffThread(*v->document()));
+    }
+
     // A viewer closed while its page is prepared waits for the thread, which
     // reads through the viewer's file source.
     void closingWhileLoading() {

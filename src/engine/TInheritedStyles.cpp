@@ -1,0 +1,34 @@
+#include "engine/TInheritedStyles.h"
+
+#include "engine/TQtContainer.h"
+
+TInheritedStyles::Table*& TInheritedStyles::active() {
+    thread_local Table* table = nullptr;
+    return table;
+}
+
+TInheritedStyles::Pass::Pass() {
+    if (active())
+        return;
+    m_outer = true;
+    active() = new Table();
+}
+
+TInheritedStyles::Pass::~Pass() {
+    if (!m_outer)
+        return;
+    delete active();
+    active() = nullptr;
+}
+
+const litehtml::element*& TInheritedStyles::hintsOnlyFor() {
+    thread_local const litehtml::element* only = nullptr;
+    return only;
+}
+
+bool TInheritedStyles::isDefaultRule(const litehtml::element* el,
+                                     const litehtml::css_selector* rule) {
+    const auto doc = el->get_document();
+    const auto* c = doc ? dynamic_cast<const TQtContainer*>(doc->container()) : nullptr;
+    return c && c->isDefaultRule(rule);
+}

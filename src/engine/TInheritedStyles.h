@@ -1,0 +1,160 @@
+#pragma once
+
+#include <litehtml/litehtml.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+// Inherited style values, remembered while the layout library parses a
+// page's styles. The library looks up each inherited property (fonts, text
+// alignment, white space, list style, ...) by walking from the element up to
+// the root, one property map per level, for every element; a long page of
+// nested tables walks the same few ancestors tens of thousands of times.
+// While a whole page's styles are parsed (the root's parse_styles()), the
+// answer of an ancestor is kept in a small table of the thread, keyed by the
+// element and the property name's address, so that a child stops at its
+// parent. Nothing is kept outside that pass: a later restyle (hover, a
+// change of media) walks as the library does.
+class TInheritedStyles {
+public:
+    // The value of an inherited property `name` of `el`, without a default
+    // (nullptr when no ancestor sets it); `walk` asks the library.
+    template <class Walk>
+    static const char* lookup(const litehtml::element* el, const char* name, Walk walk) {
+        Table* t = active();
+        if (!t)
+            return walk();
+        Slot& s = t->entries[slotOf(el, name)];
+        if (s.el == el && s.name == name)
+            return s.value;
+        const char* value = walk();
+        // The walk may have filled the slot for an ancestor: take it over.
+        Slot& again = t->entries[slotOf(el, name)];
+        again = {el, name, value};
+        return value;
+    }
+
+    // Bracket of the pass over a whole page (nested passes join the outer).
+    class Pass {
+    public:
+        Pass();
+        ~Pass();
+        Pass(const Pass&) = delete;
+        Pass& operator=(const Pass&) = delete;
+
+    private:
+        bool m_outer = false;
+    };
+
+    // Whether a pass is under way on this thread.
+    static bool inPass() { return active() != nullptr; }
+
+    // Presentational hints (<font color>, <td bgcolor>, cellpadding ...) go
+    // into an element's style between the default sheet's rules and the
+    // page's own. The library rebuilds a style from the rules alone when an
+    // element is styled again (hover), which lost them: a <font color> in a
+    // link took the link's colour for good once the pointer had been over
+    // it. Elements rebuild their style in the first order instead; while
+    // one does, the hints of that element alone are made again.
+    static bool isDefaultRule(const litehtml::element* el, const litehtml::css_selector* rule);
+    static const litehtml::element*& hintsOnlyFor();
+
+private:
+    struct Slot {
+        const litehtml::element* el = nullptr;
+        const char* name = nullptr;
+        const char* value = nullptr;
+    };
+    static constexpr int kSlots = 4096;
+    struct Table {
+        std::array<Slot, kSlots> entries;
+    };
+    static Table*& active();
+    static int slotOf(const litehtml::element* el, const char* name) {
+        const std::uintptr_t h = reinterpret_cast<std::uintptr_t>(el) * 31u ^
+                                 reinterpret_cast<std::uintptr_t>(name) * 0x9E3779B1u;
+        return int((h ^ (h >> 13)) % kSlots);
+    }
+};
+
+namespace litehtml {
+class el_base;
+class el_link;
+class el_title;
+} // namespace litehtml
+class TElFormControl;
+
+// An element class of the layout library with its inherited style values
+// looked up through TInheritedStyles; the root's style pass opens the
+// bracket.
+template <class Base> class TStyled : public Base {
+public:
+    using Base::Base;
+
+    const char* get_style_property(const char* name, bool inherited,
+                                   const char* def = nullptr) const override {
+        // The library reads vertical-align as inherited; it is not (text
+        // inside a cell sits on its line's baseline whatever the cell's
+        // alignment). Asking each element itself spares the default sheet a
+        // rule on every element ("* { vertical-align: baseline }"), parsed
+        // and stored for each of them.
+        if (inherited && name[0] == 'v' && std::strcmp(name, "vertical-align") == 0)
+            return Base::get_style_property(name, false, def);
+        if (!inherited || !TInheritedStyles::inPass())
+            return Base::get_style_property(name, inherited, def);
+        const char* v = TInheritedStyles::lookup(
+            this, name, [&] { return Base::get_style_property(name, true, nullptr); });
+        return v ? v : def;
+    }
+
+    void parse_attributes() override {
+        const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
+        if (only && only != this)
+            return; // another element's hints are being made again
+        Base::parse_attributes();
+    }
+
+    void refresh_styles() override {
+        Base::refresh_styles(); // the children, and the pseudo-elements
+        // Elements whose attributes do more than style them (link a style
+        // sheet, name the page, fill a form control) are left as they are.
+        if constexpr (std::is_base_of_v<litehtml::html_tag, Base> &&
+                      !std::is_same_v<Base, litehtml::el_link> &&
+                      !std::is_same_v<Base, litehtml::el_base> &&
+                      !std::is_same_v<Base, litehtml::el_title> &&
+                      !std::is_same_v<Base, TElFormControl>)
+            restyleWithHints();
+    }
+
+private:
+    void restyleWithHints() {
+        // This element's style: the default rules, its hints, the page's
+        // rules, each in the order they were applied.
+        this->m_style.clear();
+        for (const auto& used : this->m_used_styles)
+            if (used->m_used && TInheritedStyles::isDefaultRule(this, used->m_selector.get()))
+                this->add_style(used->m_selector->m_style, used->m_selector->m_baseurl);
+        {
+            const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
+            const litehtml::element* outer = only;
+            only = this;
+            Base::parse_attributes();
+            only = outer;
+        }
+        for (const auto& used : this->m_used_styles)
+            if (used->m_used && !TInheritedStyles::isDefaultRule(this, used->m_selector.get()))
+                this->add_style(used->m_selector->m_style, used->m_selector->m_baseurl);
+    }
+
+public:
+    void parse_styles(bool is_reparse = false) override {
+        if (this->parent() || is_reparse) {
+            Base::parse_styles(is_reparse);
+            return;
+        }
+        TInheritedStyles::Pass pass;
+        Base::parse_styles(is_reparse);
+    }
+};
