@@ -513,6 +513,12 @@ int TUnRar::extractTo(const QString& destFolder) {
         if (stamp.open(QIODevice::ReadWrite))
             stamp.setFileTime(m_current.time(), QFileDevice::FileModificationTime);
     }
+    return moveIntoPlace(temp, target);
+}
+
+// A finished temporary file becomes the entry's file in one rename, readable
+// by all and writable by its owner.
+int TUnRar::moveIntoPlace(QTemporaryFile& temp, const QString& target) {
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);
     if (std::rename(QFile::encodeName(temp.fileName()).constData(),
@@ -557,11 +563,5 @@ int TUnRar::copyEarlier(const QString& destFolder, const QString& folder, const 
     if (m_current.mtime >= 0)
         temp.setFileTime(m_current.time(), QFileDevice::FileModificationTime);
     temp.close();
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(),
-                    QFile::encodeName(target).constData()) != 0)
-        return fail(CloseError, QStringLiteral("cannot rename into %1").arg(target));
-    temp.setAutoRemove(false);
-    return Success;
+    return moveIntoPlace(temp, target);
 }

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QTemporaryFile;
+
 struct archive;
 
 // A RAR archive (RAR 4 or RAR 5, one file or a volume set) read through
@@ -110,6 +112,7 @@ private:
     int dataError();
     int extractTo(const QString& destFolder);
     int copyEarlier(const QString& destFolder, const QString& folder, const QString& target);
+    int moveIntoPlace(QTemporaryFile& temp, const QString& target);
     const rarheaders::RFileInfo* currentInfo() const;
 
     archive* m_archive = nullptr;
