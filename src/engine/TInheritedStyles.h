@@ -94,10 +94,12 @@ class TElFormControl;
 
 // An element class of the layout library with its inherited style values
 // looked up through TInheritedStyles; the root's style pass opens the
-// bracket. Once its style is parsed, an element keeps its property map in
-// the page's TStyleStore (equal maps shared) and answers lookups from there;
-// anything that styles it again (a refresh on hover, another parse, a style
-// added) first takes a copy of the map back into the element.
+// bracket. Its property map lives in the page's TStyleStore (equal maps
+// shared) whenever nothing is being added to it: after each style sheet is
+// applied to it and its subtree, after its hints, after its parse. Lookups
+// are answered from the shared map; whatever adds to the map (a matching
+// rule, hints, the style attribute, a refresh on hover) first takes a copy
+// back into the element.
 template <class Base> class TStyled : public Base {
 public:
     using Base::Base;
@@ -112,8 +114,9 @@ public:
         if (inherited && name[0] == 'v' && std::strcmp(name, "vertical-align") == 0)
             return property(name, false, def);
         // An element whose style is done takes no part in the pass's table:
-        // the answers kept there may point into maps given up since.
-        if (!inherited || m_shared || !TInheritedStyles::inPass())
+        // the answers kept there may point into its own map, given up since
+        // (the shared maps stay while the page does).
+        if (!inherited || m_done || !TInheritedStyles::inPass())
             return property(name, inherited, def);
         const char* v =
             TInheritedStyles::lookup(this, name, [&] { return property(name, true, nullptr); });
@@ -126,6 +129,15 @@ public:
             return; // another element's hints are being made again
         takeBack();
         Base::parse_attributes();
+        share();
+    }
+
+    void apply_stylesheet(const litehtml::css& sheet) override {
+        // The rules that match take the map back (add_style); children
+        // share theirs before the next element is styled, so that the maps
+        // of a whole page never live at once.
+        Base::apply_stylesheet(sheet);
+        share();
     }
 
     void add_style(const litehtml::tstring& style, const litehtml::tstring& baseurl) override {
@@ -147,18 +159,22 @@ public:
     }
 
     void parse_styles(bool is_reparse = false) override {
-        takeBack();
+        if (m_done && TInheritedStyles::inPass())
+            TInheritedStyles::forget(); // styled again within the pass
+        m_done = false;
+        // The library adds the style attribute to the map itself; without
+        // one the parse only reads it.
+        if constexpr (kTag)
+            if (m_shared && this->get_attr("style"))
+                takeBack();
         if (this->parent() || is_reparse) {
             Base::parse_styles(is_reparse);
         } else {
             TInheritedStyles::Pass pass;
             Base::parse_styles(is_reparse);
         }
-        // Children have been parsed with it (they read its inherited
-        // values while its map was its own); from now on it is only read.
-        if constexpr (kTag)
-            if (TStyleStore* store = TStyleStore::of(this))
-                m_shared = store->intern(this->m_style);
+        share();
+        m_done = true;
     }
 
     // The shared map this element answers from (null while its own).
@@ -188,8 +204,15 @@ private:
                 return;
             TStyleStore::properties(this->m_style) = TStyleStore::properties(*m_shared);
             m_shared.reset();
-            TInheritedStyles::forget();
         }
+    }
+
+    // Gives the element's own map to the page's store.
+    void share() {
+        if constexpr (kTag)
+            if (!m_shared)
+                if (TStyleStore* store = TStyleStore::of(this))
+                    m_shared = store->intern(this->m_style);
     }
 
     void restyleWithHints() {
@@ -212,4 +235,5 @@ private:
     }
 
     TStyleStore::Entry m_shared;
+    bool m_done = false; // parsed
 };

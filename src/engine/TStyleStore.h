@@ -9,12 +9,13 @@
 #include <unordered_map>
 
 // The property maps of a page's elements, each distinct map kept once.
-// After the layout library has parsed an element's style it only reads the
-// map again (inherited lookups of its children, the cursor, text), so most
-// elements of a long page can share a few maps: every cell of a bordered
-// table, every paragraph of a class. An element gives its map to intern()
-// and keeps the shared copy it gets back; the copy never changes, and lives
-// as long as an element holds it (the store may go first).
+// Most elements of a long page carry one of a few maps (every cell of a
+// bordered table, every paragraph of a class), and between the steps that
+// build a map (each style sheet, the presentational hints, the style
+// attribute) and after the parse the layout library only reads it. An
+// element gives its map to intern() and keeps the shared copy it gets back;
+// the copy never changes, and lives as long as the store or an element holds
+// it, so values read from it stay valid while the page does.
 class TStyleStore {
 public:
     using Entry = std::shared_ptr<const litehtml::style>;

@@ -52,9 +52,10 @@ class TstStyleStore : public QObject {
     }
 
 private slots:
-    // Equal maps are kept once, and what elements read from them after the
-    // parse (text colour inherited from a shared cell at paint time, a value
-    // that says "inherit", border hints) comes out as the page says.
+    // Equal maps are kept once, and what elements read from them during and
+    // after the parse (text colour inherited from a shared cell at paint
+    // time, a value that says "inherit", border hints, a style attribute on
+    // one of many equal cells) comes out as the page says.
     void sharedMapsAnswerAfterParse() {
         TestPages pages;
         QString rows;
@@ -64,7 +65,9 @@ private slots:
         pages.page("t.htm", "<style>.c td { color: #ff0000 }</style><body style='margin:0'>"
                             "<div style='color: #0000ff'><p style='color: inherit'>INHERITED</p>"
                             "</div><table class=c border=1 cellpadding=3 cellspacing=0>" +
-                                rows + "</table>");
+                                rows +
+                                "<tr><td style='color: #00ff00'><b>OWNCOLOUR</b></td></tr>"
+                                "</table>");
         TViewerSettings settings;
         THtmlDocument doc(&pages.source, settings);
         QVERIFY(doc.load(pages.path("t.htm")));
@@ -89,6 +92,9 @@ private slots:
         QVERIFY(count(doc, first, qRgb(255, 0, 0)) > 10);
         QVERIFY(count(doc, last, qRgb(255, 0, 0)) > 10);
         QVERIFY(count(doc, wordRect(doc, "INHERITED"), qRgb(0, 0, 255)) > 10);
+        // A style attribute is added to a map that was shared until then.
+        QVERIFY(count(doc, wordRect(doc, "OWNCOLOUR"), qRgb(0, 255, 0)) > 10);
+        QCOMPARE(count(doc, wordRect(doc, "OWNCOLOUR"), qRgb(255, 0, 0)), 0);
         // The hints laid out: the table's border, the cell's, its padding.
         QCOMPARE(first.left(), 1 + 1 + 3);
     }
