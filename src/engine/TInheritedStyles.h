@@ -169,11 +169,17 @@ public:
                 takeBack();
         if (this->parent() || is_reparse) {
             Base::parse_styles(is_reparse);
+            share();
         } else {
-            TInheritedStyles::Pass pass;
-            Base::parse_styles(is_reparse);
+            {
+                TInheritedStyles::Pass pass;
+                Base::parse_styles(is_reparse);
+            }
+            share();
+            if constexpr (kTag)
+                if (TStyleStore* store = TStyleStore::of(this))
+                    store->dropUnused(); // the whole page is styled
         }
-        share();
         m_done = true;
     }
 

@@ -31,6 +31,10 @@ litehtml::props_map& TStyleStore::properties(litehtml::style& style) {
     return style.*memberOf(StyleProperties{});
 }
 
+void TStyleStore::dropUnused() {
+    std::erase_if(m_entries, [](const auto& e) { return e.second.use_count() == 1; });
+}
+
 TStyleStore* TStyleStore::of(const litehtml::element* el) {
     const auto doc = el->get_document();
     auto* c = doc ? dynamic_cast<TQtContainer*>(doc->container()) : nullptr;

@@ -23,6 +23,11 @@ public:
     // The shared map equal to `style` (names, values and importance); takes
     // its properties, leaving `style` empty.
     Entry intern(litehtml::style& style);
+    // Lets go of the maps no element holds any more (those an element had
+    // between one style sheet and the next, before its hints or its style
+    // attribute), once the page is styled.
+    void dropUnused();
+
     // The store of the page an element belongs to (null for a page not
     // made by TQtContainer).
     static TStyleStore* of(const litehtml::element* el);
