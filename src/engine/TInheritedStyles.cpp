@@ -21,6 +21,11 @@ TInheritedStyles::Pass::~Pass() {
     active() = nullptr;
 }
 
+void TInheritedStyles::forget() {
+    if (Table* t = active())
+        t->entries.fill(Slot{});
+}
+
 const litehtml::element*& TInheritedStyles::hintsOnlyFor() {
     thread_local const litehtml::element* only = nullptr;
     return only;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "engine/TStyleStore.h"
+
 #include <litehtml/litehtml.h>
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <strings.h>
 #include <type_traits>
 
 // Inherited style values, remembered while the layout library parses a
@@ -50,6 +53,9 @@ public:
 
     // Whether a pass is under way on this thread.
     static bool inPass() { return active() != nullptr; }
+    // Drops the answers kept so far (an element's map changed during the
+    // pass).
+    static void forget();
 
     // Presentational hints (<font color>, <td bgcolor>, cellpadding ...) go
     // into an element's style between the default sheet's rules and the
@@ -88,7 +94,12 @@ class TElFormControl;
 
 // An element class of the layout library with its inherited style values
 // looked up through TInheritedStyles; the root's style pass opens the
-// bracket.
+// bracket. Its property map lives in the page's TStyleStore (equal maps
+// shared) whenever nothing is being added to it: after each style sheet is
+// applied to it and its subtree, after its hints, after its parse. Lookups
+// are answered from the shared map; whatever adds to the map (a matching
+// rule, hints, the style attribute, a refresh on hover) first takes a copy
+// back into the element.
 template <class Base> class TStyled : public Base {
 public:
     using Base::Base;
@@ -101,11 +112,14 @@ public:
         // rule on every element ("* { vertical-align: baseline }"), parsed
         // and stored for each of them.
         if (inherited && name[0] == 'v' && std::strcmp(name, "vertical-align") == 0)
-            return Base::get_style_property(name, false, def);
-        if (!inherited || !TInheritedStyles::inPass())
-            return Base::get_style_property(name, inherited, def);
-        const char* v = TInheritedStyles::lookup(
-            this, name, [&] { return Base::get_style_property(name, true, nullptr); });
+            return property(name, false, def);
+        // An element whose style is done takes no part in the pass's table:
+        // the answers kept there may point into its own map, given up since
+        // (the shared maps stay while the page does).
+        if (!inherited || m_done || !TInheritedStyles::inPass())
+            return property(name, inherited, def);
+        const char* v =
+            TInheritedStyles::lookup(this, name, [&] { return property(name, true, nullptr); });
         return v ? v : def;
     }
 
@@ -113,10 +127,26 @@ public:
         const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
         if (only && only != this)
             return; // another element's hints are being made again
+        takeBack();
         Base::parse_attributes();
+        share();
+    }
+
+    void apply_stylesheet(const litehtml::css& sheet) override {
+        // The rules that match take the map back (add_style); children
+        // share theirs before the next element is styled, so that the maps
+        // of a whole page never live at once.
+        Base::apply_stylesheet(sheet);
+        share();
+    }
+
+    void add_style(const litehtml::tstring& style, const litehtml::tstring& baseurl) override {
+        takeBack();
+        Base::add_style(style, baseurl);
     }
 
     void refresh_styles() override {
+        takeBack();
         Base::refresh_styles(); // the children, and the pseudo-elements
         // Elements whose attributes do more than style them (link a style
         // sheet, name the page, fill a form control) are left as they are.
@@ -128,7 +158,69 @@ public:
             restyleWithHints();
     }
 
+    void parse_styles(bool is_reparse = false) override {
+        if (m_done && TInheritedStyles::inPass())
+            TInheritedStyles::forget(); // styled again within the pass
+        m_done = false;
+        // The library adds the style attribute to the map itself; without
+        // one the parse only reads it.
+        if constexpr (kTag)
+            if (m_shared && this->get_attr("style"))
+                takeBack();
+        if (this->parent() || is_reparse) {
+            Base::parse_styles(is_reparse);
+            share();
+        } else {
+            {
+                TInheritedStyles::Pass pass;
+                Base::parse_styles(is_reparse);
+            }
+            share();
+            if constexpr (kTag)
+                if (TStyleStore* store = TStyleStore::of(this))
+                    store->dropUnused(); // the whole page is styled
+        }
+        m_done = true;
+    }
+
+    // The shared map this element answers from (null while its own).
+    const litehtml::style* sharedStyle() const { return m_shared.get(); }
+
 private:
+    // Elements with a property map of their own (<style> and <script> have
+    // none).
+    static constexpr bool kTag = std::is_base_of_v<litehtml::html_tag, Base>;
+
+    // The library's lookup: the element's own value, its parent's when it
+    // has none and the property is inherited or when it says "inherit",
+    // else the default.
+    const char* property(const char* name, bool inherited, const char* def) const {
+        if (!m_shared)
+            return Base::get_style_property(name, inherited, def);
+        const char* v = m_shared->get_property(name);
+        if ((v && strcasecmp(v, "inherit") == 0) || (!v && inherited))
+            if (const litehtml::element::ptr up = this->parent())
+                v = up->get_style_property(name, inherited, def);
+        return v ? v : def;
+    }
+
+    void takeBack() {
+        if constexpr (kTag) {
+            if (!m_shared)
+                return;
+            TStyleStore::properties(this->m_style) = TStyleStore::properties(*m_shared);
+            m_shared.reset();
+        }
+    }
+
+    // Gives the element's own map to the page's store.
+    void share() {
+        if constexpr (kTag)
+            if (!m_shared)
+                if (TStyleStore* store = TStyleStore::of(this))
+                    m_shared = store->intern(this->m_style);
+    }
+
     void restyleWithHints() {
         // This element's style: the default rules, its hints, the page's
         // rules, each in the order they were applied.
@@ -148,13 +240,6 @@ private:
                 this->add_style(used->m_selector->m_style, used->m_selector->m_baseurl);
     }
 
-public:
-    void parse_styles(bool is_reparse = false) override {
-        if (this->parent() || is_reparse) {
-            Base::parse_styles(is_reparse);
-            return;
-        }
-        TInheritedStyles::Pass pass;
-        Base::parse_styles(is_reparse);
-    }
+    TStyleStore::Entry m_shared;
+    bool m_done = false; // parsed
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TStyleStore.h"
 #include "engine/TViewerSettings.h"
 
 #include <litehtml/litehtml.h>
@@ -111,6 +112,9 @@ public:
     // Form controls made for the page (none: a click needs no hit test for
     // them).
     int formControlCount() const { return m_formControls; }
+    // The page's property maps, shared between its elements.
+    TStyleStore& styleStore() { return m_styles; }
+    const TStyleStore& styleStore() const { return m_styles; }
 
 private:
     struct Picture;
@@ -137,4 +141,5 @@ private:
     QPainter* m_painter = nullptr;
     int m_clipDepth = 0;
     QVector<QRect> m_changedArea;
+    TStyleStore m_styles;
 };
