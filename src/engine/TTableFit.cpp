@@ -2,6 +2,7 @@
 
 #include "engine/TTagAccess.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -11,7 +12,9 @@ static bool isPixels(const litehtml::css_length& l) {
 
 int TTableFit::render(litehtml::element* table, int maxWidth, const std::function<int()>& render) {
     int ret = render();
-    const int excess = table->width() - maxWidth;
+    // Widths of hostile pages reach the ends of int: the difference is taken
+    // wider.
+    const long long excess = (long long)table->width() - maxWidth;
     if (excess <= 0 && maxWidth > 0 && ret > maxWidth && !isPixels(table->get_css_width())) {
         // Laid out within its width, the table still asks its container for
         // more (its fixed columns counted with the other columns' widest
@@ -26,15 +29,15 @@ int TTableFit::render(litehtml::element* table, int maxWidth, const std::functio
         return ret;
     // The columns' widths as the table's cells give them (fixed in pixels).
     std::vector<litehtml::css_length> widths;
-    int fixed = 0;
+    long long fixed = 0;
     for (int c = 0; c < grid->cols_count(); ++c) {
         widths.push_back(grid->column(c).css_width);
         if (isPixels(widths.back()))
-            fixed += int(widths.back().val());
+            fixed += (long long)std::min(double(widths.back().val()), 1e9);
     }
     if (fixed <= 0)
         return ret;
-    const double factor = std::max(0, fixed - excess) / double(fixed);
+    const double factor = double(std::max(0LL, fixed - excess)) / double(fixed);
     for (int c = 0; c < grid->cols_count(); ++c) {
         if (!isPixels(widths[c]))
             continue;
