@@ -10,6 +10,32 @@ function(vantrel_library)
     target_link_libraries(${ARG_NAME} PUBLIC ${ARG_LIBS})
 endfunction()
 
+# Qt Test for the tests. Qt6::Test would also give each test the location
+# of its own folders (QT_TESTCASE_BUILDDIR, QT_TESTCASE_SOURCEDIR, only read
+# by QFINDTESTDATA, which no test uses; they find their data through
+# VANTREL_SOURCE_DIR): the same headers and library without those, so that
+# every test compiles with the same definitions and one precompiled header
+# serves them all.
+add_library(vantrel_qttest INTERFACE)
+target_link_libraries(vantrel_qttest INTERFACE $<LINK_ONLY:Qt6::Test> Qt6::Core)
+target_include_directories(vantrel_qttest SYSTEM INTERFACE
+    $<TARGET_PROPERTY:Qt6::Test,INTERFACE_INCLUDE_DIRECTORIES>)
+target_compile_definitions(vantrel_qttest INTERFACE QT_TESTLIB_LIB)
+set(VANTREL_TEST_DEFINITIONS VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                             VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+
+# vantrel_pch_ccache(<target>)
+# ccache serves compiles with a precompiled header only when told that the
+# header's macros and __TIME__ may differ between runs (sloppiness); without
+# it every such compile runs the compiler. Given to the compiles of <target>
+# through the launcher's environment when the launcher is ccache.
+function(vantrel_pch_ccache target)
+    if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "(^|/)ccache$")
+        set_property(TARGET ${target} PROPERTY CXX_COMPILER_LAUNCHER
+            env CCACHE_SLOPPINESS=pch_defines,time_macros ${CMAKE_CXX_COMPILER_LAUNCHER})
+    endif()
+endfunction()
+
 # vantrel_test(NAME <test> SOURCES <files...> LIBS <targets...> [X11] [TIMEOUT s])
 # A Qt Test executable registered with CTest. Every test runs headless with its
 # own HOME, XDG folders and TMPDIR below the build tree, so it never touches the
@@ -20,10 +46,17 @@ function(vantrel_test)
     # A test is one source and its moc: nothing to gain from a unity build,
     # and its own file must stay the main file of its compile.
     set_target_properties(${ARG_NAME} PROPERTIES UNITY_BUILD OFF)
-    target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBS})
-    target_compile_definitions(${ARG_NAME} PRIVATE
-        VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-        VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    target_link_libraries(${ARG_NAME} PRIVATE vantrel_qttest ${ARG_LIBS})
+    target_compile_definitions(${ARG_NAME} PRIVATE ${VANTREL_TEST_DEFINITIONS})
+    # Qt's headers come precompiled once for every test (tests/TestSupport.cmake).
+    target_precompile_headers(${ARG_NAME} REUSE_FROM vantrel_testsupport)
+    # AUTOMOC's file of the mocs not included anywhere is empty for a test
+    # (its moc is included by its own source): loading the header into it
+    # would cost more than its whole compile.
+    set_source_files_properties(
+        ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_autogen/mocs_compilation.cpp
+        PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+    vantrel_pch_ccache(${ARG_NAME})
     set(home ${PROJECT_BINARY_DIR}/test-home/${ARG_NAME})
     file(MAKE_DIRECTORY ${home} ${home}/tmp ${home}/config ${home}/data ${home}/cache ${home}/runtime)
     if(ARG_X11)
