@@ -1,5 +1,6 @@
 #include "engine/TMarginCollapse.h"
 
+#include "engine/TPixelRect.h"
 #include "engine/TTagAccess.h"
 
 #include <QRegularExpression>
@@ -25,7 +26,7 @@ std::optional<int> pixels(const litehtml::css_length& l) {
         return 0; // auto
     if (l.units() == litehtml::css_units_percentage || l.val() < 0)
         return std::nullopt;
-    return int(l.val());
+    return TPixelRect::fromLength(l.val());
 }
 
 void setPixels(litehtml::css_length& l, int px) {

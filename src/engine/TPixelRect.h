@@ -14,6 +14,13 @@ public:
     static constexpr int kLimit = 1 << 26;
 
     static int bounded(qint64 v) { return int(qBound(qint64(-kLimit), v, qint64(kLimit))); }
+    // A length of the library (a float, possibly beyond int or not a number)
+    // in whole pixels.
+    static int fromLength(double v) {
+        if (v != v)
+            return 0;
+        return int(qBound(double(-kLimit), v, double(kLimit)));
+    }
     static QRect of(qint64 x, qint64 y, qint64 w, qint64 h) {
         return QRect(bounded(x), bounded(y), int(qBound(qint64(0), w, qint64(kLimit))),
                      int(qBound(qint64(0), h, qint64(kLimit))));

@@ -26,7 +26,7 @@ class QPainter;
 // and borders, style sheet imports, and the elements that mend its HTML 4
 // gaps. Every file it opens comes from the viewer's file source. The `hdc`
 // the library hands back is a QPainter*.
-class TQtContainer : public litehtml::document_container {
+class TQtContainer final : public litehtml::document_container {
 public:
     // `ownResources`: fonts and pictures of its own, not the ones shared by
     // the GUI thread's pages (for a page prepared on another thread); its
