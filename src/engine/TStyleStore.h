@@ -2,8 +2,6 @@
 
 #include <litehtml/litehtml.h>
 
-#include <litehtml/style.h>
-
 #include <cstddef>
 #include <memory>
 #include <unordered_map>

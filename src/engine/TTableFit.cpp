@@ -1,5 +1,6 @@
 #include "engine/TTableFit.h"
 
+#include "engine/TPixelRect.h"
 #include "engine/TTagAccess.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ int TTableFit::render(litehtml::element* table, int maxWidth, const std::functio
     for (int c = 0; c < grid->cols_count(); ++c) {
         widths.push_back(grid->column(c).css_width);
         if (isPixels(widths.back()))
-            fixed += (long long)std::min(double(widths.back().val()), 1e9);
+            fixed += TPixelRect::fromLength(widths.back().val());
     }
     if (fixed <= 0)
         return ret;
