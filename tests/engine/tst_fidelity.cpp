@@ -1,3 +1,4 @@
+#include "DocumentProbes.h"
 #include "TestPages.h"
 
 #include "engine/TElFormControl.h"
@@ -28,17 +29,6 @@ class TstFidelity : public QObject {
         doc->layout(width);
         return doc;
     }
-    static QRect wordRect(const THtmlDocument& doc, const QString& word) {
-        int at = doc.words().text().indexOf(word);
-        return at < 0 ? QRect() : doc.words().boundingRect(at, at + int(word.size()));
-    }
-    static QImage paint(THtmlDocument& doc, int w, int h) {
-        QImage out(w, h, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc.paint(&p, QRect(0, 0, w, h));
-        return out;
-    }
     // Pixels of a rectangle that are mostly of one hue.
     static int countPixels(const QImage& img, const QRect& r,
                            const std::function<bool(QColor)>& f) {
@@ -54,7 +44,7 @@ class TstFidelity : public QObject {
 private slots:
     void linkUnderlineRunsUnbrokenUnderSpaces() {
         auto doc = probe("01_link_underline.htm");
-        const QImage img = paint(*doc, 400, doc->height());
+        const QImage img = paintOnWhite(*doc, 400, doc->height());
         for (int line = 0; line < 2; ++line) {
             // The words of one link on its own line.
             const QRect first = line == 0 ? wordRect(*doc, "Where") : QRect();
@@ -101,7 +91,7 @@ private slots:
                                         QStringLiteral("Times New Roman")),
                  TFontResolver::installed(QStringLiteral("Arial")));
         auto doc = probe("03_font_list.htm");
-        const QImage img = paint(*doc, 400, doc->height());
+        const QImage img = paintOnWhite(*doc, 400, doc->height());
         const QString text = doc->words().text();
         QList<QRect> lines;
         for (int at = text.indexOf("Mississippi"); at >= 0;
@@ -118,7 +108,7 @@ private slots:
 
     void styleBlockInACommentKeepsItsFirstRule() {
         auto doc = probe("04_style_comment.htm");
-        const QImage img = paint(*doc, 400, doc->height());
+        const QImage img = paintOnWhite(*doc, 400, doc->height());
         auto red = [](QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; };
         auto blue = [](QColor c) { return c.blue() > 150 && c.red() < 100 && c.green() < 100; };
         QVERIFY(countPixels(img, wordRect(*doc, "Red"), red) > 5);
@@ -166,14 +156,14 @@ private slots:
 
     void linkRelComparesWithoutCase() {
         auto doc = probe("09_rel_case.htm");
-        const QImage img = paint(*doc, 400, doc->height());
+        const QImage img = paintOnWhite(*doc, 400, doc->height());
         auto green = [](QColor c) { return c.green() > 150 && c.red() < 120 && c.blue() < 120; };
         QVERIFY(countPixels(img, wordRect(*doc, "Green"), green) > 5);
     }
 
     void invalidBackgroundDeclarationIsIgnoredWhole() {
         auto doc = probe("10_bad_background.htm");
-        const QImage img = paint(*doc, 400, doc->height());
+        const QImage img = paintOnWhite(*doc, 400, doc->height());
         // The earlier valid colour stays (style sheet and style attribute).
         QCOMPARE(img.pixelColor(300, 20), QColor(0, 255, 0));
         QCOMPARE(img.pixelColor(300, 60), QColor(0, 0, 255));

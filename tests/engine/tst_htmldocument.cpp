@@ -1,3 +1,4 @@
+#include "DocumentProbes.h"
 #include "TestPages.h"
 
 #include "engine/TElFormControl.h"
@@ -23,14 +24,6 @@ class TstHtmlDocument : public QObject {
             qWarning() << error;
         doc->layout(width);
         return doc;
-    }
-    // The top left w x h of the document painted over white.
-    static QImage paintOnWhite(THtmlDocument& doc, int w, int h) {
-        QImage out(w, h, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc.paint(&p, QRect(0, 0, w, h));
-        return out;
     }
     static int wordStart(const THtmlDocument& doc, const QString& word) {
         return doc.words().text().indexOf(word);

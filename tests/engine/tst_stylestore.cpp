@@ -1,3 +1,4 @@
+#include "DocumentProbes.h"
 #include "TestPages.h"
 
 #include "engine/TElFormControl.h"
@@ -16,17 +17,6 @@
 class TstStyleStore : public QObject {
     Q_OBJECT
 
-    static QImage paintOnWhite(THtmlDocument& doc, int w, int h) {
-        QImage out(w, h, QImage::Format_RGB32);
-        out.fill(Qt::white);
-        QPainter p(&out);
-        doc.paint(&p, QRect(0, 0, w, h));
-        return out;
-    }
-    static QRect wordRect(const THtmlDocument& doc, const QString& word) {
-        const int at = doc.words().text().indexOf(word);
-        return at < 0 ? QRect() : doc.words().boundingRect(at, at + int(word.size()));
-    }
     // Pixels of about `colour` inside `r` (text is smoothed).
     static int count(THtmlDocument& doc, const QRect& r, QRgb colour) {
         const QImage img = paintOnWhite(doc, 600, doc.height());
