@@ -83,9 +83,13 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
     std::optional<QByteArray> bytes;
     if (kind != TPageDecoder::Kind::Picture && m_source)
         bytes = m_source->read(file);
-    // A long page shows a first screen parsed from its beginning.
+    // A long page is parsed on the loader's thread and shows meanwhile a
+    // first screen parsed from its beginning: empty while nothing of the body
+    // can be cut out yet (a head of long style sheets or scripts), which is
+    // what the page shows anyway until its rules are known.
     QString firstHtml;
-    if (bytes && bytes->size() > kProgressiveChars) {
+    bool progressive = bytes && bytes->size() > kProgressiveChars;
+    if (progressive) {
         const QByteArray headBytes = bytes->left(kFirstScreenChars * 16);
         const QString head = TPageDecoder::toHtml(headBytes, kind, linkpath::fileNameOf(file));
         // Counted from the body: a long head (style sheets, scripts) shows
@@ -98,8 +102,10 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         const bool whole = headBytes.size() == bytes->size();
         if (cut > 0 && cut < (whole ? head.size() * 3 / 4 : head.size()))
             firstHtml = head.left(cut);
+        else if (whole && cut > 0)
+            progressive = false; // its first screen is most of it: parse it here
     }
-    if (firstHtml.isEmpty()) {
+    if (!progressive) {
         if (!(bytes ? doc->decode(path, *bytes) : doc->read(path, error)))
             return false;
         doc->parse();
@@ -108,7 +114,7 @@ bool THTMLViewer::loadFile(const QString& path, QString* error) {
         m_combo->hide();
     retire(std::move(m_doc));
     m_loader->cancel();
-    if (!firstHtml.isEmpty()) {
+    if (progressive) {
         // The whole page is parsed and laid out on the loader's thread, from
         // the bytes read here. It starts after the first screen's parse:
         // started before, it would take the core that parse needs on a busy

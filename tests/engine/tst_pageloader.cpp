@@ -1,3 +1,4 @@
+#include "DocumentProbes.h"
 #include "TestPages.h"
 
 #include "engine/THTMLViewer.h"
@@ -144,6 +145,28 @@ private slots:
         QVERIFY(waitLoaded(*v));
         QVERIFY(v->verticalScrollBar()->maximum() > firstMax * 5);
         QVERIFY(v->document()->words().text().endsWith(QLatin1String("TABLEEND")));
+    }
+
+    // A page whose head is longer than the first screen's window (long
+    // style sheets) has no first screen to cut out; it is still prepared on
+    // the loader's thread, with its rules, and shows nothing meanwhile.
+    void longHeadIsParsedOnTheLoadersThread() {
+        QString sheet;
+        for (int i = 0; sheet.size() < 50 * 1024; ++i)
+            sheet +=
+                QStringLiteral(".c%1 { color: #123456; margin-left: %2px }\n").arg(i).arg(i % 40);
+        const QString html =
+            QStringLiteral("<html><head><style>%1</style><style>%1 .wide { margin-left: 200px }"
+                           "</style></head><body><p class=wide>HEADEND</p></body></html>")
+                .arg(sheet);
+        TestPages pages;
+        pages.page("h.htm", html);
+        auto v = viewer(pages);
+        QVERIFY(v->loadFile(pages.path("h.htm")));
+        QVERIFY(v->isLoading());
+        QVERIFY(waitLoaded(*v));
+        QVERIFY(v->document()->words().text().contains(QLatin1String("HEADEND")));
+        QVERIFY(wordRect(*v->document(), QStringLiteral("HEADEND")).left() >= 200);
     }
 
     // A long page prepared on the loader's thread keeps fonts of its own
