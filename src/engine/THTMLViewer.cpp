@@ -41,6 +41,8 @@ THTMLViewer::~THTMLViewer() {
     // The page being prepared reads through the file source: stop first.
     delete m_loader;
     m_loader = nullptr;
+    delete m_paperLoader;
+    m_paperLoader = nullptr;
     m_retired.clear();
 }
 
@@ -175,6 +177,12 @@ void THTMLViewer::adopt(std::unique_ptr<THtmlDocument> doc) {
 THtmlDocument* THTMLViewer::document() const {
     complete();
     return m_doc.get();
+}
+
+TPageLoader& THTMLViewer::paperLoader() {
+    if (!m_paperLoader)
+        m_paperLoader = new TPageLoader(this);
+    return *m_paperLoader;
 }
 
 void THTMLViewer::retire(std::unique_ptr<THtmlDocument> doc) {

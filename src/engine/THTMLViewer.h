@@ -52,6 +52,8 @@ public:
     bool isFreeing() const { return m_loader && m_loader->isFreeing(); }
     // The page (completing a page whose first screen is shown).
     THtmlDocument* document() const;
+    // Prepares copies of the page off the GUI thread (laid out for paper).
+    TPageLoader& paperLoader();
     // Width and height of the last picture loaded for display.
     QSize lastPictureSize() const;
 
@@ -163,6 +165,7 @@ private:
     bool m_afterPaintPosted = false;
     mutable std::unique_ptr<THtmlDocument> m_doc;
     TPageLoader* m_loader;
+    TPageLoader* m_paperLoader = nullptr;
     // Pages replaced by a new one, freed once the new page is on screen.
     std::vector<std::unique_ptr<THtmlDocument>> m_retired;
     QStringList m_visited;

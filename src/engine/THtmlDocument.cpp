@@ -39,6 +39,8 @@ bool THtmlDocument::load(const QString& path, QString* error) {
 
 void THtmlDocument::parse() {
     create();
+    if (!m_takenStates.isEmpty())
+        restoreControls(std::exchange(m_takenStates, {}));
 }
 
 int THtmlDocument::firstScreenCut(const QString& html, int from) {
@@ -123,6 +125,10 @@ void THtmlDocument::recreate(const THtmlDocument& statesFrom) {
     for (TElFormControl* c : statesFrom.controlElements())
         states << c->state();
     create();
+    restoreControls(states);
+}
+
+void THtmlDocument::restoreControls(const QList<TElFormControl::State>& states) {
     QList<TElFormControl*> controls = controlElements();
     if (controls.size() == states.size())
         for (int i = 0; i < controls.size(); ++i)
@@ -130,11 +136,18 @@ void THtmlDocument::recreate(const THtmlDocument& statesFrom) {
 }
 
 void THtmlDocument::copyFrom(const THtmlDocument& other) {
+    takePage(other);
+    parse();
+}
+
+void THtmlDocument::takePage(const THtmlDocument& other) {
     m_kind = other.m_kind;
     m_path = other.m_path;
     m_html = other.m_html;
     m_visited = other.m_visited;
-    recreate(other);
+    m_takenStates.clear();
+    for (TElFormControl* c : other.controlElements())
+        m_takenStates << c->state();
 }
 
 void THtmlDocument::setSettings(const TViewerSettings& settings) {

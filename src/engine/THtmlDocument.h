@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TBoxIndex.h"
+#include "engine/TElFormControl.h"
 #include "engine/TPageDecoder.h"
 #include "engine/TPointerState.h"
 #include "engine/TViewerSettings.h"
@@ -76,6 +77,10 @@ public:
     void reparse();
     // Takes another document's page (for laying it out differently).
     void copyFrom(const THtmlDocument& other);
+    // copyFrom() in two steps: takes the page and what the reader set in its
+    // form controls (on the thread of `other`), and parse() parses it, on
+    // any thread.
+    void takePage(const THtmlDocument& other);
     const TFileSource* fileSource() const { return m_source; }
     const TViewerSettings& settings() const { return m_settings; }
     void setSettings(const TViewerSettings& settings);
@@ -140,6 +145,7 @@ private:
     void create();
     // Parses the page again keeping what the reader set in its form controls.
     void recreate(const THtmlDocument& statesFrom);
+    void restoreControls(const QList<TElFormControl::State>& states);
 
     const TFileSource* m_source;
     TViewerSettings m_settings;
@@ -147,6 +153,8 @@ private:
     bool m_printing = false;
     bool m_animate = true;
     bool m_ownResources = false;
+    // Form control states taken with a page, set after its next parse.
+    QList<TElFormControl::State> m_takenStates;
     QString m_path;
     QString m_html;
     QString m_baseTarget;

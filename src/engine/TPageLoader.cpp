@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <atomic>
+#include <chrono>
 
 TPageLoader::TPageLoader(QObject* parent) : QObject(parent) {}
 
@@ -22,6 +23,19 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path,
 
 void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path, QByteArray bytes,
                         int width, int height) {
+    start(std::move(doc), [path, bytes = std::move(bytes), width,
+                           height](THtmlDocument& d) mutable {
+        const bool read = path.isEmpty() || (bytes.isNull() ? d.read(path) : d.decode(path, bytes));
+        bytes = QByteArray(); // decoded: not kept through the parse
+        if (read) {
+            d.parse();
+            d.layout(width, height);
+        }
+    });
+}
+
+void TPageLoader::start(std::unique_ptr<THtmlDocument> doc,
+                        std::function<void(THtmlDocument&)> work) {
     cancel();
     reap(false);
     auto job = std::make_shared<Job>();
@@ -33,29 +47,22 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path,
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
-    w.thread =
-        std::thread([this, job, path, bytes = std::move(bytes), width, height, over]() mutable {
-            run(job, path, std::move(bytes), width, height);
-            *over = true;
-        });
+    w.thread = std::thread([this, job, work = std::move(work), over]() mutable {
+        run(job, work);
+        *over = true;
+    });
     m_workers.push_back(std::move(w));
 }
 
-void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
-                      int height) {
+void TPageLoader::run(std::shared_ptr<Job> job, std::function<void(THtmlDocument&)>& work) {
     bool cancelled;
     {
         std::lock_guard lock(job->mutex);
         cancelled = job->cancelled;
     }
-    const bool read =
-        !cancelled &&
-        (path.isEmpty() || (bytes.isNull() ? job->doc->read(path) : job->doc->decode(path, bytes)));
-    bytes = QByteArray(); // decoded: not kept through the parse
-    if (read) {
-        job->doc->parse();
-        job->doc->layout(width, height);
-    }
+    if (!cancelled)
+        work(*job->doc);
+    work = nullptr; // what it holds goes with the work
     std::unique_ptr<THtmlDocument> dropped;
     {
         std::lock_guard lock(job->mutex);
@@ -73,6 +80,14 @@ void TPageLoader::run(std::shared_ptr<Job> job, const QString& path, QByteArray 
                     emit finished();
             },
             Qt::QueuedConnection);
+}
+
+bool TPageLoader::isReady(int ms) const {
+    if (!m_current)
+        return false;
+    std::unique_lock lock(m_current->mutex);
+    return m_current->done.wait_for(lock, std::chrono::milliseconds(ms),
+                                    [&] { return m_current->finished; });
 }
 
 void TPageLoader::cancel() {

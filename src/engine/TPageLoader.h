@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -33,7 +34,13 @@ public:
     // The same for a file read already: `bytes` are its contents.
     void start(std::unique_ptr<THtmlDocument> doc, const QString& path, QByteArray bytes, int width,
                int height);
+    // Prepares `doc` by `work` on a thread of its own (a page taken from
+    // another document and laid out for paper, ...).
+    void start(std::unique_ptr<THtmlDocument> doc, std::function<void(THtmlDocument&)> work);
     bool isBusy() const { return m_current != nullptr; }
+    // Whether the page being prepared is ready, waiting at most `ms` for it
+    // (wait() then returns at once).
+    bool isReady(int ms = 0) const;
     // Whether pages handed to dispose() are still being freed.
     bool isFreeing() const;
     // Drops the page being prepared.
@@ -69,8 +76,7 @@ private:
         bool cancelled = false;
         std::unique_ptr<THtmlDocument> doc;
     };
-    void run(std::shared_ptr<Job> job, const QString& path, QByteArray bytes, int width,
-             int height);
+    void run(std::shared_ptr<Job> job, std::function<void(THtmlDocument&)>& work);
     void reap(bool all);
 
     std::shared_ptr<Job> m_current;

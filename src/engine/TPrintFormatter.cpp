@@ -3,6 +3,7 @@
 #include "engine/THTMLViewer.h"
 #include "engine/THtmlDocument.h"
 #include "engine/TMetaFilePrinter.h"
+#include "engine/TPageLoader.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -14,6 +15,9 @@ namespace printing {
 
 // Margins around the page's text, in inches.
 static constexpr double kMargin = 0.5;
+// How often the progress handler is called while a copy is laid out, in
+// milliseconds.
+static constexpr int kProgressMs = 15;
 
 // Moves a page break up above any line of text or picture it would cut.
 static int breakAbove(const QVector<QRect>& boxes, int top, int bottom) {
@@ -33,7 +37,8 @@ static int breakAbove(const QVector<QRect>& boxes, int top, int bottom) {
 }
 
 bool FormatDocument(const THtmlDocument& source, TMetaFilePrinter& printer, double printZoom,
-                    bool printBackgrounds, const Progress& progress, const Header& header) {
+                    bool printBackgrounds, const Progress& progress, const Header& header,
+                    TPageLoader* loader) {
     printer.clear();
     bool stop = false;
     if (progress) {
@@ -60,11 +65,32 @@ bool FormatDocument(const THtmlDocument& source, TMetaFilePrinter& printer, doub
 
     TViewerSettings settings = source.settings();
     settings.printTableBackgrounds = printBackgrounds;
-    auto doc = std::make_shared<THtmlDocument>(source.fileSource(), settings);
-    doc->setPrinting(true);
-    doc->setAnimate(false);
-    doc->copyFrom(source);
-    doc->layout(layoutW, pageH);
+    auto copy = std::make_unique<THtmlDocument>(source.fileSource(), settings);
+    copy->setPrinting(true);
+    copy->setAnimate(false);
+    if (loader && progress) {
+        // A long page takes a while to parse: the progress window paints and
+        // takes "stop" meanwhile; a stopped copy is dropped on its thread.
+        copy->takePage(source);
+        loader->start(std::move(copy), [layoutW, pageH](THtmlDocument& d) {
+            d.parse();
+            d.layout(layoutW, pageH);
+        });
+        while (!loader->isReady(kProgressMs)) {
+            progress(0, stop);
+            if (stop) {
+                loader->cancel();
+                return false;
+            }
+        }
+        copy = loader->wait();
+        if (!copy)
+            return false;
+    } else {
+        copy->copyFrom(source);
+        copy->layout(layoutW, pageH);
+    }
+    const std::shared_ptr<THtmlDocument> doc = std::move(copy);
     const QVector<QRect> boxes = doc->unbreakableBoxes();
     const int total = qMax(1, doc->height());
     // The breaks first; a page's picture is drawn when the page is first
@@ -119,7 +145,7 @@ bool Format(THTMLViewer* viewer, TMetaFilePrinter& printer, double printZoom,
     }
     return FormatDocument(*viewer->document(), printer, printZoom,
                           viewer->settings().printTableBackgrounds, progress,
-                          header ? header : viewer->onPrintHeader);
+                          header ? header : viewer->onPrintHeader, &viewer->paperLoader());
 }
 
 bool PrintPages(TMetaFilePrinter& printer, int from, int to, const Progress& progress) {

@@ -9,6 +9,7 @@ class QPainter;
 class THTMLViewer;
 class THtmlDocument;
 class TMetaFilePrinter;
+class TPageLoader;
 
 // Lays a page out for paper and records or prints it page by page.
 // The progress handler gets the page number (0 while laying out) and can
@@ -25,10 +26,13 @@ using Header =
 // recorded when it is first used. False when stopped.
 bool Format(THTMLViewer* viewer, TMetaFilePrinter& printer, double printZoom,
             const Progress& progress = {}, const Header& header = {});
-// The same for a page given as a document (the render tool, tests).
+// The same for a page given as a document (the render tool, tests). With a
+// loader and a progress handler, the copy of the page for paper is parsed
+// and laid out on the loader's thread while the handler is called (with 0)
+// every few milliseconds, so that a progress window stays live and can stop.
 bool FormatDocument(const THtmlDocument& source, TMetaFilePrinter& printer, double printZoom,
-                    bool printBackgrounds, const Progress& progress = {},
-                    const Header& header = {});
+                    bool printBackgrounds, const Progress& progress = {}, const Header& header = {},
+                    TPageLoader* loader = nullptr);
 // Prints pages from..to (1-based, inclusive) on the page printer's printer,
 // formatting first when nothing is formatted. False when stopped or failed.
 bool Print(THTMLViewer* viewer, TMetaFilePrinter& printer, int from, int to, double printZoom,
