@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TWorkerThread.h"
+
 #include <QObject>
 #include <QString>
 
@@ -80,6 +82,8 @@ private:
     void reap(bool all);
 
     std::shared_ptr<Job> m_current;
+    // Pages are prepared here while it is free.
+    std::unique_ptr<TWorkerThread> m_warm;
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> over;

@@ -8,6 +8,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <future>
+
 namespace {
 
 QString longPage(const QString& mark, int parts) {
@@ -97,6 +100,34 @@ private slots:
         QTest::qWait(300);
         QCoreApplication::processEvents();
         QVERIFY(v->document()->words().text().contains(QLatin1String("short")));
+    }
+
+    // A page started while a dropped one is still being parsed does not
+    // wait for it: the kept thread is busy, so the new page gets a thread of
+    // its own.
+    void newPageDoesNotWaitForADroppedOne() {
+        TPageLoader loader;
+        std::promise<void> started, release;
+        std::shared_future<void> released = release.get_future().share();
+        // Released before the loader waits for its threads, also on failure.
+        const auto guard = qScopeGuard([&] { release.set_value(); });
+        std::atomic<bool> firstDone = false;
+        loader.start(std::make_unique<THtmlDocument>(nullptr, TViewerSettings()),
+                     [&](THtmlDocument&) {
+                         started.set_value();
+                         released.wait();
+                         firstDone = true;
+                     });
+        started.get_future().wait();
+        loader.start(std::make_unique<THtmlDocument>(nullptr, TViewerSettings()),
+                     [](THtmlDocument& d) {
+                         d.setHtml(QStringLiteral("<p>second"), {});
+                         d.layout(400);
+                     });
+        QVERIFY(loader.isReady(20000));
+        std::unique_ptr<THtmlDocument> second = loader.wait();
+        QVERIFY(second && second->words().text().contains(QLatin1String("second")));
+        QVERIFY(!firstDone);
     }
 
     // Whatever needs the whole page (find, the end) gets it at once.
