@@ -115,6 +115,9 @@ public:
     // The page's property maps, shared between its elements.
     TStyleStore& styleStore() { return m_styles; }
     const TStyleStore& styleStore() const { return m_styles; }
+    // Pictures the layout library has asked to load (backgrounds, list
+    // markers, images), counted.
+    int pictureRequests() const { return m_pictureRequests; }
 
 private:
     struct Picture;
@@ -124,6 +127,7 @@ private:
     // Fonts of a page prepared off the GUI thread.
     std::unique_ptr<QHash<QString, TFontEntry*>> m_ownFonts;
     int m_formControls = 0;
+    int m_pictureRequests = 0;
     std::vector<const litehtml::css_selector*> m_defaultRules; // sorted
 
     const TFileSource* m_source;
