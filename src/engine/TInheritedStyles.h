@@ -211,15 +211,15 @@ private:
     // Elements with a property map of their own (<style> and <script> have
     // none).
     static constexpr bool kTag = std::is_base_of_v<litehtml::html_tag, Base>;
-    // Elements whose parse is the library's plain one, and so can take the
-    // results of a like element (tables, pictures, breaks and form controls
-    // parse more, from their attributes or their siblings; the few others
-    // do more than style).
+    // Elements whose parse sets only fields that follow from its inputs,
+    // and so can take the results of a like element: the library's plain
+    // parse, and a table's (which adds its cell spacing). Pictures, breaks
+    // and form controls parse more, from their attributes or their
+    // siblings; the few others do more than style.
     static constexpr bool kShareable =
-        kTag && !std::is_same_v<Base, TElTable> && !std::is_same_v<Base, TElImage> &&
-        !std::is_same_v<Base, TElBreak> && !std::is_same_v<Base, TElFormControl> &&
-        !std::is_same_v<Base, litehtml::el_link> && !std::is_same_v<Base, litehtml::el_base> &&
-        !std::is_same_v<Base, litehtml::el_title>;
+        kTag && !std::is_same_v<Base, TElImage> && !std::is_same_v<Base, TElBreak> &&
+        !std::is_same_v<Base, TElFormControl> && !std::is_same_v<Base, litehtml::el_link> &&
+        !std::is_same_v<Base, litehtml::el_base> && !std::is_same_v<Base, litehtml::el_title>;
 
     // The first pass over a page: this element's own parse (the library's,
     // or the results of a like element parsed before), then its children in
@@ -308,6 +308,13 @@ private:
         this->m_list_style_type = like.m_list_style_type;
         this->m_list_style_position = like.m_list_style_position;
         this->m_bg = like.m_bg;
+        if constexpr (std::is_same_v<Base, TElTable>) {
+            this->m_border_collapse = like.m_border_collapse;
+            this->m_css_border_spacing_x = like.m_css_border_spacing_x;
+            this->m_css_border_spacing_y = like.m_css_border_spacing_y;
+            this->m_border_spacing_x = like.m_border_spacing_x;
+            this->m_border_spacing_y = like.m_border_spacing_y;
+        }
         switch (this->m_float == litehtml::float_none ? this->m_display : litehtml::display_none) {
         case litehtml::display_table:
         case litehtml::display_inline_table:

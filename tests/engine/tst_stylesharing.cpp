@@ -54,6 +54,8 @@ FIELD(html_tag, m_bg, litehtml::background)
 FIELD(html_tag, m_css_border_spacing_x, litehtml::css_length)
 FIELD(html_tag, m_css_border_spacing_y, litehtml::css_length)
 FIELD(html_tag, m_border_collapse, litehtml::border_collapse)
+FIELD(html_tag, m_border_spacing_x, int)
+FIELD(html_tag, m_border_spacing_y, int)
 #undef FIELD
 
 template <class Tag> const auto& get(const litehtml::html_tag& el) {
@@ -147,7 +149,7 @@ void describe(const litehtml::element::ptr& el, QStringList& out) {
                      text(r.top_left_y), text(r.top_right_x), text(r.top_right_y),
                      text(r.bottom_right_x), text(r.bottom_right_y), text(r.bottom_left_x))
                 .arg(text(r.bottom_left_y));
-        line += QStringLiteral(" | bg %1 %2 %3 %4 %5 %6 %7 %8 %9 | table %10 %11 %12")
+        line += QStringLiteral(" | bg %1 %2 %3 %4 %5 %6 %7 %8 %9 | table %10 %11 %12 %13 %14")
                     .arg(QString::fromStdString(bg.m_image), QString::fromStdString(bg.m_baseurl),
                          text(bg.m_color), QString::number(int(bg.m_attachment)),
                          text(bg.m_position.x) + text(bg.m_position.y) + text(bg.m_position.width) +
@@ -157,7 +159,9 @@ void describe(const litehtml::element::ptr& el, QStringList& out) {
                     .arg(text(bg.m_radius.top_left_x))
                     .arg(text(get<Tag_m_css_border_spacing_x>(*tag)),
                          text(get<Tag_m_css_border_spacing_y>(*tag)),
-                         QString::number(int(get<Tag_m_border_collapse>(*tag))));
+                         QString::number(int(get<Tag_m_border_collapse>(*tag))))
+                    .arg(get<Tag_m_border_spacing_x>(*tag))
+                    .arg(get<Tag_m_border_spacing_y>(*tag));
     }
     out << line;
     for (int i = 0; i < int(el->get_children_count()); ++i)
@@ -268,7 +272,10 @@ private slots:
                         "<table border=2 cellspacing=3 bgcolor=#eeeeee><tr><td class=bg>cell<table "
                         "border=1><tr><td>inner %1</td></tr></table></td><td style='color:red'>own"
                         "</td><td>td</td></tr></table><div class=row><div class=cell>c1</div><div "
-                        "class=cell>c2</div></div><ol class=img><li>a<li>b</ol><ul "
+                        "class=cell>c2</div></div><table class=coll border=1 "
+                        "cellpadding=4><tr><td>k</td></tr>"
+                        "</table><table class=sp><tr><td>s</td></tr></table><ol "
+                        "class=img><li>a<li>b</ol><ul "
                         "class=in><li>x<li "
                         "style='list-style-type:square'>y</ul><hr size=3 width=50%><br clear=all>"
                         "<input type=text size=5><img src=dot.png width=4 height=4>")
@@ -287,6 +294,7 @@ private slots:
             ".pos { position: relative; left: 1em; top: -0.5em; z-index: 3 }"
             ".wide .pos { position: absolute; right: 10%; width: 3em }"
             ".bg { background: url(dot.png) repeat-x 10% center; padding: 0.5em }"
+            ".coll { border-collapse: collapse } .sp { border-spacing: 0.5em 1em }"
             ".row { display: table-row } .cell { display: table-cell; padding: 1em }"
             ".img li { list-style-image: url(dot.png) } .in { list-style-position: inside }"
             "a:hover { font-size: 150%; display: inline-block; background-color: yellow }"
