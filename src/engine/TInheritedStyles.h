@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TParsedRules.h"
 #include "engine/TStyleSharing.h"
 #include "engine/TStyleStore.h"
 
@@ -146,6 +147,14 @@ public:
 
     void add_style(const litehtml::tstring& style, const litehtml::tstring& baseurl) override {
         takeBack();
+        // A rule's text, parsed once for the page.
+        if constexpr (kTag)
+            if (TStyleSharing::enabled())
+                if (TParsedRules* rules = TParsedRules::of(this))
+                    if (const litehtml::props_map* props = rules->parsed(style, baseurl, this)) {
+                        TParsedRules::addTo(this->m_style, *props);
+                        return;
+                    }
         Base::add_style(style, baseurl);
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TParsedRules.h"
 #include "engine/TStyleStore.h"
 #include "engine/TViewerSettings.h"
 
@@ -115,6 +116,8 @@ public:
     // The page's property maps, shared between its elements.
     TStyleStore& styleStore() { return m_styles; }
     const TStyleStore& styleStore() const { return m_styles; }
+    // The page's style rules, parsed once each.
+    TParsedRules& parsedRules() { return m_rules; }
     // Pictures the layout library has asked to load (backgrounds, list
     // markers, images), counted.
     int pictureRequests() const { return m_pictureRequests; }
@@ -146,4 +149,5 @@ private:
     int m_clipDepth = 0;
     QVector<QRect> m_changedArea;
     TStyleStore m_styles;
+    TParsedRules m_rules;
 };

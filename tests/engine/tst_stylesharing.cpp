@@ -163,6 +163,74 @@ void describe(const litehtml::element::ptr& el, QStringList& out) {
                     .arg(get<Tag_m_border_spacing_x>(*tag))
                     .arg(get<Tag_m_border_spacing_y>(*tag));
     }
+    // The properties as the element answers them (its rules, hints and
+    // style attribute, each rule's text parsed once or for each element).
+    static const char* const names[] = {"color",
+                                        "font-family",
+                                        "font-size",
+                                        "font-weight",
+                                        "font-style",
+                                        "text-decoration",
+                                        "line-height",
+                                        "text-align",
+                                        "text-indent",
+                                        "text-transform",
+                                        "vertical-align",
+                                        "white-space",
+                                        "display",
+                                        "position",
+                                        "left",
+                                        "top",
+                                        "right",
+                                        "bottom",
+                                        "z-index",
+                                        "float",
+                                        "clear",
+                                        "width",
+                                        "height",
+                                        "min-width",
+                                        "max-width",
+                                        "overflow",
+                                        "visibility",
+                                        "cursor",
+                                        "box-sizing",
+                                        "margin-left",
+                                        "margin-top",
+                                        "margin-right",
+                                        "margin-bottom",
+                                        "padding-left",
+                                        "padding-top",
+                                        "padding-right",
+                                        "padding-bottom",
+                                        "border-left-width",
+                                        "border-left-style",
+                                        "border-left-color",
+                                        "border-top-width",
+                                        "border-top-style",
+                                        "border-top-color",
+                                        "border-right-width",
+                                        "border-right-color",
+                                        "border-bottom-width",
+                                        "border-bottom-style",
+                                        "border-top-left-radius-x",
+                                        "border-bottom-right-radius-y",
+                                        "border-collapse",
+                                        "-litehtml-border-spacing-x",
+                                        "-litehtml-border-spacing-y",
+                                        "background-color",
+                                        "background-image",
+                                        "background-image-baseurl",
+                                        "background-position",
+                                        "background-repeat",
+                                        "background-size",
+                                        "list-style-type",
+                                        "list-style-position",
+                                        "list-style-image",
+                                        "list-style-image-baseurl",
+                                        "content"};
+    line += QStringLiteral(" | css");
+    for (const char* name : names)
+        line += QLatin1Char(' ') + QString::fromUtf8(el->get_style_property(name, false, "-"));
     out << line;
     for (int i = 0; i < int(el->get_children_count()); ++i)
         describe(el->get_child(i), out);
@@ -266,6 +334,7 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 body +=
                     QStringLiteral(
+                        "<p class=imp>imp</p><div class='bp bq v'>bg <span>var</span></div>"
                         "<p class=box>Box <span class=em>em %1</span> <a href='l%1.htm'>link "
                         "<b>%1</b>"
                         "</a></p><div class=fl>float</div><div class=pos>pos %1</div>"
@@ -299,6 +368,10 @@ private slots:
             ".img li { list-style-image: url(dot.png) } .in { list-style-position: inside }"
             "a:hover { font-size: 150%; display: inline-block; background-color: yellow }"
             "a:hover b { border: 2px dotted red; margin: 0 1em }"
+            ".imp { color: green !important; margin-left: 3px !important; padding: 1px }"
+            "p.imp { color: red; margin-left: 7px; padding: 2px !important }"
+            ".bp { background-position: 5px 5px } .bp.bq { background: url(dot.png) 10% top }"
+            ".v { --c: #123456 } .v span { color: var(--c) }"
             "@media (max-width: 400px) { .box { width: 40%; font-size: 80% } }</style>");
         Pair p = load(pages, "unlike.htm", "<html><head>" + css + "</head><body>" + body, 600);
         QVERIFY2(
