@@ -36,7 +36,9 @@ void addHint(litehtml::style& style, const litehtml::element* el, const char* na
         st.add(text.c_str(), "", el);
         it = parsed.emplace(text, st).first;
     }
-    style.combine(it->second);
+    // As the library's combine(), without checking again the values its
+    // parse has checked.
+    TParsedRules::addTo(style, TStyleStore::properties(it->second));
 }
 
 QString legacyColor(const QString& a) {
