@@ -94,6 +94,7 @@ class el_title;
 } // namespace litehtml
 class TElFormControl;
 class TElBreak;
+class TElCell;
 class TElImage;
 class TElTable;
 
@@ -132,6 +133,9 @@ public:
         const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
         if (only && only != this)
             return; // another element's hints are being made again
+        if constexpr (std::is_same_v<Base, TElCell>)
+            if (!only && hintedLikeOthers())
+                return;
         takeBack();
         Base::parse_attributes();
         share();
@@ -263,6 +267,37 @@ private:
         for (const auto& child : this->m_children)
             child->parse_styles();
         sharing.leave(outer);
+    }
+
+    // A cell's hints (the table's padding and border, its own colour,
+    // sizes and alignment) come from its attributes and its table's, and go
+    // on top of the map the default rules gave it: cells alike in these
+    // take the map made for the first of them. The first making of a cell's
+    // hints only; its children follow, as the library takes them.
+    bool hintedLikeOthers() {
+        if (!m_shared || !TStyleSharing::enabled())
+            return false;
+        TStyleStore* store = TStyleStore::of(this);
+        if (!store)
+            return false;
+        const std::string inputs =
+            std::to_string(reinterpret_cast<std::uintptr_t>(m_shared.get())) + '@' +
+            this->hintInputs();
+        if (const TStyleStore::Entry* map = store->hinted(inputs)) {
+            m_shared = *map;
+        } else {
+            takeBack();
+            {
+                Detached detached(this->m_children);
+                Base::parse_attributes();
+            }
+            share();
+            if (m_shared)
+                store->rememberHinted(inputs, m_shared);
+        }
+        for (const auto& child : this->m_children)
+            child->parse_attributes();
+        return true;
     }
 
     // Children taken out of an element for the length of a scope.
