@@ -24,6 +24,7 @@
 #include "engine/TFileSource.h"
 #include "engine/THTMLViewer.h"
 #include "engine/THtmlDocument.h"
+#include "engine/TStyleSharing.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -283,6 +284,17 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TimedApp application(argc, argv);
+    // One parse of the 200 KB page and nothing else, for instruction counts
+    // (valgrind --tool=callgrind --toggle-collect='THtmlDocument::create()').
+    if (qEnvironmentVariableIsSet("BENCH_PARSE_ONCE")) {
+        TViewerSettings settings;
+        THtmlDocument doc(nullptr, settings);
+        doc.setHtml(mixedPage(200 * 1024), QStringLiteral("p200.htm"));
+        const TStyleSharing::Stats shared = TStyleSharing::lastPass();
+        std::printf("parsed once: %s; styles of %d elements shared, %d parsed\n",
+                    doc.isLoaded() ? "yes" : "no", shared.shared, shared.parsed);
+        return doc.isLoaded() ? 0 : 1;
+    }
     const bool quick = qEnvironmentVariableIsSet("BENCH_QUICK");
     const int runs = quick ? 1 : 3;
     QTemporaryDir dir;

@@ -137,6 +137,8 @@ public:
     const TBoxIndex& boxes() const { return m_boxes; }
 
     TQtContainer* container() const { return m_container.get(); }
+    // The page's element tree (null before a parse).
+    litehtml::element::ptr root() const { return m_doc ? m_doc->root() : nullptr; }
     std::function<void(const QString& url, const QString& target)> onLinkClick;
     std::function<void(const QString& cursor)> onCursor;
     std::function<void()> onImageChanged;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TParsedRules.h"
+#include "engine/TStyleSharing.h"
 #include "engine/TStyleStore.h"
 
 #include <litehtml/litehtml.h>
@@ -91,6 +93,10 @@ class el_link;
 class el_title;
 } // namespace litehtml
 class TElFormControl;
+class TElBreak;
+class TElCell;
+class TElImage;
+class TElTable;
 
 // An element class of the layout library with its inherited style values
 // looked up through TInheritedStyles; the root's style pass opens the
@@ -127,6 +133,9 @@ public:
         const litehtml::element*& only = TInheritedStyles::hintsOnlyFor();
         if (only && only != this)
             return; // another element's hints are being made again
+        if constexpr (std::is_same_v<Base, TElCell>)
+            if (!only && hintedLikeOthers())
+                return;
         takeBack();
         Base::parse_attributes();
         share();
@@ -142,6 +151,14 @@ public:
 
     void add_style(const litehtml::tstring& style, const litehtml::tstring& baseurl) override {
         takeBack();
+        // A rule's text, parsed once for the page.
+        if constexpr (kTag)
+            if (TStyleSharing::enabled())
+                if (TParsedRules* rules = TParsedRules::of(this))
+                    if (const litehtml::props_map* props = rules->parsed(style, baseurl, this)) {
+                        TParsedRules::addTo(this->m_style, *props);
+                        return;
+                    }
         Base::add_style(style, baseurl);
     }
 
@@ -159,6 +176,7 @@ public:
     }
 
     void parse_styles(bool is_reparse = false) override {
+        const bool again = m_done;
         if (m_done && TInheritedStyles::inPass())
             TInheritedStyles::forget(); // styled again within the pass
         m_done = false;
@@ -167,13 +185,29 @@ public:
         if constexpr (kTag)
             if (m_shared && this->get_attr("style"))
                 takeBack();
+        if constexpr (kTag)
+            if (!is_reparse)
+                if (TStyleSharing* sharing = TStyleSharing::active()) {
+                    parseSharing(*sharing);
+                    m_done = true;
+                    return;
+                }
         if (this->parent() || is_reparse) {
             Base::parse_styles(is_reparse);
             share();
         } else {
             {
                 TInheritedStyles::Pass pass;
-                Base::parse_styles(is_reparse);
+                // Results are shared in the page's first pass only: a later
+                // one (a change of media) starts from what the first left.
+                TStyleSharing::Pass sharing(kTag && !is_reparse && !again ? this : nullptr);
+                if constexpr (kTag)
+                    if (TStyleSharing* s = TStyleSharing::active())
+                        parseSharing(*s);
+                    else
+                        Base::parse_styles(is_reparse);
+                else
+                    Base::parse_styles(is_reparse);
             }
             share();
             if constexpr (kTag)
@@ -190,6 +224,158 @@ private:
     // Elements with a property map of their own (<style> and <script> have
     // none).
     static constexpr bool kTag = std::is_base_of_v<litehtml::html_tag, Base>;
+    // Elements whose parse sets only fields that follow from its inputs,
+    // and so can take the results of a like element: the library's plain
+    // parse, and a table's (which adds its cell spacing). Pictures, breaks
+    // and form controls parse more, from their attributes or their
+    // siblings; the few others do more than style.
+    static constexpr bool kShareable =
+        kTag && !std::is_same_v<Base, TElImage> && !std::is_same_v<Base, TElBreak> &&
+        !std::is_same_v<Base, TElFormControl> && !std::is_same_v<Base, litehtml::el_link> &&
+        !std::is_same_v<Base, litehtml::el_base> && !std::is_same_v<Base, litehtml::el_title>;
+
+    // The first pass over a page: this element's own parse (the library's,
+    // or the results of a like element parsed before), then its children in
+    // order, as the library goes.
+    void parseSharing(TStyleSharing& sharing) {
+        const litehtml::element::ptr up = this->parent();
+        const int parentClass = sharing.parentClassOf(up.get());
+        const litehtml::style* map = m_shared.get(); // null: a style attribute
+        const bool canShare = kShareable && parentClass >= 0 && map;
+        const auto* like =
+            canShare ? static_cast<const TStyled*>(sharing.find(parentClass, map, typeid(TStyled)))
+                     : nullptr;
+        if (like) {
+            takeResultsOf(*like);
+            sharing.countShared();
+        } else {
+            const int pictures = sharing.pictureRequests();
+            {
+                // The library parses the children at the end; they are
+                // parsed below, each with the chance to share.
+                Detached detached(this->m_children);
+                Base::parse_styles(false);
+            }
+            share();
+            if (canShare)
+                sharing.remember(parentClass, map, typeid(TStyled), this,
+                                 sharing.pictureRequests() == pictures);
+            sharing.countParsed();
+        }
+        const TStyleSharing::Scope outer =
+            sharing.enter(this, sharing.childClass(parentClass, m_shared.get()));
+        for (const auto& child : this->m_children)
+            child->parse_styles();
+        sharing.leave(outer);
+    }
+
+    // A cell's hints (the table's padding and border, its own colour,
+    // sizes and alignment) come from its attributes and its table's, and go
+    // on top of the map the default rules gave it: cells alike in these
+    // take the map made for the first of them. The first making of a cell's
+    // hints only; its children follow, as the library takes them.
+    bool hintedLikeOthers() {
+        if (!m_shared || !TStyleSharing::enabled())
+            return false;
+        TStyleStore* store = TStyleStore::of(this);
+        if (!store)
+            return false;
+        const std::string inputs =
+            std::to_string(reinterpret_cast<std::uintptr_t>(m_shared.get())) + '@' +
+            this->hintInputs();
+        if (const TStyleStore::Entry* map = store->hinted(inputs)) {
+            m_shared = *map;
+        } else {
+            takeBack();
+            {
+                Detached detached(this->m_children);
+                Base::parse_attributes();
+            }
+            share();
+            if (m_shared)
+                store->rememberHinted(inputs, m_shared);
+        }
+        for (const auto& child : this->m_children)
+            child->parse_attributes();
+        return true;
+    }
+
+    // Children taken out of an element for the length of a scope.
+    class Detached {
+    public:
+        explicit Detached(litehtml::elements_vector& children) : m_children(children) {
+            m_kept.swap(m_children);
+        }
+        ~Detached() { m_kept.swap(m_children); }
+        Detached(const Detached&) = delete;
+        Detached& operator=(const Detached&) = delete;
+
+    private:
+        litehtml::elements_vector& m_children;
+        litehtml::elements_vector m_kept;
+    };
+
+    // What the library's parse of `like` set, and what it did besides
+    // (a table's part goes on the page's list of them). Its font is the
+    // page's cached one for the same face and size.
+    void takeResultsOf(const TStyled& like) {
+        this->m_font_size = like.m_font_size;
+        this->m_font = like.m_font;
+        this->m_font_metrics = like.m_font_metrics;
+        this->m_el_position = like.m_el_position;
+        this->m_text_align = like.m_text_align;
+        this->m_overflow = like.m_overflow;
+        this->m_white_space = like.m_white_space;
+        this->m_display = like.m_display;
+        this->m_visibility = like.m_visibility;
+        this->m_box_sizing = like.m_box_sizing;
+        this->m_z_index = like.m_z_index;
+        this->m_vertical_align = like.m_vertical_align;
+        this->m_float = like.m_float;
+        this->m_clear = like.m_clear;
+        this->m_css_text_indent = like.m_css_text_indent;
+        this->m_css_width = like.m_css_width;
+        this->m_css_height = like.m_css_height;
+        this->m_css_min_width = like.m_css_min_width;
+        this->m_css_min_height = like.m_css_min_height;
+        this->m_css_max_width = like.m_css_max_width;
+        this->m_css_max_height = like.m_css_max_height;
+        this->m_css_offsets = like.m_css_offsets;
+        this->m_css_margins = like.m_css_margins;
+        this->m_css_padding = like.m_css_padding;
+        this->m_css_borders = like.m_css_borders;
+        this->m_margins = like.m_margins;
+        this->m_padding = like.m_padding;
+        this->m_borders = like.m_borders;
+        this->m_line_height = like.m_line_height;
+        this->m_lh_predefined = like.m_lh_predefined;
+        this->m_list_style_type = like.m_list_style_type;
+        this->m_list_style_position = like.m_list_style_position;
+        this->m_bg = like.m_bg;
+        if constexpr (std::is_same_v<Base, TElTable>) {
+            this->m_border_collapse = like.m_border_collapse;
+            this->m_css_border_spacing_x = like.m_css_border_spacing_x;
+            this->m_css_border_spacing_y = like.m_css_border_spacing_y;
+            this->m_border_spacing_x = like.m_border_spacing_x;
+            this->m_border_spacing_y = like.m_border_spacing_y;
+        }
+        switch (this->m_float == litehtml::float_none ? this->m_display : litehtml::display_none) {
+        case litehtml::display_table:
+        case litehtml::display_inline_table:
+        case litehtml::display_table_caption:
+        case litehtml::display_table_cell:
+        case litehtml::display_table_column:
+        case litehtml::display_table_column_group:
+        case litehtml::display_table_footer_group:
+        case litehtml::display_table_header_group:
+        case litehtml::display_table_row:
+        case litehtml::display_table_row_group:
+            this->get_document()->add_tabular(this->shared_from_this());
+            break;
+        default:
+            break;
+        }
+    }
 
     // The library's lookup: the element's own value, its parent's when it
     // has none and the property is inherited or when it says "inherit",

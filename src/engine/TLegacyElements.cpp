@@ -36,7 +36,9 @@ void addHint(litehtml::style& style, const litehtml::element* el, const char* na
         st.add(text.c_str(), "", el);
         it = parsed.emplace(text, st).first;
     }
-    style.combine(it->second);
+    // As the library's combine(), without checking again the values its
+    // parse has checked.
+    TParsedRules::addTo(style, TStyleStore::properties(it->second));
 }
 
 QString legacyColor(const QString& a) {
@@ -185,6 +187,52 @@ static int borderOf(const litehtml::element* table) {
     bool ok = false;
     int n = legacyLength(v).remove(QStringLiteral("px")).toInt(&ok);
     return ok ? qBound(0, n, 32767) : 1;
+}
+
+namespace {
+// The attributes of an element, which the library keeps to itself; an
+// explicit instantiation may name the member and hands out its pointer.
+struct TagAttributes {
+    using type = litehtml::string_map litehtml::html_tag::*;
+    friend type memberOf(TagAttributes);
+};
+template <class Tag, typename Tag::type Member> struct Expose {
+    friend typename Tag::type memberOf(Tag) { return Member; }
+};
+template struct Expose<TagAttributes, &litehtml::html_tag::m_attrs>;
+
+// Each text with its length before it, so that no two lists of texts give
+// the same string.
+void appendText(std::string& out, const std::string& text) {
+    out += std::to_string(text.size());
+    out += ':';
+    out += text;
+}
+
+void appendAttributes(std::string& out, const litehtml::element* el) {
+    const auto* tag = dynamic_cast<const litehtml::html_tag*>(el);
+    if (!tag) {
+        out += '-';
+        return;
+    }
+    const litehtml::string_map& attrs = tag->*memberOf(TagAttributes{});
+    appendText(out, el->get_tagName());
+    out += std::to_string(attrs.size());
+    for (const auto& [name, value] : attrs) {
+        appendText(out, name);
+        appendText(out, value);
+    }
+}
+} // namespace
+
+std::string TElCell::hintInputs() const {
+    std::string out;
+    appendAttributes(out, this);
+    const litehtml::element* table = tableOf(const_cast<TElCell*>(this));
+    out += table ? '+' : '0';
+    if (table)
+        appendAttributes(out, table);
+    return out;
 }
 
 void TElTable::parse_attributes() {

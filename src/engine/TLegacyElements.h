@@ -13,6 +13,8 @@
 
 #include <QString>
 
+#include <string>
+
 // Elements that carry the presentational attributes of HTML 4 into styles.
 // Each adds its hints before the page's own style sheets are applied, so the
 // page's CSS still wins over them.
@@ -53,6 +55,9 @@ class TElCell : public litehtml::el_td {
 public:
     explicit TElCell(const std::shared_ptr<litehtml::document>& doc) : el_td(doc) {}
     void parse_attributes() override;
+    // All that the hints of a cell are made from: its tag and attributes,
+    // and those of its table (cells alike in these get equal maps).
+    std::string hintInputs() const;
 };
 
 // <img hspace vspace border align>; a picture that cannot be shown draws its

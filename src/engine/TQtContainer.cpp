@@ -384,6 +384,7 @@ void TQtContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list
 }
 
 void TQtContainer::load_image(const char* src, const char* baseurl, bool) {
+    ++m_pictureRequests;
     picture(resolve(QString::fromUtf8(src), QString::fromUtf8(baseurl ? baseurl : "")));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TParsedRules.h"
 #include "engine/TStyleStore.h"
 #include "engine/TViewerSettings.h"
 
@@ -115,6 +116,11 @@ public:
     // The page's property maps, shared between its elements.
     TStyleStore& styleStore() { return m_styles; }
     const TStyleStore& styleStore() const { return m_styles; }
+    // The page's style rules, parsed once each.
+    TParsedRules& parsedRules() { return m_rules; }
+    // Pictures the layout library has asked to load (backgrounds, list
+    // markers, images), counted.
+    int pictureRequests() const { return m_pictureRequests; }
 
 private:
     struct Picture;
@@ -124,6 +130,7 @@ private:
     // Fonts of a page prepared off the GUI thread.
     std::unique_ptr<QHash<QString, TFontEntry*>> m_ownFonts;
     int m_formControls = 0;
+    int m_pictureRequests = 0;
     std::vector<const litehtml::css_selector*> m_defaultRules; // sorted
 
     const TFileSource* m_source;
@@ -142,4 +149,5 @@ private:
     int m_clipDepth = 0;
     QVector<QRect> m_changedArea;
     TStyleStore m_styles;
+    TParsedRules m_rules;
 };

@@ -31,7 +31,18 @@ litehtml::props_map& TStyleStore::properties(litehtml::style& style) {
     return style.*memberOf(StyleProperties{});
 }
 
+const TStyleStore::Entry* TStyleStore::hinted(const std::string& inputs) const {
+    const auto it = m_hinted.find(inputs);
+    return it != m_hinted.end() ? &it->second : nullptr;
+}
+
+void TStyleStore::rememberHinted(const std::string& inputs, const Entry& map) {
+    if (m_hinted.size() < kMaxHinted)
+        m_hinted.emplace(inputs, map);
+}
+
 void TStyleStore::dropUnused() {
+    m_hinted.clear();
     std::erase_if(m_entries, [](const auto& e) { return e.second.use_count() == 1; });
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 // The property maps of a page's elements, each distinct map kept once.
@@ -26,6 +27,12 @@ public:
     // attribute), once the page is styled.
     void dropUnused();
 
+    // The map of the cells whose hints were made from `inputs` (the map
+    // before, named by its address, and TElCell::hintInputs), when one such
+    // cell was seen before the page was styled; null otherwise.
+    const Entry* hinted(const std::string& inputs) const;
+    void rememberHinted(const std::string& inputs, const Entry& map);
+
     // The store of the page an element belongs to (null for a page not
     // made by TQtContainer).
     static TStyleStore* of(const litehtml::element* el);
@@ -44,4 +51,7 @@ private:
 
     std::unordered_multimap<std::size_t, Entry> m_entries;
     std::size_t m_interned = 0;
+    // Cells' maps by the inputs of their hints (until dropUnused()).
+    std::unordered_map<std::string, Entry> m_hinted;
+    static constexpr std::size_t kMaxHinted = 4096;
 };
