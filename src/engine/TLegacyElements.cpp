@@ -3,6 +3,7 @@
 #include "engine/TPixelRect.h"
 #include "engine/TQtContainer.h"
 #include "engine/TTableFit.h"
+#include "engine/TTagAccess.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -190,17 +191,6 @@ static int borderOf(const litehtml::element* table) {
 }
 
 namespace {
-// The attributes of an element, which the library keeps to itself; an
-// explicit instantiation may name the member and hands out its pointer.
-struct TagAttributes {
-    using type = litehtml::string_map litehtml::html_tag::*;
-    friend type memberOf(TagAttributes);
-};
-template <class Tag, typename Tag::type Member> struct Expose {
-    friend typename Tag::type memberOf(Tag) { return Member; }
-};
-template struct Expose<TagAttributes, &litehtml::html_tag::m_attrs>;
-
 // Each text with its length before it, so that no two lists of texts give
 // the same string.
 void appendText(std::string& out, const std::string& text) {
@@ -215,7 +205,7 @@ void appendAttributes(std::string& out, const litehtml::element* el) {
         out += '-';
         return;
     }
-    const litehtml::string_map& attrs = tag->*memberOf(TagAttributes{});
+    const litehtml::string_map& attrs = tag->*TTagAccess::attributes;
     appendText(out, el->get_tagName());
     out += std::to_string(attrs.size());
     for (const auto& [name, value] : attrs) {

@@ -21,4 +21,5 @@ struct TTagAccess : litehtml::html_tag {
     static constexpr bool litehtml::html_tag::*lineHeightNormal = &TTagAccess::m_lh_predefined;
     static constexpr std::unique_ptr<litehtml::table_grid> litehtml::html_tag::*grid =
         &TTagAccess::m_grid;
+    static constexpr litehtml::string_map litehtml::html_tag::*attributes = &TTagAccess::m_attrs;
 };
