@@ -14,7 +14,6 @@ TPageLoader::TPageLoader(QObject* parent) : QObject(parent) {}
 TPageLoader::~TPageLoader() {
     cancel();
     reap(true);
-    m_warm.reset();
 }
 
 void TPageLoader::start(std::unique_ptr<THtmlDocument> doc, const QString& path, int width,
@@ -43,21 +42,13 @@ void TPageLoader::start(std::unique_ptr<THtmlDocument> doc,
     job->doc = std::move(doc);
     job->doc->setOwnResources(true);
     m_current = job;
-    std::function<void()> task = [this, job, work = std::move(work)]() mutable { run(job, work); };
-    // On the kept thread when it is free (its caches are warm), else on a
-    // thread of its own (a page dropped meanwhile may still be parsed there).
-    if (!m_warm)
-        m_warm = std::make_unique<TWorkerThread>();
-    if (m_warm->tryRun(task))
-        return;
     // The flag is set by the worker as its last act; reap() joins the
     // threads that set it.
     auto over = std::make_shared<std::atomic<bool>>(false);
     Worker w;
     w.over = over;
-    w.thread = std::thread([task = std::move(task), over]() mutable {
-        task();
-        task = nullptr;
+    w.thread = std::thread([this, job, work = std::move(work), over]() mutable {
+        run(job, work);
         *over = true;
     });
     m_workers.push_back(std::move(w));

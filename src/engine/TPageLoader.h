@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/TWorkerThread.h"
-
 #include <QObject>
 #include <QString>
 
@@ -82,8 +80,6 @@ private:
     void reap(bool all);
 
     std::shared_ptr<Job> m_current;
-    // Pages are prepared here while it is free.
-    std::unique_ptr<TWorkerThread> m_warm;
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> over;
