@@ -255,4 +255,24 @@ void sideGaps(std::string_view style, bool& left, bool& right) {
     }
 }
 
+bool containsNoCase(QStringView text, std::string_view word) {
+    if (word.empty())
+        return true;
+    const qsizetype n = qsizetype(word.size());
+    const char16_t first = char16_t(uchar(word[0]));
+    // A letter matches in either case: its bit 0x20 is the case.
+    const char16_t fold = isAsciiLetter(uchar(word[0])) ? 0x20 : 0;
+    const char16_t* d = text.utf16();
+    for (qsizetype i = 0, last = text.size() - n; i <= last; ++i) {
+        if ((d[i] | fold) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < n && d[i + k] < 128 && lowerAscii(uchar(d[i + k])) == uchar(word[size_t(k)]))
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
 } // namespace htmlmarkup

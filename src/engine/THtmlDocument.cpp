@@ -1,5 +1,6 @@
 #include "engine/THtmlDocument.h"
 
+#include "engine/HtmlMarkup.h"
 #include "engine/TElFormControl.h"
 #include "engine/TFileSource.h"
 #include "engine/TLegacyElements.h"
@@ -262,8 +263,8 @@ void THtmlDocument::create() {
         litehtml::document::createFromUTF8(utf8.constData(), m_container.get(), m_context.get());
     if (m_doc) {
         // Line heights are rarely set; the pass looks at every element.
-        if (m_html.contains(QLatin1String("line-height"), Qt::CaseInsensitive) ||
-            m_html.contains(QLatin1String("<link"), Qt::CaseInsensitive))
+        if (htmlmarkup::containsNoCase(m_html, "line-height") ||
+            htmlmarkup::containsNoCase(m_html, "<link"))
             TLineHeights::inherit(m_doc->root());
         TMarginCollapse::apply(m_doc->root(), TMarginCollapse::isQuirksPage(m_html));
     }

@@ -1,5 +1,7 @@
 #include "engine/TMasterCss.h"
 
+#include "engine/HtmlMarkup.h"
+
 #include <QRegularExpression>
 
 #include <cctype>
@@ -100,7 +102,7 @@ static QString replaceMatches(
 
 // font-size: smaller/larger become em.
 static QString mendRelativeFontSizes(const QString& css) {
-    if (!css.contains(QLatin1String("font-size"), Qt::CaseInsensitive))
+    if (!htmlmarkup::containsNoCase(css, "font-size"))
         return css;
     static const QRegularExpression relative(
         QStringLiteral("(font-size\\s*:\\s*)(smaller|larger)\\b"),
@@ -129,7 +131,7 @@ static QStringView declarationBlock(const QString& css, qsizetype at) {
 // by relative positioning instead (as the default sub and sup rules do). A
 // declaration block that positions the element itself is left alone.
 static QString mendVerticalAlign(const QString& css) {
-    if (!css.contains(QLatin1String("vertical-align"), Qt::CaseInsensitive))
+    if (!htmlmarkup::containsNoCase(css, "vertical-align"))
         return css;
     static const QRegularExpression shift(QStringLiteral("vertical-align\\s*:\\s*(sub|super)\\b"),
                                           QRegularExpression::CaseInsensitiveOption);
@@ -150,7 +152,7 @@ QString mendCss(const QString& css) {
 }
 
 QString keepIndicesWithWords(const QString& html) {
-    if (!html.contains(QLatin1String("<su"), Qt::CaseInsensitive))
+    if (!htmlmarkup::containsNoCase(html, "<su"))
         return html;
     // A run of text glued to one or more <sub>/<sup> elements (whose content
     // holds no further sub or sup and is short, so that a missing end tag

@@ -1,5 +1,6 @@
 #include "engine/TPageFilter.h"
 
+#include "engine/HtmlMarkup.h"
 #include "engine/TStyleSheetFilter.h"
 
 #include <QRegularExpression>
@@ -164,11 +165,11 @@ QString TPageFilter::expandTabs(const QString& html) {
 
 QString TPageFilter::mend(const QString& html) {
     QString out = html;
-    if (out.contains(QLatin1String("<style"), Qt::CaseInsensitive))
+    if (htmlmarkup::containsNoCase(out, "<style"))
         out = mendStyleBlocks(out);
-    if (out.contains(QLatin1String("<link"), Qt::CaseInsensitive))
+    if (htmlmarkup::containsNoCase(out, "<link"))
         out = mendLinks(out);
-    if (out.contains(QLatin1String("background"), Qt::CaseInsensitive))
+    if (htmlmarkup::containsNoCase(out, "background"))
         out = mendStyleAttributes(out);
     return expandTabs(out);
 }

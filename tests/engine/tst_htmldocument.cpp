@@ -1,6 +1,7 @@
 #include "DocumentProbes.h"
 #include "TestPages.h"
 
+#include "engine/HtmlMarkup.h"
 #include "engine/TElFormControl.h"
 #include "engine/THtmlDocument.h"
 #include "engine/TLegacyElements.h"
@@ -329,6 +330,11 @@ private slots:
         QCOMPARE(mastercss::keepIndicesWithWords("<p>x<SUP>2</SUP>+y<sup>2</sup> H<sub>2</sub>O"),
                  QStringLiteral("<p><nobr>x<SUP>2</SUP>+y<sup>2</sup></nobr> "
                                 "<nobr>H<sub>2</sub>O</nobr>"));
+        // Upper case only, and the tag at the very end of the page.
+        QCOMPARE(mastercss::keepIndicesWithWords("H<SUB>2</SUB>O"),
+                 QStringLiteral("<nobr>H<SUB>2</SUB>O</nobr>"));
+        QVERIFY(htmlmarkup::containsNoCase(u"x <Su", "<su"));
+        QVERIFY(!htmlmarkup::containsNoCase(u"x <S", "<su"));
         TestPages pages;
         pages.page("n.htm", "<div style='width:30px'>aaaa WW<sub>2</sub>MM "
                             "<nobr>bb cc dd</nobr> ee</div>");
