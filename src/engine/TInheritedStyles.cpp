@@ -33,7 +33,6 @@ const litehtml::element*& TInheritedStyles::hintsOnlyFor() {
 
 bool TInheritedStyles::isDefaultRule(const litehtml::element* el,
                                      const litehtml::css_selector* rule) {
-    const auto doc = el->get_document();
-    const auto* c = doc ? dynamic_cast<const TQtContainer*>(doc->container()) : nullptr;
+    const TQtContainer* c = TQtContainer::of(el);
     return c && c->isDefaultRule(rule);
 }

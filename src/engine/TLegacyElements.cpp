@@ -329,7 +329,7 @@ void TElImage::parse_attributes() {
 }
 
 void TElImage::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) {
-    auto* container = dynamic_cast<TQtContainer*>(get_document()->container());
+    TQtContainer* container = TQtContainer::of(this);
     const char* src = get_attr("src");
     if (!container || (src && container->hasImage(src))) {
         el_image::draw(hdc, x, y, clip);

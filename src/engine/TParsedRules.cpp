@@ -58,7 +58,6 @@ void TParsedRules::addTo(litehtml::style& style, const litehtml::props_map& prop
 }
 
 TParsedRules* TParsedRules::of(const litehtml::element* el) {
-    const auto doc = el->get_document();
-    auto* c = doc ? dynamic_cast<TQtContainer*>(doc->container()) : nullptr;
+    TQtContainer* c = TQtContainer::of(el);
     return c ? &c->parsedRules() : nullptr;
 }

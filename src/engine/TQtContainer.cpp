@@ -766,3 +766,8 @@ void TQtContainer::get_language(litehtml::tstring& language, litehtml::tstring& 
     language = "ru";
     culture = "ru-RU";
 }
+
+TQtContainer* TQtContainer::of(const litehtml::element* el) {
+    const auto doc = el ? el->get_document() : nullptr;
+    return doc ? dynamic_cast<TQtContainer*>(doc->container()) : nullptr;
+}

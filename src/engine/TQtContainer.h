@@ -113,6 +113,10 @@ public:
     // Form controls made for the page (none: a click needs no hit test for
     // them).
     int formControlCount() const { return m_formControls; }
+    // The container of the page an element belongs to (null for a page not
+    // made by this class).
+    static TQtContainer* of(const litehtml::element* el);
+
     // The page's property maps, shared between its elements.
     TStyleStore& styleStore() { return m_styles; }
     const TStyleStore& styleStore() const { return m_styles; }

@@ -21,8 +21,7 @@ TStyleSharing*& TStyleSharing::current() {
 TStyleSharing::Pass::Pass(const litehtml::element* root) {
     if (current() || !root || !g_enabled.load(std::memory_order_relaxed))
         return;
-    const auto doc = root->get_document();
-    auto* container = doc ? dynamic_cast<TQtContainer*>(doc->container()) : nullptr;
+    TQtContainer* container = TQtContainer::of(root);
     if (!container)
         return;
     m_sharing = new TStyleSharing(container);

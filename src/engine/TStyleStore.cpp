@@ -47,8 +47,7 @@ void TStyleStore::dropUnused() {
 }
 
 TStyleStore* TStyleStore::of(const litehtml::element* el) {
-    const auto doc = el->get_document();
-    auto* c = doc ? dynamic_cast<TQtContainer*>(doc->container()) : nullptr;
+    TQtContainer* c = TQtContainer::of(el);
     return c ? &c->styleStore() : nullptr;
 }
 
