@@ -111,6 +111,9 @@ void TestEndToEndCopies::pictureWindowReusedAndClosedWithTheBook() {
         runTool("xdotool", {"search", "--onlyvisible", "--name", "^" + kPicture + "$"})
             .section('\n', 0, 0);
     runTool("xdotool", {"windowmove", xid, QString::number(win.right() + 20), "0"});
+    // Until it has moved: a click on the page meanwhile would land on it.
+    QTRY_VERIFY_WITH_TIMEOUT(windowRect(kPicture) && windowRect(kPicture)->left() > win.right(),
+                             10000);
     QTest::qWait(500);
 
     // Second click on the same picture: the running window takes it.
